@@ -1,0 +1,65 @@
+# VEXA-LIN CT — the two everyday commands are `make demo` and `make test`.
+
+SHELL        := /bin/bash
+BUILD        ?= build
+TSAN_BUILD   ?= build-tsan
+RELEASE      ?= build-release
+JOBS         ?= $(shell nproc)
+CMAKE_FLAGS  ?=
+DEMO_PORT    ?= 7
+
+DEB_PACKAGES := build-essential cmake ccache qt6-base-dev libqt6opengl6-dev libgl-dev \
+                libpugixml-dev libbenchmark-dev xvfb xauth libxml2-utils clang-format
+
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+export ASAN_OPTIONS  ?= detect_leaks=0:abort_on_error=0
+export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
+export TSAN_OPTIONS  ?= halt_on_error=1:second_deadlock_stack=1
+export CCACHE_BASEDIR := $(abspath ..)
+
+.PHONY: all deps build test test-asan test-tsan demo format bench clean
+
+all: build
+
+deps:
+	@missing=""; for p in $(DEB_PACKAGES); do \
+	    dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	    echo "Installing:$$missing"; \
+	    $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get update -qq && \
+	    $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DVXL_SANITIZE=address $(CMAKE_FLAGS)
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+# The whole suite under AddressSanitizer + UndefinedBehaviorSanitizer, then the link's thread
+# tests under ThreadSanitizer.
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) test-tsan
+
+test-tsan: deps
+	cmake -S . -B $(TSAN_BUILD) -DVXL_SANITIZE=thread $(CMAKE_FLAGS)
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target $$(cd tests/link && ls tst_*.cpp | sed 's/^tst_/tst_link_/; s/\.cpp$$//')
+	cd $(TSAN_BUILD) && ctest --output-on-failure -L '^link$$'
+
+# Starts the emulator on a virtual COM port and the tool connected to it.
+demo: build
+	@bash scripts/demo.sh $(BUILD) $(DEMO_PORT)
+
+bench: deps
+	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DVXL_BENCH=ON $(CMAKE_FLAGS)
+	cmake --build $(RELEASE) -j $(JOBS)
+	@if [ -x scripts/bench.sh ]; then bash scripts/bench.sh $(RELEASE); fi
+
+format:
+	find src sim tests bench -name '*.cpp' -o -name '*.h' | xargs -r clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(TSAN_BUILD) $(RELEASE)
