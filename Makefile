@@ -15,7 +15,7 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 export ASAN_OPTIONS  ?= detect_leaks=0:abort_on_error=0
 export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
-export TSAN_OPTIONS  ?= halt_on_error=1:second_deadlock_stack=1
+export TSAN_OPTIONS  ?= halt_on_error=1:second_deadlock_stack=1:suppressions=$(abspath tests/tsan.supp)
 export CCACHE_BASEDIR := $(abspath ..)
 
 .PHONY: all deps build test test-asan test-tsan demo format bench clean
