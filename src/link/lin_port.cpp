@@ -325,10 +325,13 @@ void clsLinPort::senderLoop()
         const LIN_Msg msg = m_outgoing.front();
         m_outgoing.pop_front();
         lock.unlock();
-        nextAllowed = Clock::now() + kSendInterval;
-        const bool written = writeMessage(msg);
+        // A failed write is not retried: the waiting transaction times out.
+        writeMessage(msg);
+        // Counted from the end of the write, with a little to spare, so that neither a late
+        // wake-up here nor the line's delivery jitter ever brings two requests closer than the
+        // interval at the module.
+        nextAllowed = Clock::now() + kSendInterval + kSendMargin;
         lock.lock();
-        (void) written; // A failed write is not retried: the waiting transaction times out.
     }
 }
 

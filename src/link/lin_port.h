@@ -44,6 +44,7 @@ class clsLinPort : public clsSrlPort
 {
 public:
     static constexpr std::chrono::milliseconds kSendInterval{20};
+    static constexpr std::chrono::microseconds kSendMargin{500};
     static constexpr std::chrono::milliseconds kConfirmWait{200};
     static constexpr int kStartupTextLength = 66;
 

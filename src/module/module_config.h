@@ -13,8 +13,8 @@ inline constexpr int kFrameDataBytes = 8;
 inline constexpr int kMaxLinId = 63;
 
 // Firmware thresholds, as version numbers AA*10000 + BB*100 + CC.
-inline constexpr int kFirmwareFrameTables = 10106;   // frame lengths and formats exist
-inline constexpr int kFirmwareErrorId = 10107;       // CAN error ID, slave activation (SLAVE SIM)
+inline constexpr int kFirmwareFrameTables = 10106;    // frame lengths and formats exist
+inline constexpr int kFirmwareErrorId = 10107;        // CAN error ID, slave activation (SLAVE SIM)
 inline constexpr int kFirmwarePerIdSlaveData = 10215; // slave data per identifier
 
 inline constexpr std::uint8_t kBuildPrototype = 80;
@@ -58,8 +58,14 @@ struct CAN_Group
 
 // Reply-status slots of the CAN group, in read order.
 enum CanStatusSlot : int {
-    CanActiveStatus, CanBaudrateStatus, CanForwardMaskStatus, CanFilterMaskStatus,
-    CanFilterCodeStatus, CanIdOffsetStatus, CanErrorCountersStatus, CanErrorIdStatus,
+    CanActiveStatus,
+    CanBaudrateStatus,
+    CanForwardMaskStatus,
+    CanFilterMaskStatus,
+    CanFilterCodeStatus,
+    CanIdOffsetStatus,
+    CanErrorCountersStatus,
+    CanErrorIdStatus,
 };
 
 struct LIN_FrameEntry
@@ -82,10 +88,22 @@ struct LIN_SchedulerEntry
 
 // Reply-status slots of the LIN group, in this order.
 enum LinStatusSlot : int {
-    LinActiveStatus, LinBaudrateStatus, LinForwardMaskStatus, LinFilterMaskStatus,
-    LinFilterCodeStatus, LinMasterStatusStatus, LinBusTerminationStatus, LinMessageTimeoutsStatus,
-    LinRetriesStatus, LinSchedulerCountStatus, LinErrorCountersStatus, LinBitRecognitionStatus,
-    LinSlaveMaskStatus, LinFrameLengthsStatus, LinFrameFormatsStatus, LinSlaveIdDataStatus,
+    LinActiveStatus,
+    LinBaudrateStatus,
+    LinForwardMaskStatus,
+    LinFilterMaskStatus,
+    LinFilterCodeStatus,
+    LinMasterStatusStatus,
+    LinBusTerminationStatus,
+    LinMessageTimeoutsStatus,
+    LinRetriesStatus,
+    LinSchedulerCountStatus,
+    LinErrorCountersStatus,
+    LinBitRecognitionStatus,
+    LinSlaveMaskStatus,
+    LinFrameLengthsStatus,
+    LinFrameFormatsStatus,
+    LinSlaveIdDataStatus,
     LinSlaveActivationIdStatus,
 };
 
@@ -163,7 +181,7 @@ void DefaultFrames(LIN_Group &lin);
 [[nodiscard]] bool HasFrameTables(int firmware);             // 01.01.06 and later
 [[nodiscard]] bool HasErrorId(int firmware);                 // 01.01.07 and later
 [[nodiscard]] bool HasSlaveActivation(int firmware, std::uint8_t buildMode);
-[[nodiscard]] bool HasPerIdSlaveData(int firmware);          // 01.02.15 and later
+[[nodiscard]] bool HasPerIdSlaveData(int firmware); // 01.02.15 and later
 [[nodiscard]] bool ProgrammingModeAllowed(int firmware, int updateFirmware);
 
 // DefaultFrameLength below 01.01.06, the module's frame-length entry otherwise (at most 8).

@@ -52,7 +52,9 @@ bool WriteAllBytes(int fd, const QByteArray &bytes)
 {
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+        const ssize_t n = ::write(fd,
+                                  bytes.constData() + done,
+                                  static_cast<size_t>(bytes.size() - done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -91,7 +93,8 @@ bool WriteFileInPlace(const QString &path, const QByteArray &bytes, const RawWri
         QFile::remove(path);
         return false;
     }
-    const int restoreFd = fd.get() >= 0 ? fd.get() : ::open(nativePath.constData(), O_WRONLY | O_CLOEXEC);
+    const int restoreFd = fd.get() >= 0 ? fd.get()
+                                        : ::open(nativePath.constData(), O_WRONLY | O_CLOEXEC);
     if (restoreFd >= 0) {
         const bool restored = replaceContent(restoreFd, oldContent, WriteAllBytes);
         if (restoreFd != fd.get())

@@ -64,7 +64,7 @@ struct LayoutOffsets
     int scheduler;
     int slaveData;
     int bitRecognition;
-    int frameTables; // -1: not present
+    int frameTables;     // -1: not present
     int slaveActivation; // -1: not present
 };
 
@@ -190,13 +190,16 @@ bool clsVLINProfileConverter::parseLegacy(const QByteArray &bytes, Layout layout
     m_lin.SlaveIdData.ID = static_cast<std::uint8_t>(lin.u8(at.slaveData + 1));
     m_lin.SlaveIdData.Length = static_cast<std::uint8_t>(lin.u8(at.slaveData + 2));
     for (int i = 0; i < kFrameDataBytes; ++i)
-        m_lin.SlaveIdData.Data[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(lin.u8(at.slaveData + 3 + i));
+        m_lin.SlaveIdData.Data[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(
+            lin.u8(at.slaveData + 3 + i));
     m_lin.BitRecognitionStatus = static_cast<std::uint8_t>(lin.u8(at.bitRecognition));
     if (at.frameTables >= 0) {
         for (int i = 0; i < 32; ++i)
-            m_lin.FrameLengths[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(lin.u8(at.frameTables + i));
+            m_lin.FrameLengths[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(
+                lin.u8(at.frameTables + i));
         for (int i = 0; i < 8; ++i)
-            m_lin.FrameFormats[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(lin.u8(at.frameTables + 32 + i));
+            m_lin.FrameFormats[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(
+                lin.u8(at.frameTables + 32 + i));
     }
     if (at.slaveActivation >= 0)
         m_lin.SlaveActivationId = lin.u32(at.slaveActivation);

@@ -26,7 +26,8 @@ clsVLINXMLProfile::FileWriter g_writer;
 // nothing else.
 bool parseDigits(const pugi::xml_node &node, std::uint64_t max, std::uint64_t *value)
 {
-    if (!node || node.find_child([](pugi::xml_node child) { return child.type() == pugi::node_element; }))
+    if (!node
+        || node.find_child([](pugi::xml_node child) { return child.type() == pugi::node_element; }))
         return false;
     const char *text = node.child_value();
     if (!text || !*text)
@@ -43,7 +44,10 @@ bool parseDigits(const pugi::xml_node &node, std::uint64_t max, std::uint64_t *v
     return true;
 }
 
-bool parseAttribute(const pugi::xml_node &node, const char *name, std::uint64_t max, std::uint64_t *value)
+bool parseAttribute(const pugi::xml_node &node,
+                    const char *name,
+                    std::uint64_t max,
+                    std::uint64_t *value)
 {
     const pugi::xml_attribute attribute = node.attribute(name);
     if (!attribute)
@@ -64,7 +68,9 @@ bool parseAttribute(const pugi::xml_node &node, const char *name, std::uint64_t 
 }
 
 template<typename T>
-bool readChild(const pugi::xml_node &group, const char *name, T *target,
+bool readChild(const pugi::xml_node &group,
+               const char *name,
+               T *target,
                std::uint64_t max = std::numeric_limits<T>::max())
 {
     std::uint64_t value = 0;
@@ -105,7 +111,9 @@ void setValue(pugi::xml_node parent, const char *name, std::uint64_t value)
     findOrAppend(parent, name).text().set(static_cast<unsigned long long>(value));
 }
 
-void appendBytes(pugi::xml_node data, const std::array<std::uint8_t, kFrameDataBytes> &bytes, int length)
+void appendBytes(pugi::xml_node data,
+                 const std::array<std::uint8_t, kFrameDataBytes> &bytes,
+                 int length)
 {
     data.remove_children();
     for (int i = 0; i < length && i < kFrameDataBytes; ++i) {
@@ -115,7 +123,9 @@ void appendBytes(pugi::xml_node data, const std::array<std::uint8_t, kFrameDataB
     }
 }
 
-bool readBytes(const pugi::xml_node &data, int length, std::array<std::uint8_t, kFrameDataBytes> *bytes)
+bool readBytes(const pugi::xml_node &data,
+               int length,
+               std::array<std::uint8_t, kFrameDataBytes> *bytes)
 {
     if (!data)
         return false;
@@ -178,9 +188,11 @@ QByteArray clsVLINXMLProfile::Serialize() const
 bool clsVLINXMLProfile::loadImage(const QByteArray &image)
 {
     m_doc->reset();
-    const pugi::xml_parse_result result = m_doc->load_buffer(
-        image.constData(), static_cast<size_t>(image.size()),
-        pugi::parse_default | pugi::parse_declaration | pugi::parse_comments);
+    const pugi::xml_parse_result result = m_doc->load_buffer(image.constData(),
+                                                             static_cast<size_t>(image.size()),
+                                                             pugi::parse_default
+                                                                 | pugi::parse_declaration
+                                                                 | pugi::parse_comments);
     if (!result || !m_doc->child(kRoot)) {
         m_doc->reset();
         m_active = false;
@@ -254,7 +266,9 @@ bool clsVLINXMLProfile::SaveAs(const QString &path)
         std::lock_guard lock(g_writerMutex);
         writer = g_writer;
     }
-    if (!WriteFileInPlace(target, Serialize(), writer ? RawWriter(writer) : RawWriter(WriteAllBytes)))
+    if (!WriteFileInPlace(target,
+                          Serialize(),
+                          writer ? RawWriter(writer) : RawWriter(WriteAllBytes)))
         return false;
     m_modified = false;
     if (path.isEmpty())
@@ -337,7 +351,8 @@ bool clsVLINXMLProfile::ReadCAN(CAN_Group *can) const
            && readChild(group, "Forward_Mask", &can->ForwardMask)
            && readChild(group, "Filter_Mask", &can->FilterMask)
            && readChild(group, "Filter_Code", &can->FilterCode)
-           && readChild(group, "ID_Offset", &can->IdOffset) && readChild(group, "Error_ID", &can->ErrorId);
+           && readChild(group, "ID_Offset", &can->IdOffset)
+           && readChild(group, "Error_ID", &can->ErrorId);
 }
 
 bool clsVLINXMLProfile::ReadLIN(LIN_Group *lin) const
@@ -357,7 +372,8 @@ bool clsVLINXMLProfile::ReadLIN(LIN_Group *lin) const
     const pugi::xml_node scheduler = group.child("Scheduler_Entries");
     std::uint64_t count = 0;
     // A count beyond the scheduler's 50 entries cannot be held.
-    if (!scheduler || !parseAttribute(scheduler, "Count", 0xFFFFFFFF, &count) || (count & 0xFFFF) > kMaxSchedulerEntries)
+    if (!scheduler || !parseAttribute(scheduler, "Count", 0xFFFFFFFF, &count)
+        || (count & 0xFFFF) > kMaxSchedulerEntries)
         return false;
     lin->SchedulerCount = static_cast<std::uint16_t>(count & 0xFFFF);
     for (int i = 0; i < lin->SchedulerCount; ++i) {
@@ -366,7 +382,8 @@ bool clsVLINXMLProfile::ReadLIN(LIN_Group *lin) const
         std::uint64_t time = 0;
         if (!parseDigits(entry, 255, &id) || !parseAttribute(entry, "Time", 0xFFFFFFFF, &time))
             return false;
-        lin->SchedulerEntries[static_cast<std::size_t>(i)] = {static_cast<std::uint16_t>(time & 0xFFFF),
+        lin->SchedulerEntries[static_cast<std::size_t>(i)] = {static_cast<std::uint16_t>(time
+                                                                                         & 0xFFFF),
                                                               static_cast<std::uint8_t>(id)};
     }
 
@@ -391,7 +408,8 @@ bool clsVLINXMLProfile::ReadLIN(LIN_Group *lin) const
         std::uint64_t active = 0;
         std::uint64_t length = 0;
         std::uint64_t format = 0;
-        if (!readChild(frame, "ID", &entry.ID, kMaxLinId) || !parseDigits(frame.child("Active"), 255, &active))
+        if (!readChild(frame, "ID", &entry.ID, kMaxLinId)
+            || !parseDigits(frame.child("Active"), 255, &active))
             return false;
         entry.Active = static_cast<std::uint8_t>(active);
         SetBit(lin->SlaveMask, entry.ID, active != 0);
@@ -408,7 +426,9 @@ bool clsVLINXMLProfile::ReadLIN(LIN_Group *lin) const
     return true;
 }
 
-bool clsVLINXMLProfile::WriteAll(std::uint32_t rs232Baudrate, const CAN_Group &can, const LIN_Group &lin)
+bool clsVLINXMLProfile::WriteAll(std::uint32_t rs232Baudrate,
+                                 const CAN_Group &can,
+                                 const LIN_Group &lin)
 {
     if (!ensureLoaded())
         return false;

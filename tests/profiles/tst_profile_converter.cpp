@@ -82,7 +82,7 @@ QByteArray buildLegacy(const LayoutAt &at, const QByteArray &version, int schedu
     if (at.frameTables >= 0) {
         for (int i = 0; i < 32; ++i)
             image.put(at.lin + at.frameTables + i, 0x33, 1); // every frame 3 bytes long
-        image.put(at.lin + at.frameTables + 32, 0x05, 1);   // frames 0 and 2 enhanced
+        image.put(at.lin + at.frameTables + 32, 0x05, 1);    // frames 0 and 2 enhanced
     }
     if (at.slaveActivation >= 0)
         image.put(at.lin + at.slaveActivation, 0xC0000042, 4);
@@ -164,7 +164,8 @@ void TestProfileConverter::convertLayouts()
     QCOMPARE(config.LIN.BitRecognitionStatus, 1);
     QCOMPARE(config.LIN.SchedulerCount, count);
     for (int i = 0; i < count; ++i)
-        QCOMPARE(config.LIN.SchedulerEntries[std::size_t(i)], (LIN_SchedulerEntry{std::uint16_t(100 + i), std::uint8_t(i)}));
+        QCOMPARE(config.LIN.SchedulerEntries[std::size_t(i)],
+                 (LIN_SchedulerEntry{std::uint16_t(100 + i), std::uint8_t(i)}));
     QCOMPARE(config.LIN.SlaveIdData.ID, 0x21);
     QCOMPARE(config.LIN.SlaveIdData.Active, 1);
     QCOMPARE(config.LIN.SlaveIdData.Length, 4);
@@ -249,9 +250,11 @@ void TestProfileConverter::proposedTargets()
     const QString folder = dir.path() + '/';
     QCOMPARE(clsVLINProfileConverter::ProposeTarget(folder, "old.cfg"), folder + "old.cfg.vxlin");
     QVERIFY(writeFile(folder + "old.cfg.vxlin", "x"));
-    QCOMPARE(clsVLINProfileConverter::ProposeTarget(folder, "old.cfg"), folder + "old.cfg (1).vxlin");
+    QCOMPARE(clsVLINProfileConverter::ProposeTarget(folder, "old.cfg"),
+             folder + "old.cfg (1).vxlin");
     QVERIFY(writeFile(folder + "old.cfg (1).vxlin", "x"));
-    QCOMPARE(clsVLINProfileConverter::ProposeTarget(folder, "old.cfg"), folder + "old.cfg (2).vxlin");
+    QCOMPARE(clsVLINProfileConverter::ProposeTarget(folder, "old.cfg"),
+             folder + "old.cfg (2).vxlin");
 
     const QString noDot = folder + "LEGACY";
     QVERIFY(writeFile(noDot, "x"));

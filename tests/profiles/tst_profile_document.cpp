@@ -21,7 +21,8 @@ namespace {
 
 QString decodeUtf16(const QByteArray &bytes)
 {
-    return QString::fromUtf16(reinterpret_cast<const char16_t *>(bytes.constData() + 2), (bytes.size() - 2) / 2);
+    return QString::fromUtf16(reinterpret_cast<const char16_t *>(bytes.constData() + 2),
+                              (bytes.size() - 2) / 2);
 }
 
 QByteArray readFile(const QString &path)
@@ -63,12 +64,14 @@ ModuleConfig randomRecord(QRandomGenerator &random)
     lin.SlaveActivationId = random.generate();
     lin.SchedulerCount = static_cast<std::uint16_t>(random.bounded(kMaxSchedulerEntries + 1));
     for (auto &entry : lin.SchedulerEntries)
-        entry = {static_cast<std::uint16_t>(random.bounded(65536)), static_cast<std::uint8_t>(random.bounded(256))};
+        entry = {static_cast<std::uint16_t>(random.bounded(65536)),
+                 static_cast<std::uint8_t>(random.bounded(256))};
     lin.SlaveMask.fill(0);
     for (int id = 0; id < kFrameCount; ++id) {
         LIN_FrameEntry &frame = lin.Frames[static_cast<std::size_t>(id)];
         frame.ID = static_cast<std::uint8_t>(id);
-        frame.Active = static_cast<std::uint8_t>(random.bounded(3) == 0 ? random.bounded(1, 256) : 0);
+        frame.Active = static_cast<std::uint8_t>(random.bounded(3) == 0 ? random.bounded(1, 256)
+                                                                        : 0);
         frame.Length = static_cast<std::uint8_t>(random.bounded(kFrameDataBytes + 1));
         for (auto &byte : frame.Data)
             byte = static_cast<std::uint8_t>(random.bounded(256));
@@ -107,7 +110,8 @@ void compareProfileFields(const ModuleConfig &got, const ModuleConfig &want)
     QCOMPARE(l.SlaveActivationId, m.SlaveActivationId);
     QCOMPARE(l.SchedulerCount, m.SchedulerCount);
     for (int i = 0; i < m.SchedulerCount; ++i)
-        QCOMPARE(l.SchedulerEntries[static_cast<std::size_t>(i)], m.SchedulerEntries[static_cast<std::size_t>(i)]);
+        QCOMPARE(l.SchedulerEntries[static_cast<std::size_t>(i)],
+                 m.SchedulerEntries[static_cast<std::size_t>(i)]);
     QCOMPARE(l.SlaveMask, m.SlaveMask);
     QCOMPARE(l.FrameLengths, m.FrameLengths);
     QCOMPARE(l.FrameFormats, m.FrameFormats);
@@ -154,14 +158,16 @@ void TestProfileDocument::newDocumentBytes()
     const QByteArray bytes = readFile(path);
     QCOMPARE(bytes.left(2), QByteArray("\xFF\xFE", 2));
     const QString text = decodeUtf16(bytes);
-    QVERIFY2(text.startsWith(R"(<?xml version="1.0" encoding="UTF-16"?>)"), qPrintable(text.left(60)));
+    QVERIFY2(text.startsWith(R"(<?xml version="1.0" encoding="UTF-16"?>)"),
+             qPrintable(text.left(60)));
     QVERIFY(text.contains("<!--VEXA-LIN CT profile.-->"));
     QVERIFY(text.contains("\n  <RS-232 Group=\"0\">\n    <Baudrate>38400</Baudrate>"));
     QVERIFY(text.contains("<Filter_Mask>4294967295</Filter_Mask>"));
     QVERIFY(text.contains(QRegularExpression(R"(<Scheduler_Entries Count="0"\s*/>)")));
     QCOMPARE(text.count("<Frame>"), 64);
     // Lengths by identifier: 2 below 32, 4 below 48, 8 above; every data byte 255.
-    const QRegularExpression frame(R"(<Frame>\s*<ID>(\d+)</ID>\s*<Active>0</Active>\s*<Length>(\d)</Length>\s*<Format>0</Format>\s*<Data>((?:\s*<Byte Index="\d">255</Byte>)*)\s*</Data>)");
+    const QRegularExpression frame(
+        R"(<Frame>\s*<ID>(\d+)</ID>\s*<Active>0</Active>\s*<Length>(\d)</Length>\s*<Format>0</Format>\s*<Data>((?:\s*<Byte Index="\d">255</Byte>)*)\s*</Data>)");
     int seen = 0;
     for (auto it = frame.globalMatch(text); it.hasNext(); ++seen) {
         const auto match = it.next();
@@ -171,10 +177,15 @@ void TestProfileDocument::newDocumentBytes()
         QCOMPARE(match.captured(3).count("<Byte"), DefaultFrameLength(id));
     }
     QCOMPARE(seen, 64);
-    QVERIFY(text.contains(QRegularExpression(R"(<SlaveId_Data>\s*<ID>63</ID>\s*<Active>0</Active>\s*<Length>8</Length>\s*<Data>(\s*<Byte Index="\d">255</Byte>){8}\s*</Data>)")));
+    QVERIFY(text.contains(QRegularExpression(
+        R"(<SlaveId_Data>\s*<ID>63</ID>\s*<Active>0</Active>\s*<Length>8</Length>\s*<Data>(\s*<Byte Index="\d">255</Byte>){8}\s*</Data>)")));
     // The element order of a LIN group.
-    const QStringList order{"<Retries>", "<Scheduler_Entries", "<SlaveId_Data>", "<Bit_Recognition_Status>",
-                            "<Slave_Activation_ID>", "<Frame_Configuration>"};
+    const QStringList order{"<Retries>",
+                            "<Scheduler_Entries",
+                            "<SlaveId_Data>",
+                            "<Bit_Recognition_Status>",
+                            "<Slave_Activation_ID>",
+                            "<Frame_Configuration>"};
     for (int i = 1; i < order.size(); ++i)
         QVERIFY(text.indexOf(order[i - 1]) < text.indexOf(order[i]));
 
@@ -215,29 +226,54 @@ void TestProfileDocument::readRules_data()
     QTest::addColumn<bool>("can");
     QTest::addColumn<bool>("lin");
 
-    QTest::newRow("as it is") << "" << "" << true << true << true;
-    QTest::newRow("count 2 of 3 entries") << "<Entry Time=\"30\">7</Entry>" << "<Entry Time=\"30\">7</Entry><Entry Time=\"40\">8</Entry>" << true << true << true;
-    QTest::newRow("byte 256") << "<Byte Index=\"0\">1</Byte>" << "<Byte Index=\"0\">256</Byte>" << true << true << false;
-    QTest::newRow("empty baudrate") << "<Baudrate>57600</Baudrate>" << "<Baudrate></Baudrate>" << false << true << true;
-    QTest::newRow("abc") << "<Filter_Code>305419896</Filter_Code>" << "<Filter_Code>abc</Filter_Code>" << true << false << true;
-    QTest::newRow("sign") << "<Retries>2</Retries>" << "<Retries>+2</Retries>" << true << true << false;
-    QTest::newRow("hex") << "<Retries>2</Retries>" << "<Retries>0x2</Retries>" << true << true << false;
-    QTest::newRow("blank") << "<Retries>2</Retries>" << "<Retries> 2</Retries>" << true << true << false;
-    QTest::newRow("child element") << "<Retries>2</Retries>" << "<Retries><x>2</x></Retries>" << true << true << false;
-    QTest::newRow("16-bit overflow") << "<Baudrate>9600</Baudrate>" << "<Baudrate>65536</Baudrate>" << true << true << false;
-    QTest::newRow("8-bit max") << "<Forward_Mask>4</Forward_Mask>" << "<Forward_Mask>255</Forward_Mask>" << true << true << true;
-    QTest::newRow("8-bit overflow") << "<Forward_Mask>4</Forward_Mask>" << "<Forward_Mask>256</Forward_Mask>" << true << true << false;
-    QTest::newRow("signed rs-232 rate") << "<Baudrate>57600</Baudrate>" << "<Baudrate>2147483648</Baudrate>" << false << true << true;
+    QTest::newRow("as it is") << ""
+                              << "" << true << true << true;
+    QTest::newRow("count 2 of 3 entries")
+        << "<Entry Time=\"30\">7</Entry>"
+        << "<Entry Time=\"30\">7</Entry><Entry Time=\"40\">8</Entry>" << true << true << true;
+    QTest::newRow("byte 256") << "<Byte Index=\"0\">1</Byte>"
+                              << "<Byte Index=\"0\">256</Byte>" << true << true << false;
+    QTest::newRow("empty baudrate") << "<Baudrate>57600</Baudrate>"
+                                    << "<Baudrate></Baudrate>" << false << true << true;
+    QTest::newRow("abc") << "<Filter_Code>305419896</Filter_Code>"
+                         << "<Filter_Code>abc</Filter_Code>" << true << false << true;
+    QTest::newRow("sign") << "<Retries>2</Retries>"
+                          << "<Retries>+2</Retries>" << true << true << false;
+    QTest::newRow("hex") << "<Retries>2</Retries>"
+                         << "<Retries>0x2</Retries>" << true << true << false;
+    QTest::newRow("blank") << "<Retries>2</Retries>"
+                           << "<Retries> 2</Retries>" << true << true << false;
+    QTest::newRow("child element") << "<Retries>2</Retries>"
+                                   << "<Retries><x>2</x></Retries>" << true << true << false;
+    QTest::newRow("16-bit overflow") << "<Baudrate>9600</Baudrate>"
+                                     << "<Baudrate>65536</Baudrate>" << true << true << false;
+    QTest::newRow("8-bit max") << "<Forward_Mask>4</Forward_Mask>"
+                               << "<Forward_Mask>255</Forward_Mask>" << true << true << true;
+    QTest::newRow("8-bit overflow") << "<Forward_Mask>4</Forward_Mask>"
+                                    << "<Forward_Mask>256</Forward_Mask>" << true << true << false;
+    QTest::newRow("signed rs-232 rate")
+        << "<Baudrate>57600</Baudrate>"
+        << "<Baudrate>2147483648</Baudrate>" << false << true << true;
     QTest::newRow("count beyond the entries")
-        << "<Scheduler_Entries Count=\"2\">" << "<Scheduler_Entries Count=\"4\">" << true << true << false;
-    QTest::newRow("count above 50") << "<Scheduler_Entries Count=\"2\">" << "<Scheduler_Entries Count=\"51\">" << true << true << false;
-    QTest::newRow("slave length above 8") << "<Length>2</Length>\n      <ID>5</ID>" << "<Length>9</Length>\n      <ID>5</ID>" << true << true << false;
-    QTest::newRow("slave id above 63") << "<ID>5</ID>" << "<ID>64</ID>" << true << true << false;
-    QTest::newRow("frame missing Format") << "<Format>1</Format>" << "" << true << true << false;
-    QTest::newRow("frame data short") << "<Byte Index=\"2\">3</Byte>" << "" << true << true << false;
-    QTest::newRow("frame length above 8") << "<Length>3</Length>" << "<Length>9</Length>" << true << true << false;
-    QTest::newRow("missing CAN child") << "<Error_ID>7</Error_ID>" << "" << true << false << true;
-    QTest::newRow("missing RS-232 group") << "<RS-232>\n    <Baudrate>57600</Baudrate>\n  </RS-232>" << "" << false << true << true;
+        << "<Scheduler_Entries Count=\"2\">"
+        << "<Scheduler_Entries Count=\"4\">" << true << true << false;
+    QTest::newRow("count above 50") << "<Scheduler_Entries Count=\"2\">"
+                                    << "<Scheduler_Entries Count=\"51\">" << true << true << false;
+    QTest::newRow("slave length above 8")
+        << "<Length>2</Length>\n      <ID>5</ID>"
+        << "<Length>9</Length>\n      <ID>5</ID>" << true << true << false;
+    QTest::newRow("slave id above 63") << "<ID>5</ID>"
+                                       << "<ID>64</ID>" << true << true << false;
+    QTest::newRow("frame missing Format") << "<Format>1</Format>"
+                                          << "" << true << true << false;
+    QTest::newRow("frame data short") << "<Byte Index=\"2\">3</Byte>"
+                                      << "" << true << true << false;
+    QTest::newRow("frame length above 8") << "<Length>3</Length>"
+                                          << "<Length>9</Length>" << true << true << false;
+    QTest::newRow("missing CAN child") << "<Error_ID>7</Error_ID>"
+                                       << "" << true << false << true;
+    QTest::newRow("missing RS-232 group") << "<RS-232>\n    <Baudrate>57600</Baudrate>\n  </RS-232>"
+                                          << "" << false << true << true;
 }
 
 void TestProfileDocument::readRules()
@@ -439,13 +475,15 @@ void TestProfileDocument::successfulSaveKeepsIdentity()
     clsVLINXMLProfile profile;
     QVERIFY(profile.LoadDefault());
     QVERIFY(profile.SaveAs(path));
-    struct stat before{};
+    struct stat before
+    {};
     QCOMPARE(::stat(QFile::encodeName(path).constData(), &before), 0);
     const QDateTime born = QFileInfo(path).birthTime();
     QTest::qWait(20);
     QVERIFY(profile.WriteRS232(4800));
     QVERIFY(profile.Save());
-    struct stat after{};
+    struct stat after
+    {};
     QCOMPARE(::stat(QFile::encodeName(path).constData(), &after), 0);
     QCOMPARE(after.st_ino, before.st_ino);
     QCOMPARE(QFileInfo(path).birthTime(), born);

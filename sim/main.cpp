@@ -1,0 +1,143 @@
+// vexalin-sim: a VEXA-LIN module on a virtual COM port, for trying the tool without hardware.
+
+#include "sim/emulator_host.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <csignal>
+#include <cstdio>
+
+using namespace vxl::sim;
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vexalin-sim"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Emulates a VEXA-LIN module behind a pseudo-terminal registered as a COM port, so the tool "
+        "can connect to it as to real hardware. Stop it with Ctrl+C."));
+    parser.addHelpOption();
+    const QCommandLineOption port({QStringLiteral("p"), QStringLiteral("port")},
+                                  QStringLiteral("COM number to register (default 1)."),
+                                  QStringLiteral("N"),
+                                  QStringLiteral("1"));
+    const QCommandLineOption hardware(QStringLiteral("hardware"),
+                                      QStringLiteral(
+                                          "Hardware text; its first letter sets the build: P "
+                                          "prototype, S slave sim, V VDO, other standard."),
+                                      QStringLiteral("TEXT"),
+                                      QStringLiteral("VXL-LIN-G 1.0  "));
+    const QCommandLineOption firmware(QStringLiteral("firmware"),
+                                      QStringLiteral(
+                                          "Firmware version AA.BB.CC (default 01.02.15)."),
+                                      QStringLiteral("VERSION"),
+                                      QStringLiteral("01.02.15"));
+    const QCommandLineOption rate(QStringLiteral("rate"),
+                                  QStringLiteral("RS-232 bit rate at power-up (default 38400)."),
+                                  QStringLiteral("BPS"),
+                                  QStringLiteral("38400"));
+    const QCommandLineOption startup(QStringLiteral("startup"),
+                                     QStringLiteral(
+                                         "Start-up text style after a reset: 'cr' (ends with a "
+                                         "carriage return) or '66' (66 characters)."),
+                                     QStringLiteral("STYLE"),
+                                     QStringLiteral("cr"));
+    const QCommandLineOption
+        traffic(QStringLiteral("traffic"),
+                QStringLiteral(
+                    "Send a random CAN frame, CAN event or LIN error every MS milliseconds."),
+                QStringLiteral("MS"),
+                QStringLiteral("0"));
+    const QCommandLineOption
+        flood(QStringLiteral("flood"),
+              QStringLiteral("Fill the line with CAN frames over N distinct identifiers."),
+              QStringLiteral("N"),
+              QStringLiteral("0"));
+    const QCommandLineOption
+        noPacing(QStringLiteral("no-pacing"),
+                 QStringLiteral("Send as fast as the pty takes it, not at the line's bit rate."));
+    const QCommandLineOption transcript(QStringLiteral("transcript"),
+                                        QStringLiteral(
+                                            "Append every request and reply, with times, to FILE."),
+                                        QStringLiteral("FILE"));
+    const QCommandLineOption silent(QStringLiteral("silent"),
+                                    QStringLiteral("Receive requests but never answer."));
+    const QCommandLineOption delay(QStringLiteral("delay"),
+                                   QStringLiteral("Wait MS milliseconds before each reply."),
+                                   QStringLiteral("MS"),
+                                   QStringLiteral("0"));
+    const QCommandLineOption drop(QStringLiteral("drop"),
+                                  QStringLiteral("Do not send the Nth reply."),
+                                  QStringLiteral("N"),
+                                  QStringLiteral("0"));
+    const QCommandLineOption corrupt(QStringLiteral("corrupt"),
+                                     QStringLiteral("Send the Nth reply with a wrong checksum."),
+                                     QStringLiteral("N"),
+                                     QStringLiteral("0"));
+    parser.addOptions({port,
+                       hardware,
+                       firmware,
+                       rate,
+                       startup,
+                       traffic,
+                       flood,
+                       noPacing,
+                       transcript,
+                       silent,
+                       delay,
+                       drop,
+                       corrupt});
+    parser.process(app);
+
+    EmulatorOptions options;
+    options.comNumber = parser.value(port).toInt();
+    options.identity.hardware = parser.value(hardware);
+    options.identity.firmware = parser.value(firmware);
+    options.rate = parser.value(rate).toUInt();
+    options.startupStyle = parser.value(startup) == QStringLiteral("66")
+                               ? StartupStyle::Fixed66
+                               : StartupStyle::CarriageReturn;
+    options.pacing = !parser.isSet(noPacing);
+    options.transcriptFile = parser.value(transcript);
+    options.randomTrafficMs = parser.value(traffic).toInt();
+    options.floodIds = parser.value(flood).toInt();
+    if (options.comNumber < 1 || options.comNumber > 255) {
+        std::fprintf(stderr, "vexalin-sim: --port takes a COM number from 1 to 255\n");
+        return 2;
+    }
+
+    // Ctrl+C and termination end the run cleanly, so the port link is removed.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGHUP);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    EmulatorHost host(options);
+    if (!host.start()) {
+        std::fprintf(stderr,
+                     "vexalin-sim: could not create the virtual port COM%d\n",
+                     options.comNumber);
+        return 1;
+    }
+    host.setSilent(parser.isSet(silent));
+    host.setReplyDelayMs(parser.value(delay).toInt());
+    if (const int n = parser.value(drop).toInt(); n > 0)
+        host.dropReply(n);
+    if (const int n = parser.value(corrupt).toInt(); n > 0)
+        host.corruptReply(n);
+    std::printf("VEXA-LIN module emulator on COM%d (%s -> %s)\n",
+                options.comNumber,
+                qPrintable(host.linkPath()),
+                qPrintable(host.devicePath()));
+    std::fflush(stdout);
+
+    int received = 0;
+    sigwait(&stopSignals, &received);
+    host.stop();
+    return 0;
+}
