@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QStringList>
+
+#include <cstdint>
+
+namespace vxl {
+
+// How the Preferences dialog shows and takes back the settings.
+[[nodiscard]] QStringList BaudrateItems(); // "4800 bit/s" … "115200 bit/s"
+[[nodiscard]] QStringList StartModeItems(); // "Disconnected", "Connection dialog", "Default connection"
+[[nodiscard]] QStringList HelpLanguageItems();
+[[nodiscard]] int BaudrateToIndex(std::int32_t baudrate); // any other rate shows 38400
+[[nodiscard]] std::int32_t IndexToBaudrate(int index);
+[[nodiscard]] int StartModeToIndex(int startMode);
+[[nodiscard]] int IndexToStartMode(int index);
+
+inline constexpr int kPortMin = 1, kPortMax = 255;
+inline constexpr int kTimeoutMin = 1, kTimeoutMax = 300;
+inline constexpr int kScanMin = 1, kScanMax = 255;
+
+[[nodiscard]] int ClampPort(std::int64_t port);
+[[nodiscard]] int ClampTimeout(std::int64_t seconds);
+// The scan count is taken as its low 8 bits first.
+[[nodiscard]] int ClampScanCount(std::int64_t count);
+
+} // namespace vxl
