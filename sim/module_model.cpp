@@ -86,6 +86,11 @@ QByteArray ModuleModel::StartupText() const
     return text;
 }
 
+void ModuleModel::ForceReturnCodeOnce(int group, int command, int nth, std::uint8_t code)
+{
+    m_forcedOnce[{group, command}] = {nth, code};
+}
+
 void ModuleModel::ForceReturnCode(int group, int command, std::uint8_t code)
 {
     m_forced[{group, command}] = code;
@@ -94,6 +99,7 @@ void ModuleModel::ForceReturnCode(int group, int command, std::uint8_t code)
 void ModuleModel::ClearForcedCodes()
 {
     m_forced.clear();
+    m_forcedOnce.clear();
 }
 
 void ModuleModel::CountLinFrame()
@@ -145,6 +151,13 @@ std::vector<Output> ModuleModel::Handle(const LIN_Msg &request, bool checksumOk)
     const int length = HeaderField(request.header, 2);
     if (const auto forced = m_forced.find({group, command}); forced != m_forced.end())
         return reply(request, {forced->second});
+    if (auto once = m_forcedOnce.find({group, command}); once != m_forcedOnce.end()) {
+        if (--once->second.first == 0) {
+            const std::uint8_t code = once->second.second;
+            m_forcedOnce.erase(once);
+            return reply(request, {code});
+        }
+    }
     switch (group) {
     case 0:
         return handleRs232(request, command, length);

@@ -64,6 +64,8 @@ public:
 
     // A return code the module gives instead of its own answer to group/command (tests).
     void ForceReturnCode(int group, int command, std::uint8_t code);
+    // Only the nth request of group/command from now on (1 = the next) gets the code.
+    void ForceReturnCodeOnce(int group, int command, int nth, std::uint8_t code);
     void ClearForcedCodes();
 
     // Counters grow with the traffic the module carries.
@@ -93,6 +95,7 @@ private:
     std::uint32_t m_pendingRs232Rate = 0;
     bool m_programming = false;
     std::map<std::pair<int, int>, std::uint8_t> m_forced;
+    std::map<std::pair<int, int>, std::pair<int, std::uint8_t>> m_forcedOnce;
 };
 
 // Messages of the module's own, laid out as the module forwards them.

@@ -231,7 +231,9 @@ void ModuleReader::ModuleReadReply(const LIN_Msg &msg)
             break;
         case 1: lin.Retries = value16(); lin.ReplyStatus[LinRetriesStatus] = status; break;
         case 2:
-            lin.SchedulerCount = value16();
+            // An empty scheduler is reported with the one-byte code 6, not with a count: taking
+            // the code for a count would read entries that do not exist.
+            lin.SchedulerCount = msg.count == 1 ? 0 : value16();
             lin.ReplyStatus[LinSchedulerCountStatus] = status;
             break;
         case 3:

@@ -1,0 +1,87 @@
+#include "ops_fixture.h"
+
+#include "link/connection.h"
+#include "link/lin_port.h"
+#include "module/module_read.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+namespace vxl::test {
+
+OpsRig::OpsRig(sim::EmulatorOptions options, VXLIN_Values settings)
+{
+    options.comNumber = m_comNumber;
+    options.dosDevices = m_dir.path();
+    m_host = std::make_unique<sim::EmulatorHost>(options);
+    m_host->start();
+    m_ops = std::make_unique<Operations>(m_op, settings, portMap());
+    m_op.ops = m_ops.get();
+}
+
+VXLIN_Values OpsRig::fastSettings()
+{
+    VXLIN_Values settings;
+    settings.Timeout = 3;
+    settings.StartMode = 1;
+    return settings;
+}
+
+ComPortMap OpsRig::portMap() const
+{
+    return ComPortMap(ComPortRoots{m_dir.path(), QString(), QStringLiteral("/nonexistent")});
+}
+
+bool OpsRig::connect(int rate)
+{
+    auto &connection = m_ops->Conn();
+    if (!connection.TryConnect(m_comNumber, rate))
+        return false;
+    connection.SetConnected(true);
+    connection.UpdateConnectionState();
+    return true;
+}
+
+bool OpsRig::waitIdle(int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    // Idle must hold for a moment: a finished step may start the next one from a queued call.
+    int quietSince = -1;
+    while (timer.elapsed() < timeoutMs) {
+        QTest::qWait(10);
+        const bool idle = m_ops->IsIdle() && m_ops->Link().OutgoingCount() == 0;
+        if (!idle) {
+            quietSince = -1;
+            continue;
+        }
+        if (quietSince < 0)
+            quietSince = int(timer.elapsed());
+        else if (timer.elapsed() - quietSince >= 150)
+            return true;
+    }
+    return false;
+}
+
+bool OpsRig::waitRequests(std::size_t count, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (m_host->requests().size() < count && timer.elapsed() < timeoutMs)
+        QTest::qWait(10);
+    return m_host->requests().size() >= count;
+}
+
+QStringList OpsRig::requestTexts()
+{
+    QStringList out;
+    for (const auto &request : m_host->requests()) {
+        QString text = QStringLiteral("%1/%2/%3").arg(request.group).arg(request.command).arg(request.sequence);
+        if (!request.data.isEmpty())
+            text += QLatin1Char(' ') + QString::fromLatin1(request.data.toHex().toUpper());
+        out << text;
+    }
+    return out;
+}
+
+} // namespace vxl::test

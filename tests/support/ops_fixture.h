@@ -1,0 +1,47 @@
+#pragma once
+
+#include "module/operations.h"
+#include "scripted_operator.h"
+#include "sim/emulator_host.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace vxl::test {
+
+// The operations of the tool, with a scripted operator, against the emulator on a pty
+// registered as a COM number of its own.
+class OpsRig
+{
+public:
+    explicit OpsRig(sim::EmulatorOptions options = {}, VXLIN_Values settings = fastSettings());
+
+    [[nodiscard]] static VXLIN_Values fastSettings();
+
+    // Connects as a successful connection does (the module read starts).
+    [[nodiscard]] bool connect(int rate = 38400);
+    // Waits until no transaction runs (and none is about to start); false on time-out.
+    [[nodiscard]] bool waitIdle(int timeoutMs = 8000);
+    // Waits until the emulator has received `count` requests in all.
+    [[nodiscard]] bool waitRequests(std::size_t count, int timeoutMs = 8000);
+
+    [[nodiscard]] int comNumber() const { return m_comNumber; }
+    [[nodiscard]] ComPortMap portMap() const;
+
+    sim::EmulatorHost &host() { return *m_host; }
+    ScriptedOperator &op() { return m_op; }
+    Operations &ops() { return *m_ops; }
+
+    // Requests as "group/command/sequence" texts, with the data in hex after a blank when any.
+    [[nodiscard]] QStringList requestTexts();
+
+private:
+    QTemporaryDir m_dir;
+    int m_comNumber = 5;
+    std::unique_ptr<sim::EmulatorHost> m_host;
+    ScriptedOperator m_op;
+    std::unique_ptr<Operations> m_ops;
+};
+
+} // namespace vxl::test
