@@ -155,9 +155,6 @@ void TestEntriesDialog::identifierField_data()
     QTest::newRow("no G in hex") << false << "G1"
                                  << "1"
                                  << "1" << 1;
-    QTest::newRow("empty hex") << false << ""
-                               << "0"
-                               << "0" << 0;
     QTest::newRow("99 decimal is capped") << true << "99"
                                           << "63"
                                           << "3F" << 63;

@@ -1,5 +1,5 @@
 // Text rules behind the scheduler entry dialogs: identifier cells, the identifier field in both
-// bases, the time field and the packed form callers exchange.
+// bases and the packed form callers exchange.
 
 #include "dialogs/entry_rules.h"
 
@@ -18,8 +18,6 @@ private slots:
     void unreadableCells();
     void identifierField_data();
     void identifierField();
-    void timeField_data();
-    void timeField();
     void packedEntries_data();
     void packedEntries();
 };
@@ -101,42 +99,6 @@ void TestEntryRules::identifierField()
     QCOMPARE(IdValue(left, hex), value);
     QCOMPARE(SwitchedIdText(left, !hex), switched);
     QCOMPARE(IdValue(switched, !hex), value);
-}
-
-void TestEntryRules::timeField_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("left"); // empty: refused
-    QTest::newRow("empty") << ""
-                           << "5";
-    QTest::newRow("blanks") << "  "
-                            << "5";
-    QTest::newRow("1") << "1"
-                       << "1";
-    QTest::newRow("65535") << "65535"
-                           << "65535";
-    QTest::newRow("65536") << "65536"
-                           << "65535";
-    QTest::newRow("99999") << "99999"
-                           << "65535";
-    QTest::newRow("0") << "0"
-                       << "1";
-    QTest::newRow("-9999") << "-9999"
-                           << "1";
-    QTest::newRow("letters") << "12x"
-                             << "";
-    QTest::newRow("hex") << "0x10"
-                         << "";
-}
-
-void TestEntryRules::timeField()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, left);
-    const std::optional<QString> result = LeftTimeText(text);
-    QCOMPARE(result.has_value(), !left.isEmpty());
-    if (result)
-        QCOMPARE(*result, left);
 }
 
 void TestEntryRules::packedEntries_data()

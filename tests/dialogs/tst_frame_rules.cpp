@@ -1,5 +1,5 @@
-// Rules behind the frame table: ranges, data-field texts, editor titles, cell texts and the
-// defaults read from the default profile document.
+// Rules behind the frame table: ranges, lengths beyond the data bytes and the defaults read
+// from the default profile document.
 
 #include "dialogs/frame_rules.h"
 
@@ -14,10 +14,6 @@ class TestFrameRules : public QObject
 private slots:
     void ranges_data();
     void ranges();
-    void dataFieldTexts_data();
-    void dataFieldTexts();
-    void editorTitles_data();
-    void editorTitles();
     void dataCellNeverShowsMoreThanEightBytes();
     void defaultsComeFromTheDefaultProfile();
     void editOfRowStartsFromTheShownLength();
@@ -47,48 +43,6 @@ void TestFrameRules::ranges()
     QCOMPARE(range.has_value(), from >= 0);
     if (range)
         QCOMPARE(*range, std::pair(from, to));
-}
-
-void TestFrameRules::dataFieldTexts_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("G") << "G"
-                       << "00";
-    QTest::newRow("a") << "a"
-                       << "0A";
-    QTest::newRow("ff") << "ff"
-                        << "FF";
-    QTest::newRow("empty") << ""
-                           << "00";
-    QTest::newRow("3 digits") << "100"
-                              << "00";
-}
-
-void TestFrameRules::dataFieldTexts()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, shown);
-    QCOMPARE(HexByteText(text), shown);
-    QCOMPARE(HexByteValue(text), std::uint8_t(shown.toUInt(nullptr, 16)));
-}
-
-void TestFrameRules::editorTitles_data()
-{
-    QTest::addColumn<int>("id");
-    QTest::addColumn<bool>("multiple");
-    QTest::addColumn<QString>("title");
-    QTest::newRow("45") << 45 << false << "Editing Frame-ID: 45 (0x2D)";
-    QTest::newRow("10") << 10 << false << "Editing Frame-ID: 10 (0x0A)";
-    QTest::newRow("several") << 10 << true << "Editing multiple IDs";
-}
-
-void TestFrameRules::editorTitles()
-{
-    QFETCH(int, id);
-    QFETCH(bool, multiple);
-    QFETCH(QString, title);
-    QCOMPARE(FrameEditorTitle(id, multiple), title);
 }
 
 void TestFrameRules::dataCellNeverShowsMoreThanEightBytes()
