@@ -207,6 +207,24 @@ void Operations::SetIdentity(const IdentityTexts &identity)
     emit identityChanged();
 }
 
+void Operations::ShowModuleFrames()
+{
+    if (!IsIdle()) {
+        ShowBusyNotice();
+        return;
+    }
+    const auto &lin = m_module.LIN;
+    const int lengthStatus = lin.ReplyStatus[LinFrameLengthsStatus];
+    const int formatStatus = lin.ReplyStatus[LinFrameFormatsStatus];
+    if (lengthStatus == 0 && formatStatus == 0) {
+        m_operator.ShowFrameTable(lin);
+        return;
+    }
+    Information(QStringLiteral("Frame Information not available. Error Length: ")
+                + QString::number(lengthStatus) + QStringLiteral(" Error Format: ")
+                + QString::number(formatStatus));
+}
+
 bool Operations::MayChangeView(View target, bool fromMenu) const
 {
     if (m_operator.CurrentView() == target)

@@ -111,6 +111,9 @@ public:
     // shown in the end.
     [[nodiscard]] bool MayChangeView(View target, bool fromMenu) const;
 
+    // "Frames" on the module data view: the module's frame table, display only.
+    void ShowModuleFrames();
+
     [[nodiscard]] const GridTexts &Grid() const { return m_grid; }
     void SetGrid(const GridTexts &grid);
     void ClearGrid();
