@@ -218,7 +218,11 @@ void SchedulerControl::SchedulerReply(const LIN_Msg &msg)
             break;
         }
         // The module needs a moment after emptying its scheduler before it takes new entries.
+        // The exchange stays marked meanwhile, so nothing else starts and the entries are not
+        // lost.
+        engine.SetActive(kScheduler, true);
         QTimer::singleShot(kRewritePauseMs, &m_ops, [this] {
+            m_ops.Engine().SetActive(kScheduler, false);
             m_ops.Engine().RestartMaster = m_masterActive;
             addEntries();
             updateButtons();

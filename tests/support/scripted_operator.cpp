@@ -8,7 +8,7 @@ namespace vxl::test {
 
 BoxResult ScriptedOperator::ShowMessage(BoxKind kind, const QString &text)
 {
-    boxes.push_back({kind, text});
+    boxes.push_back({kind, text, statusLine});
     if (boxOpenMs > 0)
         QTest::qWait(boxOpenMs);
     // Error and Information boxes only have "Close".

@@ -23,6 +23,7 @@ public:
     {
         BoxKind kind;
         QString text;
+        QString statusLine; // the connection line while the box was open
     };
 
     // Answers for the Question and Confirmation boxes to come, in order; `defaultAnswer` when
