@@ -70,7 +70,6 @@ void ModuleModel::applyDefaults()
     m_config = ModuleConfig::NewProfile();
     // The module has no single slave entry of its own beyond frame 63's.
     m_config.LIN.SlaveIdData = m_config.LIN.Frames[kMaxLinId];
-    m_config.LIN.MessageTimeouts = {1000, 30, 20, 15};
 }
 
 QByteArray ModuleModel::StartupText() const
