@@ -295,12 +295,11 @@ void Operations::UpdateCommandStates()
         break;
     }
     // The log buttons: while recording, a lost connection ends the recording.
-    if (!m_log->IsRecording()) {
-        m_enabled[QStringLiteral("btbLogStart")] = connected;
-        m_enabled[QStringLiteral("btbLogStop")] = false;
-    } else if (!connected) {
+    const bool recording = m_log->IsRecording();
+    m_enabled[QStringLiteral("btbLogStart")] = !recording && connected;
+    m_enabled[QStringLiteral("btbLogStop")] = recording;
+    if (recording && !connected)
         emit logStopRequested();
-    }
     emit commandStatesChanged();
 }
 
