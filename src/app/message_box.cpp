@@ -19,22 +19,22 @@ namespace {
 constexpr int kPictureSize = 32;
 constexpr int kButtonWidth = 88;
 
-struct ButtonSpec
+struct ButtonLayout
 {
     const char *name;
     const char *caption;
     BoxResult result;
 };
 
-struct KindSpec
+struct KindLook
 {
     QStyle::StandardPixmap picture;
     BoxResult defaultAnswer;
     BoxResult escapeAnswer;
-    std::vector<ButtonSpec> buttons; // from the top
+    std::vector<ButtonLayout> buttons; // from the top
 };
 
-KindSpec specFor(BoxKind kind)
+KindLook lookOf(BoxKind kind)
 {
     switch (kind) {
     case BoxKind::Question:
@@ -71,9 +71,9 @@ TfMsg::TfMsg(QWidget *owner, BoxKind kind, const QString &text)
                   | Qt::MSWindowsFixedSizeDialogHint)
     , m_kind(kind)
 {
-    const KindSpec spec = specFor(kind);
-    m_answer = spec.escapeAnswer;
-    m_escapeAnswer = spec.escapeAnswer;
+    const KindLook look = lookOf(kind);
+    m_answer = look.escapeAnswer;
+    m_escapeAnswer = look.escapeAnswer;
 
     setObjectName(QStringLiteral("TfMsg"));
     setWindowTitle(QStringLiteral("VEXA-LIN CT"));
@@ -84,7 +84,7 @@ TfMsg::TfMsg(QWidget *owner, BoxKind kind, const QString &text)
     picturePanel->setFixedWidth(kPictureSize + 16);
     auto *picture = new QLabel(picturePanel);
     picture->setObjectName(QStringLiteral("imgSign"));
-    picture->setPixmap(style()->standardIcon(spec.picture).pixmap(kPictureSize, kPictureSize));
+    picture->setPixmap(style()->standardIcon(look.picture).pixmap(kPictureSize, kPictureSize));
     auto *pictureLayout = new QVBoxLayout(picturePanel);
     pictureLayout->setContentsMargins(0, 0, 0, 0);
     pictureLayout->addWidget(picture, 0, Qt::AlignCenter);
@@ -102,14 +102,14 @@ TfMsg::TfMsg(QWidget *owner, BoxKind kind, const QString &text)
     buttonLayout->addStretch(1);
     QPushButton *left = nullptr;
     QPushButton *centre = nullptr;
-    for (const ButtonSpec &button : spec.buttons) {
+    for (const ButtonLayout &button : look.buttons) {
         QPushButton *made = addButton(QString::fromLatin1(button.name),
                                       QString::fromLatin1(button.caption),
                                       button.result);
         buttonLayout->addWidget(made);
         // Enter answers the default button wherever the focus is; Space the focused one.
         made->setAutoDefault(false);
-        made->setDefault(button.result == spec.defaultAnswer);
+        made->setDefault(button.result == look.defaultAnswer);
         if (made->objectName() == QLatin1String("btLeft"))
             left = made;
         if (made->objectName() == QLatin1String("btCenter"))
@@ -167,7 +167,7 @@ BoxResult TfMsg::Ask(QWidget *owner, BoxKind kind, const QString &text)
     QApplication::beep();
     box->exec();
     if (!box)
-        return specFor(kind).escapeAnswer;
+        return lookOf(kind).escapeAnswer;
     const BoxResult answer = box->answer();
     delete box.data();
     return answer;

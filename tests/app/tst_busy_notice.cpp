@@ -54,8 +54,6 @@ void TestBusyNotice::startsWithItsDefaults()
     QVERIFY(!popup.showing());
     QVERIFY(popup.isHidden());
     QCOMPARE(popup.size(), QSize(300, 100));
-    QVERIFY(popup.windowFlags().testFlag(Qt::FramelessWindowHint));
-    QVERIFY(popup.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 
     popup.setBeep(false);
     popup.ShowNotice(QStringLiteral("Action in progress. Please wait..."));
