@@ -1,11 +1,13 @@
+#include "app/main_window.h"
+
 #include <QApplication>
-#include <QLabel>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QLabel placeholder(QStringLiteral(" VEXA-LIN CT"));
-    placeholder.setMinimumSize(700, 500);
-    placeholder.show();
-    return app.exec();
+    QApplication::setApplicationName(QStringLiteral("VEXA-LIN CT"));
+    QApplication::setApplicationDisplayName(QStringLiteral("VEXA-LIN CT"));
+    vxl::TfMain window(QApplication::arguments());
+    window.show();
+    return QApplication::exec();
 }

@@ -62,6 +62,8 @@ TfMain::TfMain(const QStringList &arguments, ComPortMap portMap, QWidget *parent
     setObjectName(QStringLiteral("TfMain"));
     setWindowTitle(QStringLiteral(" VEXA-LIN CT"));
     setMinimumSize(700, 500);
+    // Tool bars are shown and hidden through the View menu only, so its ticks stay true.
+    setContextMenuPolicy(Qt::PreventContextMenu);
     m_operator = std::make_unique<GuiOperator>(*this, portMap);
     ReadSettings(m_settings);
     m_ops = std::make_unique<Operations>(*m_operator, m_settings, portMap);
