@@ -34,6 +34,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -93,7 +94,7 @@ TfMain::TfMain(const QStringList &arguments, ComPortMap portMap, QWidget *parent
                 focused->click();
                 return;
             }
-            QPushButton *buttons[] = {m_dataView->defaultButton(), m_messagesView->defaultButton(),
+            QPushButton *buttons[] = {m_dataView->findChild<QPushButton *>(QStringLiteral("btbRefresh")), m_messagesView->defaultButton(),
                                       m_profilesView->defaultButton(), m_consoleView->defaultButton()};
             auto *button = buttons[m_pages->currentIndex()];
             if (button && button->isEnabled())
