@@ -213,14 +213,23 @@ void TfMain::buildToolBars()
         m_toolBars[QString::fromLatin1(bar.name)] = toolBar;
         for (const auto &item : bar.items) {
             QAction *command = action(QString::fromLatin1(item.action));
+            if (item.hint) {
+                // A tool button with a hint of its own needs an action of its own: a button
+                // takes its tool tip from its action whenever the action changes.
+                auto *own = new QAction(command->text(), toolBar);
+                own->setToolTip(QString::fromLatin1(item.hint));
+                own->setStatusTip(own->toolTip());
+                own->setEnabled(command->isEnabled());
+                connect(own, &QAction::triggered, command, &QAction::trigger);
+                connect(command, &QAction::enabledChanged, own, &QAction::setEnabled);
+                command = own;
+            }
             toolBar->addAction(command);
             QWidget *button = toolBar->widgetForAction(command);
             if (*item.button) {
                 button->setObjectName(QString::fromLatin1(item.button));
                 m_actions[QString::fromLatin1(item.button)] = command;
             }
-            if (item.hint)
-                button->setToolTip(QString::fromLatin1(item.hint));
         }
     }
     action("mniSave")->setEnabled(false);
