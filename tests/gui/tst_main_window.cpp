@@ -114,6 +114,7 @@ private slots:
     void startModeThreeFillsGrid();
     void startModeThreeSilentOpensDialog();
     void dialogWithoutPorts();
+    void dialogOkConnects();
     void retryShowsSameList();
     void viewChangeWhileBusy();
     void toolBarRules();
@@ -214,6 +215,25 @@ void TestMainWindow::dialogWithoutPorts()
     TfMain w({}, rig.map());
     w.show();
     QTRY_VERIFY_WITH_TIMEOUT(watch->answered(), 5000);
+}
+
+void TestMainWindow::dialogOkConnects()
+{
+    Rig rig;
+    storeSettings(2);
+    auto watch = ModalAnswer::of<TfInitConnect>([](TfInitConnect *dialog) {
+        QCOMPARE(dialog->findChild<QComboBox *>("cbAvaConnect")->currentText(), QStringLiteral("9"));
+        clickButton(dialog, "btbOK");
+    });
+    TfMain w({}, rig.map());
+    w.show();
+    QTRY_VERIFY_WITH_TIMEOUT(watch->answered(), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(statusLine(w), QStringLiteral(" Connected to COM9 at 38400 bit/s"), 3000);
+    QVERIFY(waitIdle(w));
+    auto *grid = w.findChild<ModuleGridWidget *>("sgridActualValues");
+    QCOMPARE(grid->item(1, 2)->text(), QStringLiteral("Enabled"));
+    QCOMPARE(w.findChild<QLabel *>("sttFirmware")->text(), QStringLiteral("01.02.15"));
+    QVERIFY(!saveScreenshot(&w, "main_after_connect_dialog").isEmpty());
 }
 
 void TestMainWindow::retryShowsSameList()
