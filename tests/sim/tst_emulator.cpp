@@ -132,7 +132,7 @@ void TestEmulator::replyShapes_data()
         << "01.02.15" << std << 2 << 32 << hex("02") << hex("03");
     QTest::newRow("lin write id 0x40") << "01.02.15" << std << 2 << 1 << hex("40") << hex("05");
     QTest::newRow("message time-outs")
-        << "01.02.15" << std << 2 << 18 << QByteArray() << hex("E8031E0014000F00");
+        << "01.02.15" << std << 2 << 18 << QByteArray() << hex("0000000000000000");
     QTest::newRow("hardware text") << "01.02.15" << std << 3 << 0 << QByteArray() << std.toLatin1();
     QTest::newRow("firmware text")
         << "01.01.07" << std << 3 << 1 << QByteArray() << QByteArray("01.01.07");
