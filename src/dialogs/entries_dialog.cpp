@@ -1,5 +1,7 @@
 #include "dialogs/entries_dialog.h"
 
+#include "app/command_button_widget.h"
+
 #include "dialogs/dialog_buttons_widget.h"
 #include "dialogs/entry_dialog.h"
 #include "dialogs/entry_rules.h"
@@ -20,23 +22,6 @@ namespace {
 
 constexpr int kColumnWidth = 115;
 enum Column : int { IndexColumn, IdentifierColumn, TimingColumn, ColumnCount };
-
-QTableWidgetItem *cell(const QString &text, bool centred)
-{
-    auto *item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    if (centred)
-        item->setTextAlignment(Qt::AlignCenter);
-    return item;
-}
-
-QPushButton *commandButton(const QString &text, const QString &name, QWidget *parent)
-{
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
 
 } // namespace
 
@@ -70,9 +55,9 @@ TfEntries::TfEntries(QWidget *parent)
             this,
             &TfEntries::updateCommands);
 
-    m_insert = commandButton(QStringLiteral("Insert..."), QStringLiteral("btbInsert"), this);
-    m_modify = commandButton(QStringLiteral("Modify..."), QStringLiteral("btbModify"), this);
-    m_remove = commandButton(QStringLiteral("Delete"), QStringLiteral("btbRemove"), this);
+    m_insert = CommandButton(QStringLiteral("btbInsert"), QStringLiteral("Insert..."), QString(), this);
+    m_modify = CommandButton(QStringLiteral("btbModify"), QStringLiteral("Modify..."), QString(), this);
+    m_remove = CommandButton(QStringLiteral("btbRemove"), QStringLiteral("Delete"), QString(), this);
     connect(m_insert, &QPushButton::clicked, this, &TfEntries::btbInsertClick);
     connect(m_modify, &QPushButton::clicked, this, &TfEntries::btbModifyClick);
     connect(m_remove, &QPushButton::clicked, this, &TfEntries::btbRemoveClick);
@@ -146,7 +131,7 @@ void TfEntries::addEntry(const LIN_SchedulerEntry &entry)
 {
     const int row = m_list->rowCount();
     m_list->insertRow(row);
-    m_list->setItem(row, IndexColumn, cell(QString::number(row + 1), false));
+    m_list->setItem(row, IndexColumn, ReadOnlyCell(QString::number(row + 1), false));
     setRow(row, entry);
     const QModelIndex index = m_list->model()->index(row, IndexColumn);
     m_list->selectionModel()->setCurrentIndex(index,
@@ -260,8 +245,8 @@ void TfEntries::updateCommands()
 
 void TfEntries::setRow(int row, const LIN_SchedulerEntry &entry)
 {
-    m_list->setItem(row, IdentifierColumn, cell(IdCellText(entry.ID), true));
-    m_list->setItem(row, TimingColumn, cell(QString::number(entry.Time), true));
+    m_list->setItem(row, IdentifierColumn, ReadOnlyCell(IdCellText(entry.ID), true));
+    m_list->setItem(row, TimingColumn, ReadOnlyCell(QString::number(entry.Time), true));
 }
 
 std::vector<int> TfEntries::selectedRows() const

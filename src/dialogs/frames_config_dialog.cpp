@@ -1,5 +1,7 @@
 #include "dialogs/frames_config_dialog.h"
 
+#include "app/command_button_widget.h"
+
 #include "dialogs/dialog_buttons_widget.h"
 #include "dialogs/entry_rules.h"
 #include "dialogs/frame_editor_dialog.h"
@@ -27,24 +29,6 @@ enum Column : int {
     ColumnCount
 };
 constexpr std::array<int, ColumnCount> kColumnWidths = {80, 60, 90, 80, 160};
-
-QTableWidgetItem *cell(const QString &text, bool centred)
-{
-    auto *item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    if (centred)
-        item->setTextAlignment(Qt::AlignCenter);
-    return item;
-}
-
-QPushButton *commandButton(const QString &text, const QString &name, QWidget *parent)
-{
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    button->setMinimumWidth(90);
-    return button;
-}
 
 } // namespace
 
@@ -97,7 +81,7 @@ TfFramesConfig::TfFramesConfig(QWidget *parent)
                             + m_list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4);
     m_list->setMinimumHeight(16 * (m_list->fontMetrics().height() + 8));
     for (int n = 0; n < kFrameCount; ++n)
-        m_list->setItem(n, IdColumn, cell(IdCellText(n), false));
+        m_list->setItem(n, IdColumn, ReadOnlyCell(IdCellText(n), false));
     connect(m_list, &QTableWidget::cellDoubleClicked, this, [this](int, int) {
         if (m_editable)
             btbModifyClick();
@@ -108,11 +92,13 @@ TfFramesConfig::TfFramesConfig(QWidget *parent)
     });
     buildMenu();
 
-    m_modify = commandButton(QStringLiteral("Modify"), QStringLiteral("btbModify"), this);
-    m_setStandard = commandButton(QStringLiteral("Defaults"),
-                                  QStringLiteral("btbSetStandard"),
+    m_modify = CommandButton(QStringLiteral("btbModify"), QStringLiteral("Modify"), QString(), this);
+    m_setStandard = CommandButton(QStringLiteral("btbSetStandard"),
+                                  QStringLiteral("Defaults"),
+                                  QStringLiteral("Loads the default configuration of all frames"),
                                   this);
-    m_setStandard->setToolTip(QStringLiteral("Loads the default configuration of all frames"));
+    m_modify->setMinimumWidth(90);
+    m_setStandard->setMinimumWidth(90);
     connect(m_modify, &QPushButton::clicked, this, &TfFramesConfig::btbModifyClick);
     connect(m_setStandard, &QPushButton::clicked, this, &TfFramesConfig::applyDefaults);
 
@@ -221,10 +207,10 @@ void TfFramesConfig::keyPressEvent(QKeyEvent *event)
 
 void TfFramesConfig::fillRow(int n)
 {
-    m_list->setItem(n, LengthColumn, cell(LengthCellText(m_lin, n), true));
-    m_list->setItem(n, ChecksumColumn, cell(ChecksumCellText(m_lin, n), true));
-    m_list->setItem(n, DirectionColumn, cell(DirectionCellText(m_lin, n), true));
-    m_list->setItem(n, DataColumn, cell(DataCellText(m_lin, n), false));
+    m_list->setItem(n, LengthColumn, ReadOnlyCell(LengthCellText(m_lin, n), true));
+    m_list->setItem(n, ChecksumColumn, ReadOnlyCell(ChecksumCellText(m_lin, n), true));
+    m_list->setItem(n, DirectionColumn, ReadOnlyCell(DirectionCellText(m_lin, n), true));
+    m_list->setItem(n, DataColumn, ReadOnlyCell(DataCellText(m_lin, n), false));
 }
 
 void TfFramesConfig::fillAll()

@@ -3,6 +3,7 @@
 #include "link/console_logic.h"
 #include "module/maintenance.h"
 #include "module/operations.h"
+#include "app/command_button_widget.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -20,25 +21,6 @@
 namespace vxl {
 
 namespace {
-
-QPushButton *button(const QString &name, const QString &text, const QString &hint, QWidget *parent)
-{
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setToolTip(hint);
-    return b;
-}
-
-// A button that cannot be clicked twice while its action runs.
-template<typename F>
-void onClick(QPushButton *b, F action)
-{
-    QObject::connect(b, &QPushButton::clicked, b, [b, action] {
-        b->setEnabled(false);
-        action();
-        b->setEnabled(true);
-    });
-}
 
 // Leaving a parameter edit pads it to two digits.
 class ParameterEdit : public QLineEdit
@@ -110,20 +92,20 @@ void ConsoleView::buildSelectors(QWidget *panel)
     row->addWidget(new QLabel(QStringLiteral("Command:"), panel));
     row->addWidget(m_action, 1);
 
-    m_reset = button(QStringLiteral("btbReset"), QStringLiteral("Reset"),
+    m_reset = CommandButton(QStringLiteral("btbReset"), QStringLiteral("Reset"),
                      QStringLiteral("Resets the module, initializing it with the configuration saved on its flash memory"),
                      panel);
-    m_defaults = button(QStringLiteral("btbSetValues"), QStringLiteral("Defaults"),
+    m_defaults = CommandButton(QStringLiteral("btbSetValues"), QStringLiteral("Defaults"),
                         QStringLiteral("Configures the module with its default values and initializes it.  "), panel);
-    m_flash = button(QStringLiteral("btbCopyFlashBlock"), QStringLiteral("Flash Save"),
+    m_flash = CommandButton(QStringLiteral("btbCopyFlashBlock"), QStringLiteral("Flash Save"),
                      QStringLiteral("Saves the current configuration in the flash memory of the module. "), panel);
     row->addSpacing(12);
     row->addWidget(m_reset);
     row->addWidget(m_defaults);
     row->addWidget(m_flash);
-    onClick(m_reset, [this] { m_ops.Maint().ResetModuleAction(); });
-    onClick(m_defaults, [this] { m_ops.Maint().SetDefaultsAction(); });
-    onClick(m_flash, [this] { m_ops.Maint().FlashSaveAction(); });
+    OnClickOnce(m_reset, [this] { m_ops.Maint().ResetModuleAction(); });
+    OnClickOnce(m_defaults, [this] { m_ops.Maint().SetDefaultsAction(); });
+    OnClickOnce(m_flash, [this] { m_ops.Maint().FlashSaveAction(); });
 
     auto changeGroup = [this] {
         if (m_updating)
@@ -170,12 +152,12 @@ void ConsoleView::buildParameters(QWidget *panel)
         grid->addWidget(new QLabel(QStringLiteral("P") + number, panel), 0, 2 + i, Qt::AlignHCenter);
         grid->addWidget(edit, 1, 2 + i);
     }
-    m_send = button(QStringLiteral("btbSendCode"), QStringLiteral("Send"),
+    m_send = CommandButton(QStringLiteral("btbSendCode"), QStringLiteral("Send"),
                     QStringLiteral("Sends a command to the module corresponding to the Group-Mode-Action selection"),
                     panel);
     grid->addWidget(m_send, 1, 2 + int(m_params.size()));
     grid->setColumnStretch(3 + int(m_params.size()), 1);
-    onClick(m_send, [this] { m_ops.Console().Send(); });
+    OnClickOnce(m_send, [this] { m_ops.Console().Send(); });
 }
 
 void ConsoleView::buildTree()

@@ -1,6 +1,7 @@
 #include "module/messages_view.h"
 
 #include "module/operations.h"
+#include "app/command_button_widget.h"
 #include "module/scheduler_control.h"
 #include "trace/trace_list.h"
 #include "trace/trace_log.h"
@@ -19,24 +20,6 @@ namespace vxl {
 namespace {
 
 constexpr int kRefreshMs = 100;
-
-QPushButton *button(const QString &name, const QString &text, const QString &hint, QWidget *parent)
-{
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setToolTip(hint);
-    return b;
-}
-
-template<typename F>
-void onClick(QPushButton *b, F action)
-{
-    QObject::connect(b, &QPushButton::clicked, b, [b, action] {
-        b->setEnabled(false);
-        action();
-        b->setEnabled(true);
-    });
-}
 
 } // namespace
 
@@ -60,20 +43,20 @@ MessagesView::MessagesView(Operations &ops, QWidget *parent)
     m_panel->setObjectName(QStringLiteral("panControls2"));
     m_panel->setAutoFillBackground(true);
     auto *row = new QHBoxLayout(m_panel);
-    m_on = button(QStringLiteral("btbMasterOn"), QStringLiteral("ON"),
+    m_on = CommandButton(QStringLiteral("btbMasterOn"), QStringLiteral("ON"),
                   QStringLiteral("Activates the \"master\" functionallity of the module"), m_panel);
-    m_off = button(QStringLiteral("btbMasterOff"), QStringLiteral("OFF"),
+    m_off = CommandButton(QStringLiteral("btbMasterOff"), QStringLiteral("OFF"),
                    QStringLiteral("Deactivates the \"master\" functionallity of the module"), m_panel);
-    m_adjust = button(QStringLiteral("btbModifyScheduler"), QStringLiteral("Adjust"),
+    m_adjust = CommandButton(QStringLiteral("btbModifyScheduler"), QStringLiteral("Adjust"),
                       QStringLiteral("Modifies the content of the scheduler list of a module"), m_panel);
-    m_discard = button(QStringLiteral("btbDiscardScheduler"), QStringLiteral("Discard"),
+    m_discard = CommandButton(QStringLiteral("btbDiscardScheduler"), QStringLiteral("Discard"),
                        QStringLiteral("Empties the scheduler list of a VEXA-LIN module"), m_panel);
-    m_logStart = button(QStringLiteral("btbLogStart"), QStringLiteral("Start Trace"),
+    m_logStart = CommandButton(QStringLiteral("btbLogStart"), QStringLiteral("Start Trace"),
                         QStringLiteral("Logs all messages forwarded to RS-232"), m_panel);
-    m_logStop = button(QStringLiteral("btbLogStop"), QStringLiteral("Stop Trace"),
+    m_logStop = CommandButton(QStringLiteral("btbLogStop"), QStringLiteral("Stop Trace"),
                        QStringLiteral("Stops logging the forwarded messages and saves the recopiled data in a file"),
                        m_panel);
-    m_clear = button(QStringLiteral("btbAutoRplyClear"), QStringLiteral("Clear"),
+    m_clear = CommandButton(QStringLiteral("btbAutoRplyClear"), QStringLiteral("Clear"),
                      QStringLiteral("Clears the list of received messages"), m_panel);
     row->addWidget(new QLabel(QStringLiteral("Master:"), m_panel));
     row->addWidget(m_on);
@@ -89,10 +72,10 @@ MessagesView::MessagesView(Operations &ops, QWidget *parent)
     layout->addWidget(m_panel);
 
     auto &scheduler = m_ops.Scheduler();
-    onClick(m_on, [&scheduler] { scheduler.SwitchMaster(); });
-    onClick(m_off, [&scheduler] { scheduler.SwitchMaster(); });
-    onClick(m_adjust, [&scheduler] { scheduler.Adjust(); });
-    onClick(m_discard, [&scheduler] { scheduler.Discard(); });
+    OnClickOnce(m_on, [&scheduler] { scheduler.SwitchMaster(); });
+    OnClickOnce(m_off, [&scheduler] { scheduler.SwitchMaster(); });
+    OnClickOnce(m_adjust, [&scheduler] { scheduler.Adjust(); });
+    OnClickOnce(m_discard, [&scheduler] { scheduler.Discard(); });
     connect(m_clear, &QPushButton::clicked, this, [this] { m_ops.Trace().Clear(); });
     connect(m_logStart, &QPushButton::clicked, this, [this] {
         m_ops.Log().Start();

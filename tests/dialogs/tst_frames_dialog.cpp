@@ -1,5 +1,6 @@
 // The 64-frame table and the frame editor, driven as an operator would on an offscreen display.
 
+#include "test_support.h"
 #include "dialogs/frame_editor_dialog.h"
 #include "dialogs/frames_config_dialog.h"
 #include "dialogs/modal_answer.h"
@@ -17,16 +18,9 @@
 using namespace vxl;
 using vxl::test::ModalAnswer;
 
-namespace {
+using vxl::test::child;
 
-template<typename T>
-T *child(QObject *parent, const char *name)
-{
-    auto *found = parent->findChild<T *>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("control %s not found", name);
-    return found;
-}
+namespace {
 
 QList<int> selectedRows(QTableWidget *list)
 {

@@ -1,6 +1,7 @@
 // The connection dialog against real COM numbers: temporary port folders, emulated modules on
 // ptys, and a device the kernel refuses to open.
 
+#include "test_support.h"
 #include "link/connect_dialog.h"
 #include "link/serial_port.h"
 #include "sim/emulator_host.h"
@@ -20,16 +21,9 @@
 
 using namespace vxl;
 
-namespace {
+using vxl::test::child;
 
-template<typename T>
-T *child(QObject *parent, const char *name)
-{
-    auto *found = parent->findChild<T *>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("control %s not found", name);
-    return found;
-}
+namespace {
 
 QStringList items(QComboBox *box)
 {

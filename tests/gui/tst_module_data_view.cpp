@@ -1,6 +1,7 @@
 // The module data view on an offscreen display, bound to the operations of the tool talking to
 // the emulated module over a pty.
 
+#include "test_support.h"
 #include "link/lin_port.h"
 #include "module/module_data_view.h"
 #include "module/module_grid_widget.h"
@@ -18,16 +19,9 @@
 using namespace vxl;
 using vxl::test::OpsRig;
 
-namespace {
+using vxl::test::child;
 
-template<typename T>
-T *child(QObject *parent, const char *name)
-{
-    auto *found = parent->findChild<T *>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("control %s not found", name);
-    return found;
-}
+namespace {
 
 QPushButton *button(QWidget *view, const char *name)
 {
