@@ -7,6 +7,9 @@ RELEASE      ?= build-release
 JOBS         ?= $(shell nproc)
 CMAKE_FLAGS  ?=
 DEMO_PORT    ?= 7
+# Operations tests that also run under ThreadSanitizer: the engine on the link's threads.
+TSAN_MODULE_TESTS := module_console module_scheduler
+space := $(subst ,, )
 
 DEB_PACKAGES := build-essential cmake ccache qt6-base-dev libqt6opengl6-dev libgl-dev \
                 libpugixml-dev libbenchmark-dev xvfb xauth libxml2-utils clang-format
@@ -39,15 +42,15 @@ build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
 # The whole suite under AddressSanitizer + UndefinedBehaviorSanitizer, then the link's thread
-# tests under ThreadSanitizer.
+# tests and two operations tests under ThreadSanitizer.
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) test-tsan
 
 test-tsan: deps
 	cmake -S . -B $(TSAN_BUILD) -DVXL_SANITIZE=thread $(CMAKE_FLAGS)
-	cmake --build $(TSAN_BUILD) -j $(JOBS) --target $$(cd tests/link && ls tst_*.cpp | sed 's/^tst_/tst_link_/; s/\.cpp$$//')
-	cd $(TSAN_BUILD) && ctest --output-on-failure -L '^link$$'
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target $$(cd tests/link && ls tst_*.cpp | sed 's/^tst_/tst_link_/; s/\.cpp$$//') $(TSAN_MODULE_TESTS:%=tst_%)
+	cd $(TSAN_BUILD) && ctest --output-on-failure -R '^(link_.*|$(subst $(space),|,$(TSAN_MODULE_TESTS)))$$'
 
 # Starts the emulator on a virtual COM port and the tool connected to it.
 demo: build

@@ -40,10 +40,12 @@ Operations::Operations(OperatorInterface &op,
     m_console = std::make_unique<ConsoleLogic>(*this);
     m_flashMagic = std::make_unique<FlashMagic>(*this);
     // One queued call per notification, in order, on this object's thread.
+    // The value travels inside Qt's own queued call, so nothing of ours is shared with the
+    // reader thread.
     m_link = std::make_unique<clsLinPort>(
         [this](unsigned message, int, int) {
-            QMetaObject::invokeMethod(
-                this, [this, message] { onLinkNotification(message); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, "onLinkNotification", Qt::QueuedConnection,
+                                      Q_ARG(unsigned, message));
         },
         std::move(portMap));
     m_module.LIN.FrameLengths = ModuleConfig::NewProfile().LIN.FrameLengths;

@@ -131,8 +131,10 @@ signals:
     // While the log records and the connection is gone, the log must be stopped.
     void logStopRequested();
 
-private:
+private slots:
     void onLinkNotification(unsigned message);
+
+private:
     void onOwnMessage(const LIN_Msg &msg);
 
     OperatorInterface &m_operator;
