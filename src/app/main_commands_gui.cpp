@@ -68,7 +68,14 @@ void TfMain::buildCommands()
 
     QMenu *file = menuBar()->addMenu(QStringLiteral("File"));
     connect(addCommand(file, "mniNew", "New", K(Qt::CTRL | Qt::Key_N), "Creates a new profile with standard values"),
-            &QAction::triggered, this, [this] { newProfileFrom(ModuleConfig::NewProfile()); });
+            &QAction::triggered, this, [this] {
+                if (!m_ops->IsIdle()) {
+                    m_ops->ShowBusyNotice();
+                    return;
+                }
+                selectViewFromMenu(View::Profiles);
+                newProfileFrom(ModuleConfig::NewProfile());
+            });
     connect(addCommand(file, "mniNewFromModule", "New from Module", ctrlShift(Qt::Key_N),
                        "Creates a new profile with the current values of the module"),
             &QAction::triggered, this, [&ops] { ops.Reader().NewFromModule(); });

@@ -228,14 +228,8 @@ void TfMain::applyCommandStates()
 
 void TfMain::newProfileFrom(const ModuleConfig &module)
 {
-    if (m_profile.IsModified()) {
-        const auto answer = TfMsg::Ask(this, BoxKind::Question,
-                                       QStringLiteral("The current profile was modified. Do you want to save the changes?"));
-        if (answer == BoxResult::Cancel)
-            return;
-        if (answer == BoxResult::Yes && !m_profile.Save())
-            saveProfileAs();
-    }
+    if (!askUnsavedChanges(QStringLiteral("The profile was modified.  Unsaved changes will be lost. Do you want to proceed?")))
+        return;
     m_profile.Close();
     m_profile.LoadDefault();
     m_profile.WriteAll(module.RS232.Baudrate, module.CAN, module.LIN);
@@ -243,8 +237,23 @@ void TfMain::newProfileFrom(const ModuleConfig &module)
     m_ops->UpdateCommandStates();
 }
 
+bool TfMain::askUnsavedChanges(const QString &question)
+{
+    if (!m_profile.IsModified())
+        return true;
+    const auto answer = TfMsg::Ask(this, BoxKind::Question, question);
+    if (answer == BoxResult::Cancel || answer == BoxResult::Closed)
+        return false;
+    // Without a file name "Save" writes nothing and the command goes on all the same.
+    if (answer == BoxResult::Yes)
+        m_profile.Save();
+    return true;
+}
+
 bool TfMain::openProfile(const QString &path)
 {
+    if (!askUnsavedChanges(QStringLiteral("The current profile has changed.  Do you want to save the changes?")))
+        return false;
     clsVLINXMLProfile document;
     if (!document.OpenFile(path)) {
         TfMsg::Ask(this, BoxKind::Error, QStringLiteral("Error opening the profile \"") + path + QStringLiteral("\""));

@@ -86,6 +86,8 @@ private:
     void toggleToolBar(const QString &menuName, bool on);
     void applyStayOnTop();
     bool confirmClose();
+    // The unsaved-changes question before a profile is replaced; false: the command ends.
+    bool askUnsavedChanges(const QString &question);
     void openHelp();
     void saveProfileAs();
 
