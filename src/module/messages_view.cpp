@@ -31,7 +31,7 @@ MessagesView::MessagesView(Operations &ops, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     m_list = new QTreeWidget(this);
-    m_list->setObjectName(QStringLiteral("lsvAutoReplay"));
+    m_list->setObjectName(QStringLiteral("lsvMsg"));
     m_list->setRootIsDecorated(false);
     m_list->setHeaderLabels({QStringLiteral("Source"), QStringLiteral("Type"), QStringLiteral("Code / ID"),
                              QStringLiteral("Count"), QStringLiteral("Period (ms)"),
@@ -57,7 +57,7 @@ MessagesView::MessagesView(Operations &ops, QWidget *parent)
                        QStringLiteral("Stops logging the forwarded messages and saves the recopiled data in a file"),
                        m_panel);
     m_clear = CommandButton(QStringLiteral("btbAutoRplyClear"), QStringLiteral("Clear"),
-                     QStringLiteral("Clears the list of received messages"), m_panel);
+                     QStringLiteral("Clears the content of the message viewer"), m_panel);
     row->addWidget(new QLabel(QStringLiteral("Master:"), m_panel));
     row->addWidget(m_on);
     row->addWidget(m_off);
