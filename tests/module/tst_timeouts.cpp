@@ -56,6 +56,7 @@ private slots:
     void busyStartersRefuse_data();
     void busyStartersRefuse();
     void ownMessagesGoToTraceDuringTransaction();
+    void lateReplyWhileBoxIsOpenIsDropped();
 };
 
 void TestTimeouts::silentModule_data()
@@ -218,6 +219,26 @@ void TestTimeouts::ownMessagesGoToTraceDuringTransaction()
     QVERIFY(rig.op().boxes.empty());
     QCOMPARE(rig.ops().Grid()[1][2], QStringLiteral("Enabled"));
     QTRY_COMPARE(rig.ops().Trace().Count(), 1);
+}
+
+void TestTimeouts::lateReplyWhileBoxIsOpenIsDropped()
+{
+    OpsRig rig;
+    QVERIFY(rig.connect());
+    QVERIFY(rig.waitIdle());
+    VXLIN_Values settings = rig.ops().Settings();
+    settings.Timeout = 1;
+    rig.ops().ApplySettings(settings);
+    // The reply comes 1.3 s late, while the time-out's box is still open.
+    rig.host().setReplyDelayMs(1300);
+    rig.op().boxOpenMs = 1000;
+    rig.ops().Scheduler().SwitchMaster();
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.op().boxes.empty(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.ops().IsConnected(), 3000);
+    QVERIFY(rig.ops().IsIdle());
+    QCOMPARE(rig.op().boxes.size(), std::size_t(1));
+    // The master state believed is unchanged: the reply was not taken.
+    QVERIFY(!rig.ops().Scheduler().MasterActive());
 }
 
 QTEST_GUILESS_MAIN(TestTimeouts)
