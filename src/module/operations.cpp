@@ -40,12 +40,15 @@ Operations::Operations(OperatorInterface &op,
     m_console = std::make_unique<ConsoleLogic>(*this);
     m_flashMagic = std::make_unique<FlashMagic>(*this);
     // One queued call per notification, in order, on this object's thread.
-    // The value travels inside Qt's own queued call, so nothing of ours is shared with the
-    // reader thread.
+    // One queued call per notification, in order; the notification itself waits in a guarded
+    // queue of ours, so the hand-over from the reader thread is one our own lock orders.
     m_link = std::make_unique<clsLinPort>(
         [this](unsigned message, int, int) {
-            QMetaObject::invokeMethod(this, "onLinkNotification", Qt::QueuedConnection,
-                                      Q_ARG(unsigned, message));
+            {
+                std::lock_guard lock(m_notificationMutex);
+                m_notifications.push_back(message);
+            }
+            QMetaObject::invokeMethod(this, "takeNotification", Qt::QueuedConnection);
         },
         std::move(portMap));
     m_module.LIN.FrameLengths = ModuleConfig::NewProfile().LIN.FrameLengths;
@@ -84,6 +87,19 @@ Operations::~Operations()
     // The reader and sender threads stop before the objects they post to go away.
     m_engine.SetLink(nullptr);
     m_link.reset();
+}
+
+void Operations::takeNotification()
+{
+    unsigned message = 0;
+    {
+        std::lock_guard lock(m_notificationMutex);
+        if (m_notifications.empty())
+            return;
+        message = m_notifications.front();
+        m_notifications.pop_front();
+    }
+    onLinkNotification(message);
 }
 
 void Operations::onLinkNotification(unsigned message)

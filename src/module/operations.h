@@ -10,6 +10,8 @@
 #include <QString>
 
 #include <array>
+#include <deque>
+#include <mutex>
 #include <map>
 #include <memory>
 #include <vector>
@@ -132,9 +134,10 @@ signals:
     void logStopRequested();
 
 private slots:
-    void onLinkNotification(unsigned message);
+    void takeNotification();
 
 private:
+    void onLinkNotification(unsigned message);
     void onOwnMessage(const LIN_Msg &msg);
 
     OperatorInterface &m_operator;
@@ -143,6 +146,8 @@ private:
     ModuleConfig m_module;
     std::vector<LIN_SchedulerEntry> m_collected;
     std::map<QString, bool> m_enabled;
+    std::mutex m_notificationMutex;
+    std::deque<unsigned> m_notifications;
     bool m_flashWrite = false;
     GridTexts m_grid;
     IdentityTexts m_identity;
