@@ -7,6 +7,7 @@ namespace vxl {
 clsTransactionEngine::clsTransactionEngine(QObject *parent)
     : QObject(parent)
 {
+    m_timer.setObjectName(QStringLiteral("timerReset"));
     m_timer.setInterval(kTickMs);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &clsTransactionEngine::OnTimerTick);
