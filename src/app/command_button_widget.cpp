@@ -2,7 +2,10 @@
 
 namespace vxl {
 
-QPushButton *CommandButton(const QString &name, const QString &text, const QString &hint, QWidget *parent)
+QPushButton *CommandButton(const QString &name,
+                           const QString &text,
+                           const QString &hint,
+                           QWidget *parent)
 {
     auto *button = new QPushButton(text, parent);
     button->setObjectName(name);

@@ -67,8 +67,14 @@ void TfMain::buildCommands()
     auto ctrlShift = [](Qt::Key key) { return K(Qt::CTRL | Qt::SHIFT | key); };
 
     QMenu *file = menuBar()->addMenu(QStringLiteral("File"));
-    connect(addCommand(file, "mniNew", "New", K(Qt::CTRL | Qt::Key_N), "Creates a new profile with standard values"),
-            &QAction::triggered, this, [this] {
+    connect(addCommand(file,
+                       "mniNew",
+                       "New",
+                       K(Qt::CTRL | Qt::Key_N),
+                       "Creates a new profile with standard values"),
+            &QAction::triggered,
+            this,
+            [this] {
                 if (!m_ops->IsIdle()) {
                     m_ops->ShowBusyNotice();
                     return;
@@ -76,63 +82,135 @@ void TfMain::buildCommands()
                 selectViewFromMenu(View::Profiles);
                 newProfileFrom(ModuleConfig::NewProfile());
             });
-    connect(addCommand(file, "mniNewFromModule", "New from Module", ctrlShift(Qt::Key_N),
+    connect(addCommand(file,
+                       "mniNewFromModule",
+                       "New from Module",
+                       ctrlShift(Qt::Key_N),
                        "Creates a new profile with the current values of the module"),
-            &QAction::triggered, this, [&ops] { ops.Reader().NewFromModule(); });
-    connect(addCommand(file, "msiOpen", "Open ", K(Qt::CTRL | Qt::Key_O), "Opens an existing profile"),
-            &QAction::triggered, this, [this] {
-                const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open"), QString(),
-                                                                  QStringLiteral("VEXA-LIN profiles (*.vxlin)"));
+            &QAction::triggered,
+            this,
+            [&ops] { ops.Reader().NewFromModule(); });
+    connect(addCommand(file,
+                       "msiOpen",
+                       "Open ",
+                       K(Qt::CTRL | Qt::Key_O),
+                       "Opens an existing profile"),
+            &QAction::triggered,
+            this,
+            [this] {
+                const QString path
+                    = QFileDialog::getOpenFileName(this,
+                                                   QStringLiteral("Open"),
+                                                   QString(),
+                                                   QStringLiteral("VEXA-LIN profiles (*.vxlin)"));
                 if (!path.isEmpty())
                     openProfile(path);
             });
-    connect(addCommand(file, "mniSave", "Save ", K(Qt::CTRL | Qt::Key_S), "Saves the changes made to a profile"),
-            &QAction::triggered, this, [this] {
+    connect(addCommand(file,
+                       "mniSave",
+                       "Save ",
+                       K(Qt::CTRL | Qt::Key_S),
+                       "Saves the changes made to a profile"),
+            &QAction::triggered,
+            this,
+            [this] {
                 if (!m_profile.Save())
                     saveProfileAs();
             });
-    connect(addCommand(file, "mniSaveAs", "Save As", ctrlShift(Qt::Key_S), "Saves the current loaded profile in a new file"),
-            &QAction::triggered, this, &TfMain::saveProfileAs);
+    connect(addCommand(file,
+                       "mniSaveAs",
+                       "Save As",
+                       ctrlShift(Qt::Key_S),
+                       "Saves the current loaded profile in a new file"),
+            &QAction::triggered,
+            this,
+            &TfMain::saveProfileAs);
     file->addSeparator();
     connect(addCommand(file, "mniFinish", "Exit", K(Qt::ALT | Qt::Key_F4), "Quits this application"),
-            &QAction::triggered, this, &QWidget::close);
+            &QAction::triggered,
+            this,
+            &QWidget::close);
 
     QMenu *connection = menuBar()->addMenu(QStringLiteral("Connection"));
-    connect(addCommand(connection, "mniConnectionDlg", "Connect", ctrlShift(Qt::Key_C), "Shows the connection  dialog"),
-            &QAction::triggered, this, [&ops] {
+    connect(addCommand(connection,
+                       "mniConnectionDlg",
+                       "Connect",
+                       ctrlShift(Qt::Key_C),
+                       "Shows the connection  dialog"),
+            &QAction::triggered,
+            this,
+            [&ops] {
                 ops.Conn().ShowConnectDialog();
                 ops.Conn().UpdateConnectionState();
             });
-    connect(addCommand(connection, "mniDisconnection", "Disconnect", ctrlShift(Qt::Key_X),
+    connect(addCommand(connection,
+                       "mniDisconnection",
+                       "Disconnect",
+                       ctrlShift(Qt::Key_X),
                        "Closes the current serial port connection"),
-            &QAction::triggered, this, [&ops] { ops.Conn().DisconnectCommand(); });
-    connect(addCommand(connection, "mniCheckConnection", "Check connection", ctrlShift(Qt::Key_Q),
+            &QAction::triggered,
+            this,
+            [&ops] { ops.Conn().DisconnectCommand(); });
+    connect(addCommand(connection,
+                       "mniCheckConnection",
+                       "Check connection",
+                       ctrlShift(Qt::Key_Q),
                        "Checks if the current serial port connection is still valid"),
-            &QAction::triggered, this, [&ops] { ops.Conn().CheckConnection(); });
+            &QAction::triggered,
+            this,
+            [&ops] { ops.Conn().CheckConnection(); });
     action("mniCheckConnection")->setEnabled(false);
 
     QMenu *module = menuBar()->addMenu(QStringLiteral("Module"));
-    connect(addCommand(module, "mniReset", "Reset", ctrlShift(Qt::Key_R), "Executes  a \"Reset\" action"),
-            &QAction::triggered, this, [&ops] { ops.Maint().ResetModuleAction(); });
-    connect(addCommand(module, "mniCopyToFlash", "Save configuration", ctrlShift(Qt::Key_F),
+    connect(addCommand(module,
+                       "mniReset",
+                       "Reset",
+                       ctrlShift(Qt::Key_R),
+                       "Executes  a \"Reset\" action"),
+            &QAction::triggered,
+            this,
+            [&ops] { ops.Maint().ResetModuleAction(); });
+    connect(addCommand(module,
+                       "mniCopyToFlash",
+                       "Save configuration",
+                       ctrlShift(Qt::Key_F),
                        "Saves the current configuration in the flash memory of the module"),
-            &QAction::triggered, this, [&ops] { ops.Maint().FlashSaveAction(); });
-    connect(addCommand(module, "mniSetDefaultValues", "Defaults", ctrlShift(Qt::Key_D),
+            &QAction::triggered,
+            this,
+            [&ops] { ops.Maint().FlashSaveAction(); });
+    connect(addCommand(module,
+                       "mniSetDefaultValues",
+                       "Defaults",
+                       ctrlShift(Qt::Key_D),
                        "Configures the module with its default values and initializes it"),
-            &QAction::triggered, this, [&ops] { ops.Maint().SetDefaultsAction(true); });
-    connect(addCommand(module, "mniSetISPMode", "Programming mode", ctrlShift(Qt::Key_I),
+            &QAction::triggered,
+            this,
+            [&ops] { ops.Maint().SetDefaultsAction(true); });
+    connect(addCommand(module,
+                       "mniSetISPMode",
+                       "Programming mode",
+                       ctrlShift(Qt::Key_I),
                        "Sets the module in programming mode"),
-            &QAction::triggered, this, [&ops] { ops.Maint().ProgrammingModeCommand(); });
+            &QAction::triggered,
+            this,
+            [&ops] { ops.Maint().ProgrammingModeCommand(); });
 
     QMenu *tools = menuBar()->addMenu(QStringLiteral("Tools"));
     auto *converter = addCommand(tools, "mniProfileConverter", "Profile Converter", K(), QString());
     converter->setEnabled(false); // the converter dialog is not part of this window yet
-    connect(addCommand(tools, "mniFlashMagic", "Flash Magic", K(), QString()), &QAction::triggered, this,
+    connect(addCommand(tools, "mniFlashMagic", "Flash Magic", K(), QString()),
+            &QAction::triggered,
+            this,
             [&ops] { ops.Flash().Launch(); });
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("View"));
-    const char *const viewNames[] = {"mniModuleData", "mniAutoReplayMessages", "mniFileManagement", "mniAdvance"};
-    const char *const viewCaptions[] = {"Data Present in Module", "Messages and Scheduler", "Profile Management",
+    const char *const viewNames[] = {"mniModuleData",
+                                     "mniAutoReplayMessages",
+                                     "mniFileManagement",
+                                     "mniAdvance"};
+    const char *const viewCaptions[] = {"Data Present in Module",
+                                        "Messages and Scheduler",
+                                        "Profile Management",
                                         "Advanced"};
     const char *const viewHints[] = {"Shows/activates the pane \"Data Present in Module\"",
                                      "Shows/activates the pane \"Messages and Scheduler\"",
@@ -149,7 +227,10 @@ void TfMain::buildCommands()
         });
     }
     view->addSeparator();
-    auto *toolBox = addCommand(view, "mniQuickBar", "Show Toolbox", ctrlShift(Qt::Key_B),
+    auto *toolBox = addCommand(view,
+                               "mniQuickBar",
+                               "Show Toolbox",
+                               ctrlShift(Qt::Key_B),
                                "Shows/hides the toolbar section within the user interface");
     toolBox->setCheckable(true);
     toolBox->setChecked(true);
@@ -160,7 +241,8 @@ void TfMain::buildCommands()
     const char *const barItems[][2] = {
         {"mniQbarVEXALIN", "Shows/hides a toolbar with shortcuts for general actions"},
         {"mniQbarProfiles", "Shows/hides a toolbar with shortcuts for profile actions"},
-        {"ModuleActionmniQbarModule", "Shows/hides a toolbar with shortcuts for module specific actions"},
+        {"ModuleActionmniQbarModule",
+         "Shows/hides a toolbar with shortcuts for module specific actions"},
         {"mniQbarConnections", "Shows/hides a toolbar with shortcuts for connection actions"},
     };
     const char *const barCaptions[] = {"VEXA-LIN", "Profiles", "Module", "Connections"};
@@ -172,22 +254,46 @@ void TfMain::buildCommands()
         connect(item, &QAction::triggered, this, [this, name](bool on) { toggleToolBar(name, on); });
     }
     view->addSeparator();
-    connect(addCommand(view, "mniPreferences", "Preferences", ctrlShift(Qt::Key_P), "Shows the preferences dialog"),
-            &QAction::triggered, this, &TfMain::showPreferences);
+    connect(addCommand(view,
+                       "mniPreferences",
+                       "Preferences",
+                       ctrlShift(Qt::Key_P),
+                       "Shows the preferences dialog"),
+            &QAction::triggered,
+            this,
+            &TfMain::showPreferences);
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("Help"));
-    connect(addCommand(help, "mniHelp", "Contents...", K(Qt::Key_F1),
+    connect(addCommand(help,
+                       "mniHelp",
+                       "Contents...",
+                       K(Qt::Key_F1),
                        "Shows the \"Contents\" research pane of the VEXA-LIN CT online help"),
-            &QAction::triggered, this, &TfMain::openHelp);
-    auto *index = addCommand(help, "mniHelpIndex", "Index...", K(),
+            &QAction::triggered,
+            this,
+            &TfMain::openHelp);
+    auto *index = addCommand(help,
+                             "mniHelpIndex",
+                             "Index...",
+                             K(),
                              "Shows the \"Index\" research pane of the VEXA-LIN CT online help");
     index->setVisible(false);
-    connect(addCommand(help, "mniHelpSearch", "Search...", K(),
+    connect(addCommand(help,
+                       "mniHelpSearch",
+                       "Search...",
+                       K(),
                        "Shows the \"Search\" research pane of the VEXA-LIN CT online help"),
-            &QAction::triggered, this, &TfMain::openHelp);
-    connect(addCommand(help, "mniAbout", "About...", K(Qt::Key_F2),
+            &QAction::triggered,
+            this,
+            &TfMain::openHelp);
+    connect(addCommand(help,
+                       "mniAbout",
+                       "About...",
+                       K(Qt::Key_F2),
                        "Shows a dialog with relevant information about the VEXA-LIN CT software"),
-            &QAction::triggered, this, &TfMain::showAbout);
+            &QAction::triggered,
+            this,
+            &TfMain::showAbout);
 }
 
 void TfMain::buildToolBars()
@@ -199,18 +305,23 @@ void TfMain::buildToolBars()
     };
     const Bar bars[] = {
         {"tlbModule",
-         {{"mniReset", "tbtReset", nullptr}, {"mniCopyToFlash", "tbtSaveFlash", nullptr},
+         {{"mniReset", "tbtReset", nullptr},
+          {"mniCopyToFlash", "tbtSaveFlash", nullptr},
           {"mniSetDefaultValues", "tbtSetDefault", nullptr}}},
         {"tlbVEXALIN",
-         {{"mniPreferences", "", nullptr}, {"mniHelp", "", nullptr}, {"mniAbout", "", nullptr},
+         {{"mniPreferences", "", nullptr},
+          {"mniHelp", "", nullptr},
+          {"mniAbout", "", nullptr},
           {"mniFinish", "", nullptr}}},
         {"tlbConnections",
          {{"mniConnectionDlg", "tbtSearchConnection", nullptr},
           {"mniDisconnection", "tbtCutConnection", "Terminates a current connection"},
           {"mniCheckConnection", "tbtCheckConnection", nullptr}}},
         {"tlbProfiles",
-         {{"mniNew", "tbtNew", nullptr}, {"msiOpen", "", nullptr},
-          {"mniSave", "tbtSave", "Saves changes made to an opened profile"}, {"mniSaveAs", "tbtSaveAs", nullptr}}},
+         {{"mniNew", "tbtNew", nullptr},
+          {"msiOpen", "", nullptr},
+          {"mniSave", "tbtSave", "Saves changes made to an opened profile"},
+          {"mniSaveAs", "tbtSaveAs", nullptr}}},
     };
     for (const auto &bar : bars) {
         auto *toolBar = addToolBar(QString::fromLatin1(bar.name));
@@ -249,17 +360,22 @@ void TfMain::toggleToolBox(bool on)
     action("mniBarsToShow")->setEnabled(on);
     if (on) {
         bool any = false;
-        for (const char *name : {"mniQbarVEXALIN", "mniQbarProfiles", "ModuleActionmniQbarModule", "mniQbarConnections"})
+        for (const char *name : {"mniQbarVEXALIN",
+                                 "mniQbarProfiles",
+                                 "ModuleActionmniQbarModule",
+                                 "mniQbarConnections"})
             any = any || action(QString::fromLatin1(name))->isChecked();
         if (!any)
             action("mniQbarVEXALIN")->setChecked(true);
     }
     const std::pair<const char *, const char *> pairs[] = {{"mniQbarVEXALIN", "tlbVEXALIN"},
                                                            {"mniQbarProfiles", "tlbProfiles"},
-                                                           {"ModuleActionmniQbarModule", "tlbModule"},
+                                                           {"ModuleActionmniQbarModule",
+                                                            "tlbModule"},
                                                            {"mniQbarConnections", "tlbConnections"}};
     for (const auto &[item, bar] : pairs)
-        toolBar(QString::fromLatin1(bar))->setVisible(on && action(QString::fromLatin1(item))->isChecked());
+        toolBar(QString::fromLatin1(bar))
+            ->setVisible(on && action(QString::fromLatin1(item))->isChecked());
 }
 
 void TfMain::toggleToolBar(const QString &menuName, bool on)

@@ -44,9 +44,13 @@ namespace {
 
 constexpr QSize kDesignedSize{960, 640};
 
-const char *const kViewCaptions[] = {"Data Present in Module", "Messages and Scheduler",
-                                     "Profiles Management", "Advanced Configuration"};
-const char *const kViewItems[] = {"mniModuleData", "mniAutoReplayMessages", "mniFileManagement",
+const char *const kViewCaptions[] = {"Data Present in Module",
+                                     "Messages and Scheduler",
+                                     "Profiles Management",
+                                     "Advanced Configuration"};
+const char *const kViewItems[] = {"mniModuleData",
+                                  "mniAutoReplayMessages",
+                                  "mniFileManagement",
                                   "mniAdvance"};
 
 QSize desktopSize()
@@ -94,8 +98,11 @@ TfMain::TfMain(const QStringList &arguments, ComPortMap portMap, QWidget *parent
                 focused->click();
                 return;
             }
-            QPushButton *buttons[] = {m_dataView->findChild<QPushButton *>(QStringLiteral("btbRefresh")), m_messagesView->defaultButton(),
-                                      m_profilesView->defaultButton(), m_consoleView->defaultButton()};
+            QPushButton *buttons[] = {m_dataView->findChild<QPushButton *>(
+                                          QStringLiteral("btbRefresh")),
+                                      m_messagesView->defaultButton(),
+                                      m_profilesView->defaultButton(),
+                                      m_consoleView->defaultButton()};
             auto *button = buttons[m_pages->currentIndex()];
             if (button && button->isEnabled())
                 button->click();
@@ -131,7 +138,8 @@ void TfMain::buildViews()
     m_messagesView = new MessagesView(*m_ops, m_pages);
     m_profilesView = new ProfilesView(*m_ops, m_pages);
     m_consoleView = new ConsoleView(*m_ops, m_pages);
-    for (QWidget *page : std::initializer_list<QWidget *>{m_dataView, m_messagesView, m_profilesView, m_consoleView})
+    for (QWidget *page :
+         std::initializer_list<QWidget *>{m_dataView, m_messagesView, m_profilesView, m_consoleView})
         m_pages->addWidget(page);
     layout->addWidget(m_tabs);
     layout->addWidget(m_pages, 1);
@@ -154,8 +162,10 @@ void TfMain::buildStatusBar()
 void TfMain::paintPanels(std::uint32_t systemColor)
 {
     const QColor color = QColor::fromRgb(SystemColorToRgb(systemColor));
-    for (QWidget *panel : {m_dataView->controlPanel(), m_messagesView->controlPanel(),
-                           m_profilesView->controlPanel(), m_consoleView->controlPanel()}) {
+    for (QWidget *panel : {m_dataView->controlPanel(),
+                           m_messagesView->controlPanel(),
+                           m_profilesView->controlPanel(),
+                           m_consoleView->controlPanel()}) {
         QPalette palette = panel->palette();
         palette.setColor(QPalette::Window, color);
         panel->setPalette(palette);
@@ -228,7 +238,8 @@ void TfMain::applyCommandStates()
 
 void TfMain::newProfileFrom(const ModuleConfig &module)
 {
-    if (!askUnsavedChanges(QStringLiteral("The profile was modified.  Unsaved changes will be lost. Do you want to proceed?")))
+    if (!askUnsavedChanges(QStringLiteral(
+            "The profile was modified.  Unsaved changes will be lost. Do you want to proceed?")))
         return;
     m_profile.Close();
     m_profile.LoadDefault();
@@ -252,11 +263,14 @@ bool TfMain::askUnsavedChanges(const QString &question)
 
 bool TfMain::openProfile(const QString &path)
 {
-    if (!askUnsavedChanges(QStringLiteral("The current profile has changed.  Do you want to save the changes?")))
+    if (!askUnsavedChanges(
+            QStringLiteral("The current profile has changed.  Do you want to save the changes?")))
         return false;
     clsVLINXMLProfile document;
     if (!document.OpenFile(path)) {
-        TfMsg::Ask(this, BoxKind::Error, QStringLiteral("Error opening the profile \"") + path + QStringLiteral("\""));
+        TfMsg::Ask(this,
+                   BoxKind::Error,
+                   QStringLiteral("Error opening the profile \"") + path + QStringLiteral("\""));
         return false;
     }
     m_profile.Close();
@@ -300,7 +314,10 @@ void TfMain::showEvent(QShowEvent *event)
 void TfMain::firstActivation()
 {
     m_operator->Popup().setBeep(false);
-    setGeometry(m_placement->Left(), m_placement->Top(), m_placement->Width(), m_placement->Height());
+    setGeometry(m_placement->Left(),
+                m_placement->Top(),
+                m_placement->Width(),
+                m_placement->Height());
     if (m_placement->Maximized())
         showMaximized();
     m_ops->Flash().Find();
@@ -336,7 +353,8 @@ void TfMain::showAbout()
 void TfMain::openHelp()
 {
     const QString file = QCoreApplication::applicationDirPath() + QLatin1Char('/')
-                         + (m_settings.GermanHelp ? QStringLiteral("VXLTool_deu.chm") : QStringLiteral("VXLTool_enu.chm"));
+                         + (m_settings.GermanHelp ? QStringLiteral("VXLTool_deu.chm")
+                                                  : QStringLiteral("VXLTool_enu.chm"));
     if (QFileInfo::exists(file))
         QDesktopServices::openUrl(QUrl::fromLocalFile(file));
 }
@@ -353,9 +371,11 @@ bool TfMain::confirmClose()
     m_messagesView->stopLog();
     if (!m_profile.IsModified())
         return true;
-    const auto answer = TfMsg::Ask(this, BoxKind::Question,
-                                   QStringLiteral("The current profile was modified. Do you want to save the "
-                                                  "changes before leaving the application?"));
+    const auto answer = TfMsg::Ask(this,
+                                   BoxKind::Question,
+                                   QStringLiteral(
+                                       "The current profile was modified. Do you want to save the "
+                                       "changes before leaving the application?"));
     if (answer == BoxResult::Cancel || answer == BoxResult::Closed)
         return false;
     if (answer == BoxResult::Yes) {
@@ -384,8 +404,8 @@ bool TfMain::eventFilter(QObject *watched, QEvent *event)
 {
     // The hint of the control under the mouse goes to the second status panel.
     if (event->type() == QEvent::Enter) {
-        if (auto *widget = qobject_cast<QWidget *>(watched); widget && widget->window() == this
-                                                              && !widget->toolTip().isEmpty())
+        if (auto *widget = qobject_cast<QWidget *>(watched);
+            widget && widget->window() == this && !widget->toolTip().isEmpty())
             setStatusPanel(1, widget->toolTip());
     }
     return QMainWindow::eventFilter(watched, event);

@@ -42,7 +42,9 @@ void GuiOperator::SetStatusText(int panel, const QString &text)
 
 QString GuiOperator::PromptSaveFile(const QString &suggestedName)
 {
-    return QFileDialog::getSaveFileName(&m_main, QStringLiteral("Save As"), suggestedName,
+    return QFileDialog::getSaveFileName(&m_main,
+                                        QStringLiteral("Save As"),
+                                        suggestedName,
                                         QStringLiteral("VEXA-LIN profiles (*.vxlin)"));
 }
 

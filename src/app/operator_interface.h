@@ -49,9 +49,8 @@ public:
     virtual void CloseConnectDialog() = 0;
 
     // The scheduler entries dialog; empty when it was not confirmed.
-    virtual std::optional<std::vector<LIN_SchedulerEntry>> EditSchedulerEntries(
-        const std::vector<LIN_SchedulerEntry> &entries, bool editable)
-        = 0;
+    virtual std::optional<std::vector<LIN_SchedulerEntry>>
+    EditSchedulerEntries(const std::vector<LIN_SchedulerEntry> &entries, bool editable) = 0;
     // The frame table, display only.
     virtual void ShowFrameTable(const LIN_Group &lin) = 0;
 

@@ -55,8 +55,14 @@ TfEntries::TfEntries(QWidget *parent)
             this,
             &TfEntries::updateCommands);
 
-    m_insert = CommandButton(QStringLiteral("btbInsert"), QStringLiteral("Insert..."), QString(), this);
-    m_modify = CommandButton(QStringLiteral("btbModify"), QStringLiteral("Modify..."), QString(), this);
+    m_insert = CommandButton(QStringLiteral("btbInsert"),
+                             QStringLiteral("Insert..."),
+                             QString(),
+                             this);
+    m_modify = CommandButton(QStringLiteral("btbModify"),
+                             QStringLiteral("Modify..."),
+                             QString(),
+                             this);
     m_remove = CommandButton(QStringLiteral("btbRemove"), QStringLiteral("Delete"), QString(), this);
     connect(m_insert, &QPushButton::clicked, this, &TfEntries::btbInsertClick);
     connect(m_modify, &QPushButton::clicked, this, &TfEntries::btbModifyClick);

@@ -68,7 +68,8 @@ void Connection::ShowConnectDialog()
         if (m_connected)
             break;
         const auto answer = op.ShowMessage(BoxKind::Question,
-                                           OperatorMessage(0, std::uint32_t(choice->port),
+                                           OperatorMessage(0,
+                                                           std::uint32_t(choice->port),
                                                            std::uint32_t(code)));
         if (answer != BoxResult::Yes)
             break;

@@ -24,7 +24,9 @@ ParameterHints fourBytes(const char *what, const char *example, const char *last
         {0, QStringLiteral("First ") + w + QStringLiteral(" Byte (LSB) / Expl: ") + e},
         {1, QStringLiteral("Second ") + w + QStringLiteral(" Byte / Expl: ") + e},
         {2, QStringLiteral("Third ") + w + QStringLiteral(" Byte / Expl: ") + e},
-        {3, QStringLiteral("Fourth ") + w + QStringLiteral(" Byte (MSB) / Expl: ") + QString::fromLatin1(last)},
+        {3,
+         QStringLiteral("Fourth ") + w + QStringLiteral(" Byte (MSB) / Expl: ")
+             + QString::fromLatin1(last)},
     };
 }
 
@@ -55,8 +57,10 @@ ParameterHints canHints(int mode, int command)
         const char *what = command == 34 ? "Filter Code" : (command == 35 ? "Offset" : "ID");
         auto h = fourBytes(what, "0x00112233 P01 == \"33\"", "0x00112233 P01 == \"00\"");
         const QString w = QString::fromLatin1(what);
-        h[1].second = QStringLiteral("Second ") + w + QStringLiteral(" Byte / Expl: 0x00112233 P02 == \"22\"");
-        h[2].second = QStringLiteral("Third ") + w + QStringLiteral(" Byte / Expl: 0x00112233 P03 == \"11\"");
+        h[1].second = QStringLiteral("Second ") + w
+                      + QStringLiteral(" Byte / Expl: 0x00112233 P02 == \"22\"");
+        h[2].second = QStringLiteral("Third ") + w
+                      + QStringLiteral(" Byte / Expl: 0x00112233 P03 == \"11\"");
         return h;
     }
     default:
@@ -115,7 +119,8 @@ ParameterHints linSetHints(int command)
     case 39:
         return hints({"Byte for number of Messages Retry.  0..FF"});
     case 40:
-        return hints({"LSB for Time Stamp (Minimun 01)", "MSB for Time Stamp", "Byte for LIN ID. 0..3F"});
+        return hints(
+            {"LSB for Time Stamp (Minimun 01)", "MSB for Time Stamp", "Byte for LIN ID. 0..3F"});
     case 41:
         return hints({"Slave ID/Data Configuration Status: 1 Enable / 0 Disable",
                       "LIN ID Byte.  Range 0..3F"});
@@ -145,8 +150,8 @@ ParameterHints linSetHints(int command)
 
 QString DataByteHint(int index)
 {
-    return QStringLiteral("Data Byte [") + QString::number(index).rightJustified(2, QLatin1Char('0'))
-           + QStringLiteral("]");
+    return QStringLiteral("Data Byte [")
+           + QString::number(index).rightJustified(2, QLatin1Char('0')) + QStringLiteral("]");
 }
 
 ParameterHints CommandHints(int group, int mode, int command)

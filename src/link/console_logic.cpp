@@ -24,7 +24,8 @@ QString formatHint(int byteIndex)
     QStringList pairs;
     for (int bit = 0; bit < 8; ++bit)
         pairs << QStringLiteral("[%1/%2]").arg(bit).arg(8 * byteIndex + bit);
-    return QStringLiteral("Format (0:LIN 1.x/1:LIN 2.0): [Bit N/LIN ID X]: ") + pairs.join(QLatin1Char('-'));
+    return QStringLiteral("Format (0:LIN 1.x/1:LIN 2.0): [Bit N/LIN ID X]: ")
+           + pairs.join(QLatin1Char('-'));
 }
 
 } // namespace
@@ -195,33 +196,48 @@ void ConsoleLogic::firstParameterRules()
             setHint(2, QStringLiteral("STD Frm: MSB ID - Expl: 0x(7FF) P02 == \"07\""));
         } else {
             count = 5;
-            setHint(1, QStringLiteral("EXT Frm: First ID Byte (LSB) - Expl: 0x1ABBCCDD P01 == \"DD\""));
+            setHint(1,
+                    QStringLiteral(
+                        "EXT Frm: First ID Byte (LSB) - Expl: 0x1ABBCCDD P01 == \"DD\""));
             setHint(2, QStringLiteral("EXT Frm: Second ID Byte - Expl: 0x1ABBCCDD P02 == \"CC\""));
             setHint(3, QStringLiteral("EXT Frm: Third ID Byte - Expl: 0x1ABBCCDD P03 == \"BB\""));
-            setHint(4, QStringLiteral("EXT Frm: Fourth ID Byte (MSB) - Expl: 0x1ABBCCDD P04 == \"1A\""));
+            setHint(4,
+                    QStringLiteral(
+                        "EXT Frm: Fourth ID Byte (MSB) - Expl: 0x1ABBCCDD P04 == \"1A\""));
         }
         firstData = count;
         if ((v & 0x40) == 0)
             count += v & 0x0F;
         count = std::min(count, kParameterEdits);
         for (int i = firstData; i < count; ++i)
-            setHint(i, QStringLiteral("Data Byte [") + QString::number(i - firstData) + QStringLiteral("]"));
+            setHint(i,
+                    QStringLiteral("Data Byte [") + QString::number(i - firstData)
+                        + QStringLiteral("]"));
         setCount(count);
         return;
     }
     if (m_group == kLin && m_mode == kInitWrite && m_selected) {
-        struct Range { int count; const char *words; };
+        struct Range
+        {
+            int count;
+            const char *words;
+        };
         if (v >= 0x40) {
             setCount(1);
             if (v <= 0x7F)
-                m_ops.Operator().SetStatusText(1, QStringLiteral("Range between 0x40 and 0x7F is not possible"));
+                m_ops.Operator().SetStatusText(1,
+                                               QStringLiteral(
+                                                   "Range between 0x40 and 0x7F is not possible"));
             return;
         }
         const Range range = v < 0x20 ? Range{2, "between 0 and 1F are TWO"}
                                      : (v < 0x30 ? Range{4, "between 20 and 2F are FOUR"}
                                                  : Range{8, "between 30 and 3F are EIGHT"});
         for (int j = 0; j < range.count; ++j)
-            setHint(1 + j, QStringLiteral("Data Byte [%1] - ID %2 Data Bytes").arg(j).arg(QLatin1String(range.words)));
+            setHint(1 + j,
+                    QStringLiteral("Data Byte [%1] - ID %2 Data Bytes")
+                        .arg(j)
+                        .arg(QLatin1String(range.words)));
         setCount(range.count + 1);
         return;
     }
@@ -237,9 +253,11 @@ void ConsoleLogic::firstParameterRules()
     if (frameLength) {
         if (v <= 3) {
             for (int j = 0; j < 8; ++j)
-                setHint(1 + j, QStringLiteral("Bit 3-0: Frame length LINID %1. Bit 7-4: Frame length LINID %2.")
-                                   .arg(16 * v + 2 * j)
-                                   .arg(16 * v + 2 * j + 1));
+                setHint(1 + j,
+                        QStringLiteral(
+                            "Bit 3-0: Frame length LINID %1. Bit 7-4: Frame length LINID %2.")
+                            .arg(16 * v + 2 * j)
+                            .arg(16 * v + 2 * j + 1));
             setCount(9);
         } else if (v == 4) {
             setHint(1, QStringLiteral("LIN ID.  Range (0..63 / 0..3F) "));
@@ -257,8 +275,11 @@ void ConsoleLogic::firstParameterRules()
         setCount(9);
     } else if (v == 1) {
         setHint(1, QStringLiteral("LIN ID.  Range (0..63 / 0..3F) "));
-        setHint(2, frameFormat ? QStringLiteral("Frame Format (0/1) - 0: LIN 1.x - 1: LIN 2.0")
-                               : QStringLiteral("Slave Activation (0/1) - 0: Deactivate Slave - 1: Activate Slave"));
+        setHint(2,
+                frameFormat
+                    ? QStringLiteral("Frame Format (0/1) - 0: LIN 1.x - 1: LIN 2.0")
+                    : QStringLiteral(
+                        "Slave Activation (0/1) - 0: Deactivate Slave - 1: Activate Slave"));
         setCount(3);
     } else {
         dataByteHints();
@@ -285,7 +306,8 @@ void ConsoleLogic::Send()
         return;
     }
     if (entryText.startsWith(QLatin1String("Nothing"))) {
-        m_ops.Information(QStringLiteral("There are not commands for this combination Interface / Command Group"));
+        m_ops.Information(QStringLiteral(
+            "There are not commands for this combination Interface / Command Group"));
         return;
     }
     if (!m_ops.IsConnected()) {
@@ -309,7 +331,8 @@ void ConsoleLogic::Send()
     engine.RawCode = *m_selected;
     engine.BeginTransaction(kRaw);
     static const char *const modes[] = {"Initialization and Write", "Read", "Set", "Delete / Reset"};
-    AddStatusLine(g, false,
+    AddStatusLine(g,
+                  false,
                   QLatin1String(modes[m_mode]) + QStringLiteral(":- ") + entryText
                       + QStringLiteral("    |    raw-command [") + frame + QStringLiteral("]"));
 }
@@ -328,7 +351,8 @@ void ConsoleLogic::OnRawCommandReply(const LIN_Msg &msg)
         if (m_ops.Operator().CurrentView() == View::Profiles) {
             asked = true;
             if (m_ops.Confirm(QStringLiteral(
-                    "The profile was saved in the flash memory of the module. A module's reset must "
+                    "The profile was saved in the flash memory of the module. A module's reset "
+                    "must "
                     "be issued in order to use the new configuration. Do you want to this now?")))
                 m_ops.Maint().ResetModuleAction();
             else
@@ -339,7 +363,10 @@ void ConsoleLogic::OnRawCommandReply(const LIN_Msg &msg)
     if (sequence <= 3) {
         QString line;
         for (int i = 0; i < std::clamp(int(msg.count), 0, kMaxDataBytes); ++i)
-            line += QStringLiteral("0x") + QString::number(msg.data[std::size_t(i)], 16).toUpper().rightJustified(2, QLatin1Char('0'))
+            line += QStringLiteral("0x")
+                    + QString::number(msg.data[std::size_t(i)], 16)
+                          .toUpper()
+                          .rightJustified(2, QLatin1Char('0'))
                     + QStringLiteral(" - ");
         line += QStringLiteral("    |    raw-command [") + FormatFrame(msg) + QStringLiteral("]");
         AddStatusLine(sequence, true, line);
@@ -353,15 +380,20 @@ void ConsoleLogic::OnRawCommandReply(const LIN_Msg &msg)
 void ConsoleLogic::OnTimeout()
 {
     auto &engine = m_ops.Engine();
-    AddStatusLine(engine.RawGroup, true,
-                  OperatorMessage(3, std::uint32_t(m_ops.Settings().Timeout),
-                                  std::uint32_t(engine.RawGroup) + 256u * std::uint32_t(engine.RawCode)));
+    AddStatusLine(engine.RawGroup,
+                  true,
+                  OperatorMessage(3,
+                                  std::uint32_t(m_ops.Settings().Timeout),
+                                  std::uint32_t(engine.RawGroup)
+                                      + 256u * std::uint32_t(engine.RawCode)));
     if (engine.DefaultsRateWarning) {
         engine.DefaultsRateWarning = false;
-        m_ops.Error(QStringLiteral("Connection lost because Bit rate change.  Please connect again with a "
-                                   "Bit rate of 38400 bit/s"));
+        m_ops.Error(
+            QStringLiteral("Connection lost because Bit rate change.  Please connect again with a "
+                           "Bit rate of 38400 bit/s"));
     } else {
-        m_ops.Error(OperatorMessage(7, std::uint32_t(engine.RawGroup), std::uint32_t(engine.RawCode)));
+        m_ops.Error(
+            OperatorMessage(7, std::uint32_t(engine.RawGroup), std::uint32_t(engine.RawCode)));
     }
     m_ops.Link().SetBinaryMode(true);
 }
@@ -379,7 +411,8 @@ void ConsoleLogic::AddStatusLine(int group, bool received, const QString &text)
 void ConsoleLogic::ShowStartupText()
 {
     auto &lines = m_tree[3][1];
-    const QString line = QString::number(lines.size()) + QStringLiteral(":- ") + m_ops.Link().TakeStartupText();
+    const QString line = QString::number(lines.size()) + QStringLiteral(":- ")
+                         + m_ops.Link().TakeStartupText();
     lines << line;
     emit lineAdded(3, true, line);
 }

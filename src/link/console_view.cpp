@@ -1,9 +1,9 @@
 #include "link/console_view.h"
 
+#include "app/command_button_widget.h"
 #include "link/console_logic.h"
 #include "module/maintenance.h"
 #include "module/operations.h"
-#include "app/command_button_widget.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -75,16 +75,20 @@ void ConsoleView::buildSelectors(QWidget *panel)
     m_group = new QComboBox(panel);
     m_group->setObjectName(QStringLiteral("cmbGroup"));
     m_group->addItems({QStringLiteral("RS-232"), QStringLiteral("CAN"), QStringLiteral("LIN")});
-    m_group->setToolTip(QStringLiteral("Interface Selection - Device interface on which a command will apply"));
+    m_group->setToolTip(
+        QStringLiteral("Interface Selection - Device interface on which a command will apply"));
     m_mode = new QComboBox(panel);
     m_mode->setObjectName(QStringLiteral("cmbMode"));
-    m_mode->addItems({QStringLiteral("Initialization and Write"), QStringLiteral("Read"),
-                      QStringLiteral("Set"), QStringLiteral("Delete / Reset")});
+    m_mode->addItems({QStringLiteral("Initialization and Write"),
+                      QStringLiteral("Read"),
+                      QStringLiteral("Set"),
+                      QStringLiteral("Delete / Reset")});
     m_mode->setToolTip(QStringLiteral("Kind of operation to achieve through a command"));
     m_action = new QComboBox(panel);
     m_action->setObjectName(QStringLiteral("cmbAction"));
     m_action->setMinimumContentsLength(32);
-    m_action->setToolTip(QStringLiteral("Command selection - Command to be executed on the specified interface. "));
+    m_action->setToolTip(
+        QStringLiteral("Command selection - Command to be executed on the specified interface. "));
     row->addWidget(new QLabel(QStringLiteral("Interface:"), panel));
     row->addWidget(m_group);
     row->addWidget(new QLabel(QStringLiteral("Command Group:"), panel));
@@ -92,13 +96,24 @@ void ConsoleView::buildSelectors(QWidget *panel)
     row->addWidget(new QLabel(QStringLiteral("Command:"), panel));
     row->addWidget(m_action, 1);
 
-    m_reset = CommandButton(QStringLiteral("btbReset"), QStringLiteral("Reset"),
-                     QStringLiteral("Resets the module, initializing it with the configuration saved on its flash memory"),
-                     panel);
-    m_defaults = CommandButton(QStringLiteral("btbSetValues"), QStringLiteral("Defaults"),
-                        QStringLiteral("Configures the module with its default values and initializes it.  "), panel);
-    m_flash = CommandButton(QStringLiteral("btbCopyFlashBlock"), QStringLiteral("Flash Save"),
-                     QStringLiteral("Saves the current configuration in the flash memory of the module. "), panel);
+    m_reset = CommandButton(
+        QStringLiteral("btbReset"),
+        QStringLiteral("Reset"),
+        QStringLiteral(
+            "Resets the module, initializing it with the configuration saved on its flash memory"),
+        panel);
+    m_defaults
+        = CommandButton(QStringLiteral("btbSetValues"),
+                        QStringLiteral("Defaults"),
+                        QStringLiteral(
+                            "Configures the module with its default values and initializes it.  "),
+                        panel);
+    m_flash
+        = CommandButton(QStringLiteral("btbCopyFlashBlock"),
+                        QStringLiteral("Flash Save"),
+                        QStringLiteral(
+                            "Saves the current configuration in the flash memory of the module. "),
+                        panel);
     row->addSpacing(12);
     row->addWidget(m_reset);
     row->addWidget(m_defaults);
@@ -152,9 +167,12 @@ void ConsoleView::buildParameters(QWidget *panel)
         grid->addWidget(new QLabel(QStringLiteral("P") + number, panel), 0, 2 + i, Qt::AlignHCenter);
         grid->addWidget(edit, 1, 2 + i);
     }
-    m_send = CommandButton(QStringLiteral("btbSendCode"), QStringLiteral("Send"),
-                    QStringLiteral("Sends a command to the module corresponding to the Group-Mode-Action selection"),
-                    panel);
+    m_send = CommandButton(
+        QStringLiteral("btbSendCode"),
+        QStringLiteral("Send"),
+        QStringLiteral(
+            "Sends a command to the module corresponding to the Group-Mode-Action selection"),
+        panel);
     grid->addWidget(m_send, 1, 2 + int(m_params.size()));
     grid->setColumnStretch(3 + int(m_params.size()), 1);
     OnClickOnce(m_send, [this] { m_ops.Console().Send(); });
@@ -165,7 +183,8 @@ void ConsoleView::buildTree()
     m_tree = new QTreeWidget(this);
     m_tree->setObjectName(QStringLiteral("trvStatus"));
     m_tree->setHeaderLabel(QStringLiteral("Messages Status:"));
-    m_tree->setToolTip(QStringLiteral("Messages Log.  The Data Bytes are displayed in the order that  were received"));
+    m_tree->setToolTip(QStringLiteral(
+        "Messages Log.  The Data Bytes are displayed in the order that  were received"));
     m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
     static const char *const groups[] = {"RS-232", "CAN", "LIN", "MODULE"};
     for (int g = 0; g < 4; ++g) {
@@ -183,8 +202,12 @@ void ConsoleView::showTreeMenu(const QPoint &at)
     QMenu *from = menu.addMenu(QStringLiteral("Clear Messages From..."));
     static const char *const groups[] = {"RS-232", "CAN", "LIN", "MODULE"};
     for (int g = 0; g < 4; ++g)
-        from->addAction(QString::fromLatin1(groups[g]), this, [this, g] { m_ops.Console().ClearGroup(g); });
-    menu.addAction(QStringLiteral("Clear All Messages"), this, [this] { m_ops.Console().ClearAll(); });
+        from->addAction(QString::fromLatin1(groups[g]), this, [this, g] {
+            m_ops.Console().ClearGroup(g);
+        });
+    menu.addAction(QStringLiteral("Clear All Messages"), this, [this] {
+        m_ops.Console().ClearAll();
+    });
     menu.exec(m_tree->viewport()->mapToGlobal(at));
 }
 

@@ -11,7 +11,8 @@ namespace vxl {
 
 namespace {
 
-const QString kNotInstalled = QStringLiteral("Program: Flash Magic is not installed or it is incompatible");
+const QString kNotInstalled = QStringLiteral(
+    "Program: Flash Magic is not installed or it is incompatible");
 
 struct SettingValue
 {
@@ -91,8 +92,10 @@ bool FlashMagic::Find()
     m_found = false;
     if (QStandardPaths::findExecutable(QStringLiteral("wine")).isEmpty())
         return false;
-    const Result query = runWine({QStringLiteral("reg"), QStringLiteral("query"),
-                                  QString::fromLatin1(kCommandKey), QStringLiteral("/ve")});
+    const Result query = runWine({QStringLiteral("reg"),
+                                  QStringLiteral("query"),
+                                  QString::fromLatin1(kCommandKey),
+                                  QStringLiteral("/ve")});
     if (query.exitCode != 0)
         return false;
     m_command = CommandFromOpenText(DefaultValueOf(query.output));
@@ -108,11 +111,17 @@ bool FlashMagic::writeSettings()
     const QString port = QStringLiteral("COM ") + QString::number(m_ops.Conn().CurrentPort());
     for (const auto &setting : kSettings) {
         const QString value = setting.value ? QString::fromLatin1(setting.value) : port;
-        const QStringList arguments{QStringLiteral("reg"), QStringLiteral("add"), key,
-                                    QStringLiteral("/v"), QString::fromLatin1(setting.name),
+        const QStringList arguments{QStringLiteral("reg"),
+                                    QStringLiteral("add"),
+                                    key,
+                                    QStringLiteral("/v"),
+                                    QString::fromLatin1(setting.name),
                                     QStringLiteral("/t"),
-                                    setting.text ? QStringLiteral("REG_SZ") : QStringLiteral("REG_DWORD"),
-                                    QStringLiteral("/d"), value, QStringLiteral("/f")};
+                                    setting.text ? QStringLiteral("REG_SZ")
+                                                 : QStringLiteral("REG_DWORD"),
+                                    QStringLiteral("/d"),
+                                    value,
+                                    QStringLiteral("/f")};
         if (runWine(arguments).exitCode != 0)
             return false;
     }

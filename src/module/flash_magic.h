@@ -3,7 +3,6 @@
 #include <QString>
 #include <QStringList>
 
-
 namespace vxl {
 
 class Operations;
@@ -19,8 +18,8 @@ public:
         QString output;
     };
 
-    static constexpr char kCommandKey[] =
-        "HKLM\\Software\\Classes\\FlashMagicSettings\\Shell\\Open\\Command";
+    static constexpr char kCommandKey[]
+        = "HKLM\\Software\\Classes\\FlashMagicSettings\\Shell\\Open\\Command";
     static constexpr char kSettingsKey[] = "HKCU\\Software\\Embedded Systems Academy\\FlashMagic";
 
     explicit FlashMagic(Operations &ops);

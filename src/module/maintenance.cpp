@@ -77,8 +77,8 @@ void Maintenance::FlashSaveAction()
 
 void Maintenance::ProgrammingModeCommand()
 {
-    if (!m_ops.Confirm(
-            QStringLiteral("The module will be prepared to be programmed. Do you want to continue?")))
+    if (!m_ops.Confirm(QStringLiteral(
+            "The module will be prepared to be programmed. Do you want to continue?")))
         return;
     IdentifyModule(2);
 }

@@ -1,7 +1,7 @@
 #include "module/messages_view.h"
 
-#include "module/operations.h"
 #include "app/command_button_widget.h"
+#include "module/operations.h"
 #include "module/scheduler_control.h"
 #include "trace/trace_list.h"
 #include "trace/trace_log.h"
@@ -33,8 +33,11 @@ MessagesView::MessagesView(Operations &ops, QWidget *parent)
     m_list = new QTreeWidget(this);
     m_list->setObjectName(QStringLiteral("lsvMsg"));
     m_list->setRootIsDecorated(false);
-    m_list->setHeaderLabels({QStringLiteral("Source"), QStringLiteral("Type"), QStringLiteral("Code / ID"),
-                             QStringLiteral("Count"), QStringLiteral("Period (ms)"),
+    m_list->setHeaderLabels({QStringLiteral("Source"),
+                             QStringLiteral("Type"),
+                             QStringLiteral("Code / ID"),
+                             QStringLiteral("Count"),
+                             QStringLiteral("Period (ms)"),
                              QStringLiteral("Description")});
     m_list->header()->setStretchLastSection(true);
     layout->addWidget(m_list, 1);
@@ -43,21 +46,37 @@ MessagesView::MessagesView(Operations &ops, QWidget *parent)
     m_panel->setObjectName(QStringLiteral("panControls2"));
     m_panel->setAutoFillBackground(true);
     auto *row = new QHBoxLayout(m_panel);
-    m_on = CommandButton(QStringLiteral("btbMasterOn"), QStringLiteral("ON"),
-                  QStringLiteral("Activates the \"master\" functionallity of the module"), m_panel);
-    m_off = CommandButton(QStringLiteral("btbMasterOff"), QStringLiteral("OFF"),
-                   QStringLiteral("Deactivates the \"master\" functionallity of the module"), m_panel);
-    m_adjust = CommandButton(QStringLiteral("btbModifyScheduler"), QStringLiteral("Adjust"),
-                      QStringLiteral("Modifies the content of the scheduler list of a module"), m_panel);
-    m_discard = CommandButton(QStringLiteral("btbDiscardScheduler"), QStringLiteral("Discard"),
-                       QStringLiteral("Empties the scheduler list of a VEXA-LIN module"), m_panel);
-    m_logStart = CommandButton(QStringLiteral("btbLogStart"), QStringLiteral("Start Trace"),
-                        QStringLiteral("Logs all messages forwarded to RS-232"), m_panel);
-    m_logStop = CommandButton(QStringLiteral("btbLogStop"), QStringLiteral("Stop Trace"),
-                       QStringLiteral("Stops logging the forwarded messages and saves the recopiled data in a file"),
-                       m_panel);
-    m_clear = CommandButton(QStringLiteral("btbAutoRplyClear"), QStringLiteral("Clear"),
-                     QStringLiteral("Clears the content of the message viewer"), m_panel);
+    m_on = CommandButton(QStringLiteral("btbMasterOn"),
+                         QStringLiteral("ON"),
+                         QStringLiteral("Activates the \"master\" functionallity of the module"),
+                         m_panel);
+    m_off = CommandButton(QStringLiteral("btbMasterOff"),
+                          QStringLiteral("OFF"),
+                          QStringLiteral("Deactivates the \"master\" functionallity of the module"),
+                          m_panel);
+    m_adjust = CommandButton(QStringLiteral("btbModifyScheduler"),
+                             QStringLiteral("Adjust"),
+                             QStringLiteral(
+                                 "Modifies the content of the scheduler list of a module"),
+                             m_panel);
+    m_discard = CommandButton(QStringLiteral("btbDiscardScheduler"),
+                              QStringLiteral("Discard"),
+                              QStringLiteral("Empties the scheduler list of a VEXA-LIN module"),
+                              m_panel);
+    m_logStart = CommandButton(QStringLiteral("btbLogStart"),
+                               QStringLiteral("Start Trace"),
+                               QStringLiteral("Logs all messages forwarded to RS-232"),
+                               m_panel);
+    m_logStop = CommandButton(
+        QStringLiteral("btbLogStop"),
+        QStringLiteral("Stop Trace"),
+        QStringLiteral(
+            "Stops logging the forwarded messages and saves the recopiled data in a file"),
+        m_panel);
+    m_clear = CommandButton(QStringLiteral("btbAutoRplyClear"),
+                            QStringLiteral("Clear"),
+                            QStringLiteral("Clears the content of the message viewer"),
+                            m_panel);
     row->addWidget(new QLabel(QStringLiteral("Master:"), m_panel));
     row->addWidget(m_on);
     row->addWidget(m_off);
@@ -100,7 +119,9 @@ void MessagesView::stopLog()
     auto &log = m_ops.Log();
     if (!log.IsRecording())
         return;
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save trace log"), QString(),
+    const QString path = QFileDialog::getSaveFileName(this,
+                                                      QStringLiteral("Save trace log"),
+                                                      QString(),
                                                       QStringLiteral("Text files (*.txt)"));
     log.Stop(path);
     m_ops.UpdateCommandStates();

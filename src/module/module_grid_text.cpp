@@ -58,8 +58,8 @@ QString CanBitRateText(std::uint16_t timing)
     const int tseg1 = timing & 0x0F;
     const int tseg2 = (timing >> 4) & 0x07;
     const float rate = 8000.0f / float(brp + 1) / float(tseg1 + tseg2 + 3);
-    return QLocale::system().toString(rate, 'f', 1) + QStringLiteral(" kbit/s (0x")
-           + hex(timing, 4) + QStringLiteral(")");
+    return QLocale::system().toString(rate, 'f', 1) + QStringLiteral(" kbit/s (0x") + hex(timing, 4)
+           + QStringLiteral(")");
 }
 
 QString CanIdText(std::uint32_t value)
@@ -142,8 +142,14 @@ GridTexts FillModuleGrid(const ModuleConfig &module)
         CanBitRateText(can.Baudrate),
         dec(lin.Baudrate) + QStringLiteral(" bit/s"));
     row(3, four, ForwardMaskText(std::uint8_t(can.ForwardMask)), ForwardMaskText(lin.ForwardMask));
-    row(4, four, QStringLiteral("0x") + hex(can.FilterMask, 8), QStringLiteral("0x") + hex(lin.FilterMask, 2));
-    row(5, four, QStringLiteral("0x") + hex(can.FilterCode, 8), QStringLiteral("0x") + hex(lin.FilterCode, 2));
+    row(4,
+        four,
+        QStringLiteral("0x") + hex(can.FilterMask, 8),
+        QStringLiteral("0x") + hex(lin.FilterMask, 2));
+    row(5,
+        four,
+        QStringLiteral("0x") + hex(can.FilterCode, 8),
+        QStringLiteral("0x") + hex(lin.FilterCode, 2));
     row(6, four, CanIdText(can.IdOffset), one);
     row(7,
         four,

@@ -3,10 +3,10 @@
 #include "link/command_builders.h"
 #include "link/connection.h"
 #include "link/lin_port.h"
+#include "link/status_text.h"
 #include "module/module_grid_text.h"
 #include "module/operations.h"
 #include "module/scheduler_control.h"
-#include "link/status_text.h"
 #include "profiles/profile_document.h"
 
 #include <QFileInfo>
@@ -184,13 +184,27 @@ void ModuleReader::ModuleReadReply(const LIN_Msg &msg)
             return;
         can.ReplyStatus[std::size_t(s)] = status;
         switch (s) {
-        case 0: can.Active = value16(); break;
-        case 1: can.Baudrate = value16(); break;
-        case 2: can.ForwardMask = value16(); break;
-        case 3: can.FilterMask = value32(); break;
-        case 4: can.FilterCode = value32(); break;
-        case 5: can.IdOffset = value32(); break;
-        case 6: storeCounters(can.ErrorCounters, msg); break;
+        case 0:
+            can.Active = value16();
+            break;
+        case 1:
+            can.Baudrate = value16();
+            break;
+        case 2:
+            can.ForwardMask = value16();
+            break;
+        case 3:
+            can.FilterMask = value32();
+            break;
+        case 4:
+            can.FilterCode = value32();
+            break;
+        case 5:
+            can.IdOffset = value32();
+            break;
+        case 6:
+            storeCounters(can.ErrorCounters, msg);
+            break;
         case 7:
             can.ErrorId = value32();
             engine.Phase = 3;
@@ -199,14 +213,26 @@ void ModuleReader::ModuleReadReply(const LIN_Msg &msg)
         return;
     case 3:
         switch (s) {
-        case 0: lin.Active = value16(); lin.ReplyStatus[LinActiveStatus] = status; break;
-        case 1: lin.Baudrate = value16(); lin.ReplyStatus[LinBaudrateStatus] = status; break;
+        case 0:
+            lin.Active = value16();
+            lin.ReplyStatus[LinActiveStatus] = status;
+            break;
+        case 1:
+            lin.Baudrate = value16();
+            lin.ReplyStatus[LinBaudrateStatus] = status;
+            break;
         case 2:
             lin.ForwardMask = msg.data[0];
             lin.ReplyStatus[LinForwardMaskStatus] = status;
             break;
-        case 3: lin.FilterMask = value16(); lin.ReplyStatus[LinFilterMaskStatus] = status; break;
-        case 4: lin.FilterCode = value16(); lin.ReplyStatus[LinFilterCodeStatus] = status; break;
+        case 3:
+            lin.FilterMask = value16();
+            lin.ReplyStatus[LinFilterMaskStatus] = status;
+            break;
+        case 4:
+            lin.FilterCode = value16();
+            lin.ReplyStatus[LinFilterCodeStatus] = status;
+            break;
         case 5:
             lin.SlaveMask.fill(0);
             storeBytes(lin.SlaveMask, 0, msg);
@@ -229,7 +255,10 @@ void ModuleReader::ModuleReadReply(const LIN_Msg &msg)
             storeCounters(lin.MessageTimeouts, msg);
             lin.ReplyStatus[LinMessageTimeoutsStatus] = status;
             break;
-        case 1: lin.Retries = value16(); lin.ReplyStatus[LinRetriesStatus] = status; break;
+        case 1:
+            lin.Retries = value16();
+            lin.ReplyStatus[LinRetriesStatus] = status;
+            break;
         case 2:
             // An empty scheduler is reported with the one-byte code 6, not with a count: taking
             // the code for a count would read entries that do not exist.

@@ -281,9 +281,15 @@ void Operations::ActivateView(View view)
 void Operations::UpdateCommandStates()
 {
     const bool connected = IsConnected();
-    for (const char *name : {"tbtReset", "tbtSaveFlash", "tbtSetDefault", "tbtCutConnection",
-                             "mniNewFromModule", "mniReset", "mniSetDefaultValues",
-                             "mniCopyToFlash", "mniDisconnection"})
+    for (const char *name : {"tbtReset",
+                             "tbtSaveFlash",
+                             "tbtSetDefault",
+                             "tbtCutConnection",
+                             "mniNewFromModule",
+                             "mniReset",
+                             "mniSetDefaultValues",
+                             "mniCopyToFlash",
+                             "mniDisconnection"})
         m_enabled[QString::fromLatin1(name)] = connected;
     const int firmware = FirmwareNumber(m_module.Module.FirmwareText);
     const int threshold = FirmwareNumber(m_settings.FirmwareVerUpdate);
@@ -298,8 +304,11 @@ void Operations::UpdateCommandStates()
             m_enabled[QString::fromLatin1(name)] = connected;
         break;
     case View::Messages:
-        for (const char *name : {"btbMasterOn", "btbMasterOff", "btbDiscardScheduler",
-                                 "btbModifyScheduler", "btbAutoRplyClear"})
+        for (const char *name : {"btbMasterOn",
+                                 "btbMasterOff",
+                                 "btbDiscardScheduler",
+                                 "btbModifyScheduler",
+                                 "btbAutoRplyClear"})
             m_enabled[QString::fromLatin1(name)] = connected;
         break;
     case View::Profiles:

@@ -11,9 +11,9 @@
 
 #include <array>
 #include <deque>
-#include <mutex>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace vxl {

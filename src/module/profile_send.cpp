@@ -59,10 +59,12 @@ void PrepareProfileForSend(ModuleConfig &profile, const ModuleConfig &module)
     const int firmware = FirmwareNumber(module.Module.FirmwareText);
     const int id = lin.SlaveIdData.ID;
     lin.SlaveIdData.Length = std::uint8_t(HasFrameTables(firmware) ? FrameByteCount(lin, id)
-                                                                    : DefaultFrameLength(id));
+                                                                   : DefaultFrameLength(id));
 }
 
-std::vector<SendRequest> ProfileSendRequests(const ModuleConfig &profile, int firmware, bool slaveSim)
+std::vector<SendRequest> ProfileSendRequests(const ModuleConfig &profile,
+                                             int firmware,
+                                             bool slaveSim)
 {
     std::vector<SendRequest> out;
     auto add = [&out](int group, int command, int sequence, QByteArray data) {
@@ -138,7 +140,8 @@ QString SendGateText(int firmware, bool slaveSim)
                                         "Reasons: Firmware does not support these features.\r\n");
     const QString tail = QStringLiteral("* LIN: Slave Mask\r\n* LIN: CAN ID For Slave Activation.");
     if (firmware < kFirmwareFrameTables)
-        return head + QStringLiteral("* CAN: CAN Error ID\r\n* LIN: Frame Configuration\r\n") + tail;
+        return head + QStringLiteral("* CAN: CAN Error ID\r\n* LIN: Frame Configuration\r\n")
+               + tail;
     if (firmware == kFirmwareFrameTables)
         return head + QStringLiteral("* CAN: CAN Error ID\r\n") + tail;
     if (!slaveSim)
@@ -316,12 +319,14 @@ void ProfileSender::report(bool success, std::uint8_t lastCode)
     const QString gate = SendGateText(m_firmware, m_slaveSim);
     const int wanted = std::min<int>(m_sent.LIN.SchedulerCount, kMaxSchedulerEntries);
     if (engine.PendingReplies == wanted)
-        m_ops.Information(QStringLiteral("The Profile was successfully sent to the module. ") + gate);
+        m_ops.Information(QStringLiteral("The Profile was successfully sent to the module. ")
+                          + gate);
     else
-        m_ops.Information(gate
-                          + QStringLiteral(" Only %1 from %2 entries could be included in the scheduler")
-                                .arg(engine.PendingReplies)
-                                .arg(wanted));
+        m_ops.Information(
+            gate
+            + QStringLiteral(" Only %1 from %2 entries could be included in the scheduler")
+                  .arg(engine.PendingReplies)
+                  .arg(wanted));
     if (m_ops.FlashWriteTicked())
         m_ops.Maint().FlashSaveAction();
     auto &module = m_ops.ModuleCopy();

@@ -125,7 +125,8 @@ void SchedulerControl::rewrite()
     }
     if (!m_ops.IsIdle())
         return;
-    if (!m_ops.Confirm(QStringLiteral("The current scheduler entries will be modified. Procced?"))) {
+    if (!m_ops.Confirm(
+            QStringLiteral("The current scheduler entries will be modified. Procced?"))) {
         m_ops.CollectedEntries().clear();
         return;
     }

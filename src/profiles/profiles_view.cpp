@@ -32,7 +32,8 @@ ProfilesView::ProfilesView(Operations &ops, QWidget *parent)
     auto *row = new QHBoxLayout(m_panel);
     m_flashWrite = new QCheckBox(QStringLiteral("Put in Flash Memory"), m_panel);
     m_flashWrite->setObjectName(QStringLiteral("chbFlashWrite"));
-    m_flashWrite->setToolTip(QStringLiteral("Copy the information of the profile in the Flash Memory of the Module"));
+    m_flashWrite->setToolTip(
+        QStringLiteral("Copy the information of the profile in the Flash Memory of the Module"));
     m_flashWrite->setVisible(false);
     m_send = new QPushButton(QStringLiteral("Send"), m_panel);
     m_send->setObjectName(QStringLiteral("btbSendProfile"));

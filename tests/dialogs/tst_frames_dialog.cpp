@@ -1,10 +1,10 @@
 // The 64-frame table and the frame editor, driven as an operator would on an offscreen display.
 
-#include "test_support.h"
 #include "dialogs/frame_editor_dialog.h"
 #include "dialogs/frames_config_dialog.h"
 #include "dialogs/modal_answer.h"
 #include "support/test_support.h"
+#include "test_support.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,11 +1,11 @@
 // The connection dialog against real COM numbers: temporary port folders, emulated modules on
 // ptys, and a device the kernel refuses to open.
 
-#include "test_support.h"
 #include "link/connect_dialog.h"
 #include "link/serial_port.h"
 #include "sim/emulator_host.h"
 #include "support/test_support.h"
+#include "test_support.h"
 
 #include <QComboBox>
 #include <QFile>

@@ -57,7 +57,8 @@ struct Rig
     }
     [[nodiscard]] ComPortMap map() const
     {
-        return ComPortMap(ComPortRoots{dosDevices.path(), QString(), QStringLiteral("/nonexistent")});
+        return ComPortMap(
+            ComPortRoots{dosDevices.path(), QString(), QStringLiteral("/nonexistent")});
     }
 };
 
@@ -146,7 +147,10 @@ void TestMainWindow::startModeOneTouchesNoPort()
     QCOMPARE(w.windowTitle(), QStringLiteral(" VEXA-LIN CT"));
     QCOMPARE(w.minimumSize(), QSize(700, 500));
     const char *names[] = {"main_module_data", "main_messages", "main_profiles", "main_advanced"};
-    const char *items[] = {"mniModuleData", "mniAutoReplayMessages", "mniFileManagement", "mniAdvance"};
+    const char *items[] = {"mniModuleData",
+                           "mniAutoReplayMessages",
+                           "mniFileManagement",
+                           "mniAdvance"};
     for (int i = 3; i >= 0; --i) {
         w.action(items[i])->trigger();
         QCOMPARE(w.findChild<QStackedWidget *>("pgcViews")->currentIndex(), i);
@@ -162,7 +166,9 @@ void TestMainWindow::startModeThreeFillsGrid()
     storeSettings(3);
     TfMain w({}, rig.map());
     w.show();
-    QTRY_COMPARE_WITH_TIMEOUT(statusLine(w), QStringLiteral(" Connected to COM9 at 38400 bit/s"), 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(statusLine(w),
+                              QStringLiteral(" Connected to COM9 at 38400 bit/s"),
+                              3000);
     QVERIFY(waitIdle(w));
     auto *grid = w.findChild<ModuleGridWidget *>("sgridActualValues");
     QVERIFY(grid);
@@ -204,7 +210,8 @@ void TestMainWindow::dialogWithoutPorts()
     Rig rig(false);
     storeSettings(2);
     auto watch = ModalAnswer::of<TfInitConnect>([](TfInitConnect *dialog) {
-        QCOMPARE(dialog->findChild<QComboBox *>("cbAvaConnect")->currentText(), QStringLiteral("None"));
+        QCOMPARE(dialog->findChild<QComboBox *>("cbAvaConnect")->currentText(),
+                 QStringLiteral("None"));
         QVERIFY(!dialog->findChild<QPushButton *>("btbOK")->isEnabled());
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Connect... (scanning 128 ports)"));
         dialog->reject();
@@ -225,7 +232,9 @@ void TestMainWindow::dialogOkConnects()
     TfMain w({}, rig.map());
     w.show();
     QTRY_VERIFY_WITH_TIMEOUT(watch->answered(), 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(statusLine(w), QStringLiteral(" Connected to COM9 at 38400 bit/s"), 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(statusLine(w),
+                              QStringLiteral(" Connected to COM9 at 38400 bit/s"),
+                              3000);
     QVERIFY(waitIdle(w));
     auto *grid = w.findChild<ModuleGridWidget *>("sgridActualValues");
     QCOMPARE(grid->item(1, 2)->text(), QStringLiteral("Enabled"));
@@ -277,7 +286,9 @@ void TestMainWindow::viewChangeWhileBusy()
     storeSettings(3);
     TfMain w({}, rig.map());
     w.show();
-    QTRY_COMPARE_WITH_TIMEOUT(statusLine(w), QStringLiteral(" Connected to COM9 at 38400 bit/s"), 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(statusLine(w),
+                              QStringLiteral(" Connected to COM9 at 38400 bit/s"),
+                              3000);
     QVERIFY(waitIdle(w));
     rig.host->setSilent(true);
     w.findChild<QPushButton *>("btbRefresh")->click(); // a read that stays unanswered
@@ -306,7 +317,10 @@ void TestMainWindow::toolBarRules()
     TfMain w({}, rig.map());
     w.show();
     QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
-    const char *items[] = {"mniQbarVEXALIN", "mniQbarProfiles", "ModuleActionmniQbarModule", "mniQbarConnections"};
+    const char *items[] = {"mniQbarVEXALIN",
+                           "mniQbarProfiles",
+                           "ModuleActionmniQbarModule",
+                           "mniQbarConnections"};
     for (const char *item : items)
         w.action(item)->trigger();
     QVERIFY(!w.action("mniQuickBar")->isChecked());
@@ -335,7 +349,8 @@ void TestMainWindow::preferencesWrittenOnlyOnOk()
     QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
     auto answer = [](bool ok) {
         return ModalAnswer::of<TfPreferences>([ok](TfPreferences *dialog) {
-            QCOMPARE(dialog->findChild<QComboBox *>("cmbBaud")->currentText(), QStringLiteral("38400 bit/s"));
+            QCOMPARE(dialog->findChild<QComboBox *>("cmbBaud")->currentText(),
+                     QStringLiteral("38400 bit/s"));
             QCOMPARE(dialog->findChild<QLineEdit *>("ediPort")->text(), QStringLiteral("255"));
             saveScreenshot(dialog, "main_preferences");
             clickButton(dialog, ok ? "btbOK" : "btbCancel");
@@ -375,8 +390,9 @@ void TestMainWindow::closeWithModifiedProfileCancel()
     });
     QVERIFY(!w.close());
     QVERIFY(watch->answered());
-    QCOMPARE(question, QStringLiteral("The current profile was modified. Do you want to save the "
-                                      "changes before leaving the application?"));
+    QCOMPARE(question,
+             QStringLiteral("The current profile was modified. Do you want to save the "
+                            "changes before leaving the application?"));
     QVERIFY(w.isVisible());
     // The placement was written before the question.
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, "Norvel", "VEXALIN");
@@ -413,7 +429,9 @@ void TestMainWindow::schedulerAndFramesViewOnly()
     storeSettings(3);
     TfMain w({}, rig.map());
     w.show();
-    QTRY_COMPARE_WITH_TIMEOUT(statusLine(w), QStringLiteral(" Connected to COM9 at 38400 bit/s"), 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(statusLine(w),
+                              QStringLiteral(" Connected to COM9 at 38400 bit/s"),
+                              3000);
     QVERIFY(waitIdle(w));
     int rows = -1;
     bool okEnabled = true;

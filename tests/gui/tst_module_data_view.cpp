@@ -1,13 +1,13 @@
 // The module data view on an offscreen display, bound to the operations of the tool talking to
 // the emulated module over a pty.
 
-#include "test_support.h"
 #include "link/lin_port.h"
 #include "module/module_data_view.h"
 #include "module/module_grid_widget.h"
 #include "module/module_read.h"
 #include "support/ops_fixture.h"
 #include "support/test_support.h"
+#include "test_support.h"
 
 #include <QFile>
 #include <QLabel>

@@ -188,7 +188,8 @@ void TestConnection::disconnectWhileBusyAsks()
     rig.op().answers = {BoxResult::No};
     rig.ops().Conn().DisconnectCommand();
     QVERIFY(rig.ops().IsConnected());
-    QCOMPARE(rig.op().boxTexts(), QStringList{"A process is executing right now. Finish connection?"});
+    QCOMPARE(rig.op().boxTexts(),
+             QStringList{"A process is executing right now. Finish connection?"});
     rig.op().answers = {BoxResult::Yes};
     rig.ops().Conn().DisconnectCommand();
     QVERIFY(!rig.ops().IsConnected());

@@ -88,7 +88,8 @@ void TestConsole::commandLists_data()
     QTest::addColumn<int>("mode");
     QTest::addColumn<QStringList>("first");
     QTest::newRow("start") << 0 << 0
-                           << QStringList{"SELECT COMMAND", "Initialization according to Current Params."};
+                           << QStringList{"SELECT COMMAND",
+                                          "Initialization according to Current Params."};
     QTest::newRow("CAN delete") << 1 << 3 << QStringList{"Nothing to Delete/Reset"};
     QTest::newRow("RS-232 read") << 0 << 1 << QStringList{"SELECT COMMAND"};
     QTest::newRow("LIN set") << 2 << 2 << QStringList{"SELECT COMMAND", "Activation", "Bit rate"};
@@ -126,20 +127,34 @@ void TestConsole::parameterCounts_data()
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("p0");
     QTest::addColumn<int>("count");
-    QTest::newRow("frame length chosen") << 2 << 2 << "Frame Length" << "" << 9;
-    QTest::newRow("frame length 04") << 2 << 2 << "Frame Length" << "04" << 3;
-    QTest::newRow("frame length 07") << 2 << 2 << "Frame Length" << "07" << 1;
-    QTest::newRow("CAN write 88") << 1 << 0 << "Write Data on Bus" << "88" << 13;
-    QTest::newRow("CAN write 48") << 1 << 0 << "Write Data on Bus" << "48" << 3;
-    QTest::newRow("CAN write 08") << 1 << 0 << "Write Data on Bus" << "08" << 11;
-    QTest::newRow("CAN write 8F capped") << 1 << 0 << "Write Data on Bus" << "8F" << 15;
-    QTest::newRow("LIN write 1F") << 2 << 0 << "Write Data on Bus" << "1F" << 3;
-    QTest::newRow("LIN write 2A") << 2 << 0 << "Write Data on Bus" << "2A" << 5;
-    QTest::newRow("LIN write 30") << 2 << 0 << "Write Data on Bus" << "30" << 9;
-    QTest::newRow("LIN write 45") << 2 << 0 << "Write Data on Bus" << "45" << 1;
-    QTest::newRow("frame format 00") << 2 << 2 << "Frame Format" << "00" << 9;
-    QTest::newRow("frame format 01") << 2 << 2 << "Frame Format" << "01" << 3;
-    QTest::newRow("slave mask 01") << 2 << 2 << "Slave Mask" << "01" << 3;
+    QTest::newRow("frame length chosen") << 2 << 2 << "Frame Length"
+                                         << "" << 9;
+    QTest::newRow("frame length 04") << 2 << 2 << "Frame Length"
+                                     << "04" << 3;
+    QTest::newRow("frame length 07") << 2 << 2 << "Frame Length"
+                                     << "07" << 1;
+    QTest::newRow("CAN write 88") << 1 << 0 << "Write Data on Bus"
+                                  << "88" << 13;
+    QTest::newRow("CAN write 48") << 1 << 0 << "Write Data on Bus"
+                                  << "48" << 3;
+    QTest::newRow("CAN write 08") << 1 << 0 << "Write Data on Bus"
+                                  << "08" << 11;
+    QTest::newRow("CAN write 8F capped") << 1 << 0 << "Write Data on Bus"
+                                         << "8F" << 15;
+    QTest::newRow("LIN write 1F") << 2 << 0 << "Write Data on Bus"
+                                  << "1F" << 3;
+    QTest::newRow("LIN write 2A") << 2 << 0 << "Write Data on Bus"
+                                  << "2A" << 5;
+    QTest::newRow("LIN write 30") << 2 << 0 << "Write Data on Bus"
+                                  << "30" << 9;
+    QTest::newRow("LIN write 45") << 2 << 0 << "Write Data on Bus"
+                                  << "45" << 1;
+    QTest::newRow("frame format 00") << 2 << 2 << "Frame Format"
+                                     << "00" << 9;
+    QTest::newRow("frame format 01") << 2 << 2 << "Frame Format"
+                                     << "01" << 3;
+    QTest::newRow("slave mask 01") << 2 << 2 << "Slave Mask"
+                                   << "01" << 3;
 }
 
 void TestConsole::parameterCounts()
@@ -165,31 +180,40 @@ void TestConsole::hints_data()
     QTest::addColumn<int>("edit");
     QTest::addColumn<QString>("hint");
     QTest::newRow("frame length block 0")
-        << 2 << 2 << "Frame Length" << "00" << 1
-        << "Bit 3-0: Frame length LINID 0. Bit 7-4: Frame length LINID 1.";
+        << 2 << 2 << "Frame Length"
+        << "00" << 1 << "Bit 3-0: Frame length LINID 0. Bit 7-4: Frame length LINID 1.";
     QTest::newRow("frame length block 3")
-        << 2 << 2 << "Frame Length" << "03" << 8
-        << "Bit 3-0: Frame length LINID 62. Bit 7-4: Frame length LINID 63.";
-    QTest::newRow("frame length single") << 2 << 2 << "Frame Length" << "04" << 1
-                                         << "LIN ID.  Range (0..63 / 0..3F) ";
-    QTest::newRow("frame length other") << 2 << 2 << "Frame Length" << "07" << 7 << "Data Byte [07]";
+        << 2 << 2 << "Frame Length"
+        << "03" << 8 << "Bit 3-0: Frame length LINID 62. Bit 7-4: Frame length LINID 63.";
+    QTest::newRow("frame length single") << 2 << 2 << "Frame Length"
+                                         << "04" << 1 << "LIN ID.  Range (0..63 / 0..3F) ";
+    QTest::newRow("frame length other") << 2 << 2 << "Frame Length"
+                                        << "07" << 7 << "Data Byte [07]";
     QTest::newRow("frame format byte 7")
-        << 2 << 2 << "Frame Format" << "00" << 8
+        << 2 << 2 << "Frame Format"
+        << "00" << 8
         << "Format (0:LIN 1.x/1:LIN 2.0): [Bit N/LIN ID X]: "
            "[0/56]-[1/57]-[2/58]-[3/59]-[4/60]-[5/61]-[6/62]-[7/63]";
-    QTest::newRow("slave mask single") << 2 << 2 << "Slave Mask" << "01" << 2
-                                       << "Slave Activation (0/1) - 0: Deactivate Slave - 1: Activate Slave";
-    QTest::newRow("CAN write ext") << 1 << 0 << "Write Data on Bus" << "88" << 4
-                                   << "EXT Frm: Fourth ID Byte (MSB) - Expl: 0x1ABBCCDD P04 == \"1A\"";
-    QTest::newRow("CAN write data") << 1 << 0 << "Write Data on Bus" << "02" << 4 << "Data Byte [1]";
-    QTest::newRow("LIN write eight") << 2 << 0 << "Write Data on Bus" << "31" << 8
-                                     << "Data Byte [7] - ID between 30 and 3F are EIGHT Data Bytes";
-    QTest::newRow("CAN filter mask P03") << 1 << 2 << "Filter Mask" << "" << 3
-                                         << "Fourth Filter Mask Byte (MSB) / Expl: 0x1ABBCCDD P03 == \"1A\"";
-    QTest::newRow("RS-232 bit rate") << 0 << 2 << "Bit rate" << "" << 1
+    QTest::newRow("slave mask single")
+        << 2 << 2 << "Slave Mask"
+        << "01" << 2 << "Slave Activation (0/1) - 0: Deactivate Slave - 1: Activate Slave";
+    QTest::newRow("CAN write ext")
+        << 1 << 0 << "Write Data on Bus"
+        << "88" << 4 << "EXT Frm: Fourth ID Byte (MSB) - Expl: 0x1ABBCCDD P04 == \"1A\"";
+    QTest::newRow("CAN write data") << 1 << 0 << "Write Data on Bus"
+                                    << "02" << 4 << "Data Byte [1]";
+    QTest::newRow("LIN write eight")
+        << 2 << 0 << "Write Data on Bus"
+        << "31" << 8 << "Data Byte [7] - ID between 30 and 3F are EIGHT Data Bytes";
+    QTest::newRow("CAN filter mask P03")
+        << 1 << 2 << "Filter Mask"
+        << "" << 3 << "Fourth Filter Mask Byte (MSB) / Expl: 0x1ABBCCDD P03 == \"1A\"";
+    QTest::newRow("RS-232 bit rate") << 0 << 2 << "Bit rate"
+                                     << "" << 1
                                      << "MSB. 12C0h(4800),2580h(9600),4B00h(19200),9600h(38400),"
                                         "E100h(57600),1C200h(115200)";
-    QTest::newRow("untouched edit") << 0 << 2 << "Bit rate" << "" << 9 << "Parameter to Send number 9";
+    QTest::newRow("untouched edit") << 0 << 2 << "Bit rate"
+                                    << "" << 9 << "Parameter to Send number 9";
 }
 
 void TestConsole::hints()
@@ -215,9 +239,12 @@ void TestConsole::slaveDataLengthFollowsFirmware_data()
     QTest::addColumn<QString>("id");
     QTest::addColumn<int>("count");
     // Identifier 0x28 has length 3 in the module's table, 4 by the LIN 1.x rule.
-    QTest::newRow("old firmware, 1.x rule") << "01.01.05" << "28" << 6;
-    QTest::newRow("table") << "01.02.15" << "28" << 5;
-    QTest::newRow("old firmware, low id") << "01.01.05" << "05" << 4;
+    QTest::newRow("old firmware, 1.x rule") << "01.01.05"
+                                            << "28" << 6;
+    QTest::newRow("table") << "01.02.15"
+                           << "28" << 5;
+    QTest::newRow("old firmware, low id") << "01.01.05"
+                                          << "05" << 4;
 }
 
 void TestConsole::slaveDataLengthFollowsFirmware()
@@ -266,9 +293,10 @@ void TestConsole::placeholderAndNothingRefuse()
             console.SetMode(mode);
             m_op->boxes.clear();
             console.Send();
-            const QString expected = group == 1 && mode == 3
-                                         ? "There are not commands for this combination Interface / Command Group"
-                                         : "Select a command to execute please";
+            const QString expected
+                = group == 1 && mode == 3
+                      ? "There are not commands for this combination Interface / Command Group"
+                      : "Select a command to execute please";
             QCOMPARE(m_op->boxTexts(), QStringList{expected});
             QCOMPARE(m_op->boxes[0].kind, BoxKind::Information);
         }
@@ -339,8 +367,13 @@ void TestConsole::frameLengthSetRereadsFrameInfo()
     console.Send();
     QVERIFY(rig.waitIdle());
     const QStringList sent = rig.requestTexts().mid(int(before));
-    QCOMPARE(sent, (QStringList{"2/43/2 040A05", "2/27/0 0000", "2/27/1 0100", "2/27/2 0200",
-                                "2/27/3 0300", "2/28/4 0000"}));
+    QCOMPARE(sent,
+             (QStringList{"2/43/2 040A05",
+                          "2/27/0 0000",
+                          "2/27/1 0100",
+                          "2/27/2 0200",
+                          "2/27/3 0300",
+                          "2/28/4 0000"}));
     // Each request of the re-read went out only after the previous reply.
     const auto transcript = rig.host().transcript();
     int start = 0;
@@ -376,11 +409,13 @@ void TestConsole::flashSaveThenReset()
     // The start-up text is shown and a module read follows.
     QCOMPARE(sent.at(2), QStringLiteral("3/0/0"));
     QCOMPARE(console.Lines(3, false),
-             (QStringList{"0 - Copy current configuration in the flash memory", "1 - Reset Module"}));
+             (QStringList{"0 - Copy current configuration in the flash memory",
+                          "1 - Reset Module"}));
     QCOMPARE(console.Lines(3, true).size(), 2);
     QVERIFY(console.Lines(3, true).at(1).startsWith("1:- "));
     QCOMPARE(rig.op().boxTexts(),
-             QStringList{"The current module configuration will be copied in its flash memory.  Proceed?"});
+             QStringList{
+                 "The current module configuration will be copied in its flash memory.  Proceed?"});
     QVERIFY(rig.ops().Link().BinaryMode());
 }
 

@@ -3,8 +3,8 @@
 #include "link/connection.h"
 #include "module/flash_magic.h"
 #include "module/operations.h"
-#include "scripted_operator.h"
 #include "ops_fixture.h"
+#include "scripted_operator.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -21,12 +21,16 @@ void writeFakeWine(const QString &dir, bool commandKey, bool settingsKey)
     QFile script(dir + "/wine");
     QVERIFY(script.open(QIODevice::WriteOnly));
     QString text = "#!/bin/sh\n"
-                   "echo \"$*\" >> \"" + dir + "/calls.log\"\n"
-                   "if [ \"$1\" = reg ] && [ \"$2\" = query ]; then\n"
-                   "  case \"$3\" in\n";
+                   "echo \"$*\" >> \""
+                   + dir
+                   + "/calls.log\"\n"
+                     "if [ \"$1\" = reg ] && [ \"$2\" = query ]; then\n"
+                     "  case \"$3\" in\n";
     if (commandKey)
-        text += "    HKLM*) printf '\\r\\nHKEY_LOCAL_MACHINE\\\\Software\\\\Classes\\\\FlashMagicSettings"
-                "\\\\Shell\\\\Open\\\\Command\\r\\n    (Default)    REG_SZ    \"C:\\\\FM\\\\FlashMagic.exe\" "
+        text += "    HKLM*) printf "
+                "'\\r\\nHKEY_LOCAL_MACHINE\\\\Software\\\\Classes\\\\FlashMagicSettings"
+                "\\\\Shell\\\\Open\\\\Command\\r\\n    (Default)    REG_SZ    "
+                "\"C:\\\\FM\\\\FlashMagic.exe\" "
                 "\"%%1\"\\r\\n\\r\\n'; exit 0;;\n";
     if (settingsKey)
         text += "    HKCU*) exit 0;;\n";
@@ -77,9 +81,12 @@ void TestFlashMagic::openText_data()
 {
     QTest::addColumn<QString>("open");
     QTest::addColumn<QString>("command");
-    QTest::newRow("quoted") << R"("C:\FM\FlashMagic.exe" "%1")" << R"("C:\FM\FlashMagic.exe")";
-    QTest::newRow("no percent") << R"("C:\FM\FlashMagic.exe")" << "";
-    QTest::newRow("percent first") << "%1" << "";
+    QTest::newRow("quoted") << R"("C:\FM\FlashMagic.exe" "%1")"
+                            << R"("C:\FM\FlashMagic.exe")";
+    QTest::newRow("no percent") << R"("C:\FM\FlashMagic.exe")"
+                                << "";
+    QTest::newRow("percent first") << "%1"
+                                   << "";
 }
 
 void TestFlashMagic::openText()
@@ -87,7 +94,8 @@ void TestFlashMagic::openText()
     QFETCH(QString, open);
     QFETCH(QString, command);
     QCOMPARE(FlashMagic::CommandFromOpenText(open), command);
-    QCOMPARE(FlashMagic::DefaultValueOf("\r\nKEY\r\n    (Default)    REG_SZ    " + open + "\r\n"), open);
+    QCOMPARE(FlashMagic::DefaultValueOf("\r\nKEY\r\n    (Default)    REG_SZ    " + open + "\r\n"),
+             open);
 }
 
 void TestFlashMagic::noWineMeansNotInstalled()

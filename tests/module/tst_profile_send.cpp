@@ -117,7 +117,8 @@ void TestProfileSend::requestCounts()
     if (HasPerIdSlaveData(firmware)) {
         // The slave ID's entry is the 64th frame request, with sequence number 7.
         int first = 0;
-        while (requests[std::size_t(first)].command != 41 || requests[std::size_t(first)].sequence == 4)
+        while (requests[std::size_t(first)].command != 41
+               || requests[std::size_t(first)].sequence == 4)
             ++first;
         const auto &last = requests[std::size_t(first + 63)];
         QCOMPARE(last.sequence, 7);
@@ -133,17 +134,26 @@ void TestProfileSend::moduleHoldsWhatTheGateSends_data()
     QTest::addColumn<QString>("gate");
     const QString head = "\r\n The following data was not sent to the module.\r\nReasons: Firmware "
                          "does not support these features.\r\n";
-    QTest::newRow("01.01.05") << "01.01.05" << "VXL-LIN-G 1.0"
-                              << head + "* CAN: CAN Error ID\r\n* LIN: Frame Configuration\r\n* LIN: "
-                                        "Slave Mask\r\n* LIN: CAN ID For Slave Activation.";
-    QTest::newRow("01.01.06") << "01.01.06" << "VXL-LIN-G 1.0"
-                              << head + "* CAN: CAN Error ID\r\n* LIN: Slave Mask\r\n* LIN: CAN ID For "
-                                        "Slave Activation.";
-    QTest::newRow("01.02.14") << "01.02.14" << "VXL-LIN-G 1.0"
+    QTest::newRow("01.01.05")
+        << "01.01.05"
+        << "VXL-LIN-G 1.0"
+        << head
+               + "* CAN: CAN Error ID\r\n* LIN: Frame Configuration\r\n* LIN: "
+                 "Slave Mask\r\n* LIN: CAN ID For Slave Activation.";
+    QTest::newRow("01.01.06")
+        << "01.01.06"
+        << "VXL-LIN-G 1.0"
+        << head
+               + "* CAN: CAN Error ID\r\n* LIN: Slave Mask\r\n* LIN: CAN ID For "
+                 "Slave Activation.";
+    QTest::newRow("01.02.14") << "01.02.14"
+                              << "VXL-LIN-G 1.0"
                               << head + "* LIN: Slave Mask\r\n* LIN: CAN ID For Slave Activation.";
-    QTest::newRow("01.02.20") << "01.02.20" << "VXL-LIN-G 1.0"
+    QTest::newRow("01.02.20") << "01.02.20"
+                              << "VXL-LIN-G 1.0"
                               << head + "* LIN: Slave Mask\r\n* LIN: CAN ID For Slave Activation.";
-    QTest::newRow("01.02.20 slave sim") << "01.02.20" << "S-VXL-LIN 1.0" << QString();
+    QTest::newRow("01.02.20 slave sim") << "01.02.20"
+                                        << "S-VXL-LIN 1.0" << QString();
 }
 
 void TestProfileSend::moduleHoldsWhatTheGateSends()
@@ -165,8 +175,7 @@ void TestProfileSend::moduleHoldsWhatTheGateSends()
     rig.ops().Sender().SendProfile();
     QVERIFY(rig.waitIdle(15000));
 
-    QCOMPARE(rig.op().boxTexts(),
-             (QStringList{kSuccess + gate, kFlashQuestion, kResetQuestion}));
+    QCOMPARE(rig.op().boxTexts(), (QStringList{kSuccess + gate, kFlashQuestion, kResetQuestion}));
     const ModuleConfig after = rig.host().config();
     const int n = FirmwareNumber(firmware);
     const bool sim = hardware.startsWith('S');
@@ -186,7 +195,8 @@ void TestProfileSend::moduleHoldsWhatTheGateSends()
     QCOMPARE(after.LIN.BusTermination, std::uint16_t(1));
     QCOMPARE(after.LIN.SchedulerCount, std::uint16_t(5));
     for (int i = 0; i < 5; ++i)
-        QCOMPARE(after.LIN.SchedulerEntries[std::size_t(i)], profile.LIN.SchedulerEntries[std::size_t(i)]);
+        QCOMPARE(after.LIN.SchedulerEntries[std::size_t(i)],
+                 profile.LIN.SchedulerEntries[std::size_t(i)]);
     if (n >= 10106) {
         QCOMPARE(after.LIN.FrameLengths, profile.LIN.FrameLengths);
         QCOMPARE(after.LIN.FrameFormats, profile.LIN.FrameFormats);
@@ -237,7 +247,8 @@ void TestProfileSend::refusedEntryIsLeftOut()
     rig.ops().Sender().SendProfile();
     QVERIFY(rig.waitIdle(15000));
     QCOMPARE(rig.op().boxTexts().first(),
-             SendGateText(10215, false) + " Only 4 from 5 entries could be included in the scheduler");
+             SendGateText(10215, false)
+                 + " Only 4 from 5 entries could be included in the scheduler");
     QCOMPARE(rig.host().config().LIN.SchedulerCount, std::uint16_t(4));
 }
 
@@ -252,7 +263,8 @@ void TestProfileSend::refusedFilterMaskEndsInCanPhase()
     rig.ops().Sender().SendProfile();
     QVERIFY(rig.waitIdle(15000));
     QCOMPARE(rig.op().boxTexts(BoxKind::Error),
-             QStringList{"Error sending the profile to the Module: The given value is out of range."});
+             QStringList{
+                 "Error sending the profile to the Module: The given value is out of range."});
     QCOMPARE(rig.op().boxes.size(), std::size_t(1)); // no flash save question
     QVERIFY(rig.ops().IsConnected());
     QCOMPARE(rig.ops().Engine().Phase, 2);

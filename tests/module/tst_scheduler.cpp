@@ -119,8 +119,7 @@ void TestScheduler::discardAsksFirst()
     rig.ops().Scheduler().Discard();
     QVERIFY(rig.waitIdle());
     QCOMPARE(rig.op().boxTexts(), QStringList{"The current entries will be deleted. Procced?"});
-    QCOMPARE(rig.requestTexts().mid(int(before)),
-             emptied ? QStringList{"2/51/2"} : QStringList{});
+    QCOMPARE(rig.requestTexts().mid(int(before)), emptied ? QStringList{"2/51/2"} : QStringList{});
     QCOMPARE(rig.ops().Scheduler().EntryCount(), emptied ? 0 : 3);
     QCOMPARE(rig.ops().Enabled("btbDiscardScheduler"), !emptied);
     QCOMPARE(int(rig.host().config().LIN.SchedulerCount), emptied ? 0 : 3);
@@ -150,10 +149,18 @@ void TestScheduler::adjustRewritesInDialogOrder()
     QCOMPARE(rig.op().entriesShown[0],
              (std::vector<LIN_SchedulerEntry>{{10, 0x01}, {20, 0x02}, {30, 0x03}}));
     QVERIFY(rig.op().entriesEditable[0]);
-    QCOMPARE(rig.op().boxTexts(), QStringList{"The current scheduler entries will be modified. Procced?"});
+    QCOMPARE(rig.op().boxTexts(),
+             QStringList{"The current scheduler entries will be modified. Procced?"});
     const QStringList sent = rig.requestTexts().mid(int(before));
-    QCOMPARE(sent, (QStringList{"2/21/4 01", "2/21/4 02", "2/21/4 03", "2/51/5", "2/40/6 32003C",
-                                "2/40/6 0A0001", "2/40/6 190010", "2/36/1 01"}));
+    QCOMPARE(sent,
+             (QStringList{"2/21/4 01",
+                          "2/21/4 02",
+                          "2/21/4 03",
+                          "2/51/5",
+                          "2/40/6 32003C",
+                          "2/40/6 0A0001",
+                          "2/40/6 190010",
+                          "2/36/1 01"}));
     // A second's pause between the delete's reply and the first add.
     const auto requests = rig.host().requests();
     const auto &del = requests[before + 3];

@@ -26,8 +26,8 @@ Q_DECLARE_METATYPE(Action)
 
 namespace {
 
-const QString kLostAtRate = QStringLiteral(
-    "Connection lost because Bit rate change.  Please connect again with a Bit rate of 38400 bit/s");
+const QString kLostAtRate = QStringLiteral("Connection lost because Bit rate change.  Please "
+                                           "connect again with a Bit rate of 38400 bit/s");
 
 // Connected and idle, then the module goes silent and the time-out is 1 s.
 bool silence(OpsRig &rig)
@@ -69,18 +69,18 @@ void TestTimeouts::silentModule_data()
         << "The TIME OUT for waiting an answer from the module: 1 second was reached.  Timeout "
            "reached processing the LIN group: 2 - LIN code: 16"
         << false;
-    QTest::newRow("raw command")
-        << Action([](Operations &o) {
-               auto &console = o.Console();
-               console.SetGroup(2);
-               console.SetMode(1);
-               console.SelectEntry(1);
-               console.Send();
-           })
-        << "The connection to the module was broken." << false;
+    QTest::newRow("raw command") << Action([](Operations &o) {
+        auto &console = o.Console();
+        console.SetGroup(2);
+        console.SetMode(1);
+        console.SelectEntry(1);
+        console.Send();
+    }) << "The connection to the module was broken."
+                                 << false;
     QTest::newRow("programming mode")
         << Action([](Operations &o) { o.Maint().IdentifyModule(2); })
-        << "Error entering in programming mode. Timeout reached waiting acknowledge message" << false;
+        << "Error entering in programming mode. Timeout reached waiting acknowledge message"
+        << false;
     QTest::newRow("frame information")
         << Action([](Operations &o) { o.FrameInfo().ReadFrameInfo(); })
         << "A timeout was reached while waiting for frame configuration information. Waiting an "
@@ -168,20 +168,28 @@ void TestTimeouts::busyStartersRefuse_data()
     QTest::addColumn<QString>("notice");
     const QString lower = "Action in progress. Please wait...";
     const QString upper = "Action in Progress. Please Wait...";
-    QTest::newRow("module read") << Action([](Operations &o) { o.Reader().StartModuleRead(); }) << lower;
-    QTest::newRow("new from module") << Action([](Operations &o) { o.Reader().NewFromModule(); }) << lower;
-    QTest::newRow("save module data") << Action([](Operations &o) { o.Reader().SaveModuleDataAsProfile(); }) << lower;
+    QTest::newRow("module read") << Action([](Operations &o) { o.Reader().StartModuleRead(); })
+                                 << lower;
+    QTest::newRow("new from module")
+        << Action([](Operations &o) { o.Reader().NewFromModule(); }) << lower;
+    QTest::newRow("save module data")
+        << Action([](Operations &o) { o.Reader().SaveModuleDataAsProfile(); }) << lower;
     QTest::newRow("frames") << Action([](Operations &o) { o.ShowModuleFrames(); }) << lower;
-    QTest::newRow("master status") << Action([](Operations &o) { o.Scheduler().ReadMasterStatus(); }) << lower;
+    QTest::newRow("master status")
+        << Action([](Operations &o) { o.Scheduler().ReadMasterStatus(); }) << lower;
     QTest::newRow("on/off") << Action([](Operations &o) { o.Scheduler().SwitchMaster(); }) << lower;
     QTest::newRow("discard") << Action([](Operations &o) { o.Scheduler().Discard(); }) << lower;
     QTest::newRow("adjust") << Action([](Operations &o) { o.Scheduler().Adjust(); }) << lower;
     QTest::newRow("send") << Action([](Operations &o) { o.Sender().SendProfile(); }) << lower;
-    QTest::newRow("identify") << Action([](Operations &o) { o.Maint().IdentifyModule(1); }) << lower;
-    QTest::newRow("frame info") << Action([](Operations &o) { o.FrameInfo().ReadFrameInfo(); }) << lower;
+    QTest::newRow("identify") << Action([](Operations &o) { o.Maint().IdentifyModule(1); })
+                              << lower;
+    QTest::newRow("frame info") << Action([](Operations &o) { o.FrameInfo().ReadFrameInfo(); })
+                                << lower;
     QTest::newRow("reset") << Action([](Operations &o) { o.Maint().ResetModuleAction(); }) << upper;
-    QTest::newRow("defaults") << Action([](Operations &o) { o.Maint().SetDefaultsAction(); }) << upper;
-    QTest::newRow("flash save") << Action([](Operations &o) { o.Maint().FlashSaveAction(); }) << upper;
+    QTest::newRow("defaults") << Action([](Operations &o) { o.Maint().SetDefaultsAction(); })
+                              << upper;
+    QTest::newRow("flash save") << Action([](Operations &o) { o.Maint().FlashSaveAction(); })
+                                << upper;
     QTest::newRow("console send") << Action([](Operations &o) {
         o.Console().SetMode(1);
         o.Console().SelectEntry(1);

@@ -76,7 +76,10 @@ QStringList OpsRig::requestTexts()
 {
     QStringList out;
     for (const auto &request : m_host->requests()) {
-        QString text = QStringLiteral("%1/%2/%3").arg(request.group).arg(request.command).arg(request.sequence);
+        QString text = QStringLiteral("%1/%2/%3")
+                           .arg(request.group)
+                           .arg(request.command)
+                           .arg(request.sequence);
         if (!request.data.isEmpty())
             text += QLatin1Char(' ') + QString::fromLatin1(request.data.toHex().toUpper());
         out << text;

@@ -45,8 +45,8 @@ public:
     int connectDialogExecs = 0;
 
     // The scheduler entries dialog: what it was given, and what it hands back.
-    std::function<std::optional<std::vector<LIN_SchedulerEntry>>(
-        const std::vector<LIN_SchedulerEntry> &, bool)>
+    std::function<
+        std::optional<std::vector<LIN_SchedulerEntry>>(const std::vector<LIN_SchedulerEntry> &, bool)>
         entriesDialog;
     std::vector<std::vector<LIN_SchedulerEntry>> entriesShown;
     std::vector<bool> entriesEditable;
@@ -74,7 +74,10 @@ public:
     void ShowFrameTable(const LIN_Group &lin) override { framesShown.push_back(lin); }
     View CurrentView() const override { return view; }
     void SwitchView(View target) override;
-    void NewProfileFromModule(const ModuleConfig &module) override { newProfiles.push_back(module); }
+    void NewProfileFromModule(const ModuleConfig &module) override
+    {
+        newProfiles.push_back(module);
+    }
     std::optional<ModuleConfig> CurrentProfile() const override { return profile; }
     QString ProfileFileName() const override { return profileFile; }
     bool ProfileModified() const override { return profileModified; }
