@@ -91,6 +91,19 @@ QString statusLine(TfMain &w)
     return w.findChild<QLabel *>("stbPanel1")->text();
 }
 
+// Connected to the emulator's port and the module read done.
+bool waitConnected(TfMain &w)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (statusLine(w) != QStringLiteral(" Connected to COM9 at 38400 bit/s")) {
+        if (timer.elapsed() > 3000)
+            return false;
+        QTest::qWait(20);
+    }
+    return waitIdle(w);
+}
+
 QColor panelColor(TfMain &w, const char *panel)
 {
     return w.findChild<QWidget *>(panel)->palette().color(QPalette::Window);
@@ -166,10 +179,7 @@ void TestMainWindow::startModeThreeFillsGrid()
     storeSettings(3);
     TfMain w({}, rig.map());
     w.show();
-    QTRY_COMPARE_WITH_TIMEOUT(statusLine(w),
-                              QStringLiteral(" Connected to COM9 at 38400 bit/s"),
-                              3000);
-    QVERIFY(waitIdle(w));
+    QVERIFY(waitConnected(w));
     auto *grid = w.findChild<ModuleGridWidget *>("sgridActualValues");
     QVERIFY(grid);
     QCOMPARE(grid->item(2, 2)->text(), QStringLiteral("500.0 kbit/s (0x001C)"));
@@ -232,10 +242,7 @@ void TestMainWindow::dialogOkConnects()
     TfMain w({}, rig.map());
     w.show();
     QTRY_VERIFY_WITH_TIMEOUT(watch->answered(), 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(statusLine(w),
-                              QStringLiteral(" Connected to COM9 at 38400 bit/s"),
-                              3000);
-    QVERIFY(waitIdle(w));
+    QVERIFY(waitConnected(w));
     auto *grid = w.findChild<ModuleGridWidget *>("sgridActualValues");
     QCOMPARE(grid->item(1, 2)->text(), QStringLiteral("Enabled"));
     QCOMPARE(w.findChild<QLabel *>("sttFirmware")->text(), QStringLiteral("01.02.15"));
@@ -286,10 +293,7 @@ void TestMainWindow::viewChangeWhileBusy()
     storeSettings(3);
     TfMain w({}, rig.map());
     w.show();
-    QTRY_COMPARE_WITH_TIMEOUT(statusLine(w),
-                              QStringLiteral(" Connected to COM9 at 38400 bit/s"),
-                              3000);
-    QVERIFY(waitIdle(w));
+    QVERIFY(waitConnected(w));
     rig.host->setSilent(true);
     w.findChild<QPushButton *>("btbRefresh")->click(); // a read that stays unanswered
     QVERIFY(!w.ops().IsIdle());
@@ -429,10 +433,7 @@ void TestMainWindow::schedulerAndFramesViewOnly()
     storeSettings(3);
     TfMain w({}, rig.map());
     w.show();
-    QTRY_COMPARE_WITH_TIMEOUT(statusLine(w),
-                              QStringLiteral(" Connected to COM9 at 38400 bit/s"),
-                              3000);
-    QVERIFY(waitIdle(w));
+    QVERIFY(waitConnected(w));
     int rows = -1;
     bool okEnabled = true;
     auto entries = ModalAnswer::of<TfEntries>([&](TfEntries *dialog) {

@@ -165,15 +165,12 @@ void TestConnection::checkReconnectsAfterTimeout()
     OpsRig rig;
     QVERIFY(rig.connect());
     QVERIFY(rig.waitIdle());
-    VXLIN_Values settings = rig.ops().Settings();
-    settings.Timeout = 1;
-    rig.ops().ApplySettings(settings);
+    rig.setTimeout(1);
     rig.host().setSilent(true);
     rig.ops().Scheduler().ReadMasterStatus();
     QTRY_VERIFY_WITH_TIMEOUT(!rig.ops().IsConnected(), 3000);
     rig.host().setSilent(false);
-    settings.Timeout = 3;
-    rig.ops().ApplySettings(settings);
+    rig.setTimeout(3);
     rig.ops().Conn().CheckConnection();
     QVERIFY(rig.ops().IsConnected());
     QVERIFY(rig.waitIdle());

@@ -236,9 +236,7 @@ void TestModuleRead::timeoutClearsGridAndDrops()
     QVERIFY(rig.connect());
     QVERIFY(rig.waitIdle());
     QCOMPARE(rig.ops().Grid()[1][2], QStringLiteral("Enabled"));
-    VXLIN_Values settings = rig.ops().Settings();
-    settings.Timeout = 1;
-    rig.ops().ApplySettings(settings);
+    rig.setTimeout(1);
     rig.host().setSilent(true);
     rig.ops().Reader().StartModuleRead();
     QTRY_VERIFY_WITH_TIMEOUT(!rig.ops().IsConnected(), 3000);

@@ -347,9 +347,7 @@ void TestProfileSend::silentModuleTimesOut()
     OpsRig rig;
     QVERIFY(rig.connect());
     QVERIFY(rig.waitIdle());
-    VXLIN_Values settings = rig.ops().Settings();
-    settings.Timeout = 1;
-    rig.ops().ApplySettings(settings);
+    rig.setTimeout(1);
     rig.op().profile = makeProfile(0);
     rig.host().setSilent(true);
     rig.ops().Sender().SetSchedulerStep(2);

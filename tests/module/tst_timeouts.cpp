@@ -34,9 +34,7 @@ bool silence(OpsRig &rig)
 {
     if (!rig.connect() || !rig.waitIdle())
         return false;
-    VXLIN_Values settings = rig.ops().Settings();
-    settings.Timeout = 1;
-    rig.ops().ApplySettings(settings);
+    rig.setTimeout(1);
     rig.host().setSilent(true);
     return true;
 }
@@ -150,9 +148,7 @@ void TestTimeouts::defaultsAtOtherRateLosesConnection()
     QVERIFY(rig.connect(57600));
     QVERIFY(rig.waitIdle());
     QCOMPARE(rig.op().statusLine, QStringLiteral(" Connected to COM5 at 57600 bit/s"));
-    VXLIN_Values settings = rig.ops().Settings();
-    settings.Timeout = 1;
-    rig.ops().ApplySettings(settings);
+    rig.setTimeout(1);
     rig.op().view = View::Advanced;
     rig.ops().Maint().SetDefaultsAction();
     QTRY_VERIFY_WITH_TIMEOUT(!rig.ops().IsConnected(), 3000);
@@ -234,9 +230,7 @@ void TestTimeouts::lateReplyWhileBoxIsOpenIsDropped()
     OpsRig rig;
     QVERIFY(rig.connect());
     QVERIFY(rig.waitIdle());
-    VXLIN_Values settings = rig.ops().Settings();
-    settings.Timeout = 1;
-    rig.ops().ApplySettings(settings);
+    rig.setTimeout(1);
     // The reply comes 1.3 s late, while the time-out's box is still open.
     rig.host().setReplyDelayMs(1300);
     rig.op().boxOpenMs = 1000;

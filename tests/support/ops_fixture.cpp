@@ -42,6 +42,13 @@ bool OpsRig::connect(int rate)
     return true;
 }
 
+void OpsRig::setTimeout(int seconds)
+{
+    VXLIN_Values settings = m_ops->Settings();
+    settings.Timeout = seconds;
+    m_ops->ApplySettings(settings);
+}
+
 bool OpsRig::waitIdle(int timeoutMs)
 {
     QElapsedTimer timer;

@@ -21,6 +21,8 @@ public:
 
     // Connects as a successful connection does (the module read starts).
     [[nodiscard]] bool connect(int rate = 38400);
+    // The response time-out from now on.
+    void setTimeout(int seconds);
     // Waits until no transaction runs (and none is about to start); false on time-out.
     [[nodiscard]] bool waitIdle(int timeoutMs = 8000);
     // Waits until the emulator has received `count` requests in all.
