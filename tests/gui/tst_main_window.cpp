@@ -68,7 +68,7 @@ void storeSettings(int startMode, int port = kCom, int rate = 38400)
     values.StartMode = std::uint8_t(startMode);
     values.Port = port;
     values.Baudrate = rate;
-    values.Timeout = 3;
+    values.Timeout = 5;
     WriteSettings(values);
 }
 

@@ -22,7 +22,7 @@ OpsRig::OpsRig(sim::EmulatorOptions options, VXLIN_Values settings)
 VXLIN_Values OpsRig::fastSettings()
 {
     VXLIN_Values settings;
-    settings.Timeout = 3;
+    settings.Timeout = 5; // a 01.02.15 read needs 1.9 s; room for a loaded machine
     settings.StartMode = 1;
     return settings;
 }
