@@ -186,7 +186,7 @@ void TfMain::onTabChanged(int index)
 {
     if (m_switching)
         return;
-    if (!m_ops->IsIdle()) {
+    if (!m_ops->MayChangeView(View(index), false)) {
         // While busy the page stays; its own activation tells the user why.
         m_switching = true;
         m_tabs->setCurrentIndex(m_pages->currentIndex());
@@ -199,9 +199,7 @@ void TfMain::onTabChanged(int index)
 
 void TfMain::selectViewFromMenu(View view)
 {
-    if (view == currentView())
-        return;
-    if (view != View::Advanced && !m_ops->IsIdle())
+    if (!m_ops->MayChangeView(view, true))
         return;
     m_pages->setCurrentIndex(int(view));
     m_switching = true;

@@ -7,11 +7,15 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 namespace vxl {
 
 namespace {
+
+constexpr int kLockRetries = 10;
+constexpr std::chrono::milliseconds kLockRetryWait{2};
 
 speed_t speedFor(std::uint32_t baudRate)
 {
@@ -58,8 +62,15 @@ int openExclusive(const QString &path)
         errno = error;
         return -1;
     }
-    // root ignores TIOCEXCL, so the lock is what keeps two programs apart.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    // root ignores TIOCEXCL, so the lock is what keeps two programs apart. A program that only
+    // probes whether a port is in use holds the lock for an instant; a port that stays locked
+    // for a few milliseconds belongs to someone else.
+    bool locked = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    for (int retry = 0; !locked && errno == EWOULDBLOCK && retry < kLockRetries; ++retry) {
+        std::this_thread::sleep_for(kLockRetryWait);
+        locked = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    }
+    if (!locked) {
         const int error = errno == EWOULDBLOCK ? EBUSY : errno;
         ::close(fd);
         errno = error;

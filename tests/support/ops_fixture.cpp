@@ -35,7 +35,12 @@ ComPortMap OpsRig::portMap() const
 bool OpsRig::connect(int rate)
 {
     auto &connection = m_ops->Conn();
-    if (!connection.TryConnect(m_comNumber, rate))
+    // The module has 200 ms to confirm; a machine busy with other tests may miss that once, and
+    // these tests are about what follows the connection.
+    bool connected = false;
+    for (int attempt = 0; attempt < 3 && !connected; ++attempt)
+        connected = connection.TryConnect(m_comNumber, rate);
+    if (!connected)
         return false;
     connection.SetConnected(true);
     connection.UpdateConnectionState();
