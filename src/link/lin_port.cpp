@@ -192,7 +192,15 @@ int clsLinPort::ResetModule(int sequence)
     const int result = fixedCommand(sequence, kCodeReset);
     if (result != LinCode::Ok)
         return result;
-    SetBinaryMode(false);
+    // Whatever arrived before the reset is dropped, but not the reset itself, which may already
+    // be on its way out.
+    {
+        std::lock_guard lock(m_receiveMutex);
+        discardReceivedAndText();
+        PurgeReceived();
+        m_assembler.Reset();
+        m_binaryMode.store(false);
+    }
     m_startupAwaited.store(true);
     return result;
 }

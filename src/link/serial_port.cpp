@@ -244,8 +244,18 @@ void clsSrlPort::ClosePort()
 
 std::uint32_t clsSrlPort::PurgePort()
 {
+    return purge(TCIOFLUSH);
+}
+
+std::uint32_t clsSrlPort::PurgeReceived()
+{
+    return purge(TCIFLUSH);
+}
+
+std::uint32_t clsSrlPort::purge(int queues)
+{
     const int fd = m_fd.load();
-    if (fd < 0 || ::tcflush(fd, TCIOFLUSH) != 0) {
+    if (fd < 0 || ::tcflush(fd, queues) != 0) {
         const auto error = static_cast<std::uint32_t>(fd < 0 ? EBADF : errno);
         m_lastError.store(error);
         return error;

@@ -35,6 +35,8 @@ public:
     void ClosePort();
     // 0, or the system error of the failed purge (the queue then stays as it was).
     std::uint32_t PurgePort();
+    // Only what was received: bytes already written stay on their way.
+    std::uint32_t PurgeReceived();
     bool WriteByte(std::uint8_t byte);
     bool ReadByte(std::uint8_t &byte);
     [[nodiscard]] std::size_t RxCount() const;
@@ -64,6 +66,7 @@ protected:
     void SetLastError(std::uint32_t error) { m_lastError.store(error); }
 
 private:
+    std::uint32_t purge(int queues);
     void readerLoop(int portFd, int stopFd);
     bool configure(int fd);
     void releaseHandle();
