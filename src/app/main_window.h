@@ -106,10 +106,8 @@ private:
     QLabel *m_status2 = nullptr;
     std::map<QString, QAction *> m_actions;
     std::map<QString, QToolBar *> m_toolBars;
-    std::map<QString, QAction *> m_viewItems; // View menu items by page index order
     bool m_activated = false;
     bool m_switching = false;
-    bool m_closing = false;
 };
 
 } // namespace vxl

@@ -7,6 +7,7 @@
 #include "link/status_text.h"
 #include "module/frame_info_read.h"
 #include "module/maintenance.h"
+#include "module/module_read.h"
 #include "module/operations.h"
 
 #include <algorithm>
@@ -362,7 +363,7 @@ void ConsoleLogic::OnRawCommandReply(const LIN_Msg &msg)
     const int sequence = HeaderField(msg.header, 1);
     if (sequence <= 3) {
         QString line;
-        for (int i = 0; i < std::clamp(int(msg.count), 0, kMaxDataBytes); ++i)
+        for (int i = 0; i < ReplyDataCount(msg); ++i)
             line += QStringLiteral("0x")
                     + QString::number(msg.data[std::size_t(i)], 16)
                           .toUpper()

@@ -2,6 +2,7 @@
 
 #include "link/command_builders.h"
 #include "link/status_text.h"
+#include "module/module_read.h"
 #include "module/operations.h"
 
 #include <algorithm>
@@ -11,14 +12,6 @@ namespace vxl {
 namespace {
 
 constexpr auto kFrameInfo = TransactionKind::tkFrameInfo;
-
-template<std::size_t N>
-void storeBlock(std::array<std::uint8_t, N> &table, std::size_t first, const LIN_Msg &msg)
-{
-    const int n = std::clamp(int(msg.count), 0, kMaxDataBytes);
-    for (int j = 0; j < n && first + std::size_t(j) < N; ++j)
-        table[first + std::size_t(j)] = msg.data[std::size_t(j)];
-}
 
 } // namespace
 
@@ -45,7 +38,7 @@ void FrameInfoReader::FrameInfoReply(const LIN_Msg &msg)
     auto &lin = m_ops.ModuleCopy().LIN;
     const int s = HeaderField(msg.header, 1);
     if (s <= 3) {
-        storeBlock(lin.FrameLengths, std::size_t(8 * s), msg);
+        StoreReplyBytes(lin.FrameLengths, std::size_t(8 * s), msg);
         if (s < 3) {
             const std::uint8_t next[] = {std::uint8_t(s + 1), 0};
             SendCommandData(m_ops.Link(), 2, 27, s + 1, next);
@@ -55,7 +48,7 @@ void FrameInfoReader::FrameInfoReply(const LIN_Msg &msg)
         }
         return;
     }
-    storeBlock(lin.FrameFormats, 0, msg);
+    StoreReplyBytes(lin.FrameFormats, 0, msg);
     auto &engine = m_ops.Engine();
     engine.StopTimer();
     engine.SetActive(kFrameInfo, false);

@@ -4,6 +4,7 @@
 #include "link/connection.h"
 #include "link/console_logic.h"
 #include "link/lin_port.h"
+#include "module/module_read.h"
 #include "module/operations.h"
 
 #include <QThread>
@@ -100,8 +101,7 @@ void Maintenance::ProgrammingReply(const LIN_Msg &msg)
 {
     auto &engine = m_ops.Engine();
     engine.EndTransaction(kProgramming);
-    const QString text = QString::fromLatin1(reinterpret_cast<const char *>(msg.data.data()),
-                                             std::clamp(int(msg.count), 0, kMaxDataBytes));
+    const QString text = ReplyText(msg);
     auto &module = m_ops.ModuleCopy().Module;
     switch (HeaderField(msg.header, 1)) {
     case 0:

@@ -24,25 +24,11 @@ int sequenceOf(const LIN_Msg &msg)
     return HeaderField(msg.header, 1);
 }
 
-int dataCount(const LIN_Msg &msg)
-{
-    return std::clamp(int(msg.count), 0, kMaxDataBytes);
-}
-
 template<std::size_t N>
 void storeCounters(std::array<std::uint16_t, N> &counters, const LIN_Msg &msg)
 {
     for (std::size_t i = 0; i < N; ++i)
         counters[i] = std::uint16_t(ReplyValue(msg, int(2 * i), 2));
-}
-
-template<std::size_t N>
-void storeBytes(std::array<std::uint8_t, N> &table, std::size_t first, const LIN_Msg &msg)
-{
-    // Nothing beyond the table, whatever the reply claims.
-    const int n = dataCount(msg);
-    for (int j = 0; j < n && first + std::size_t(j) < N; ++j)
-        table[first + std::size_t(j)] = msg.data[std::size_t(j)];
 }
 
 void storeFrameEntry(LIN_FrameEntry &entry, const LIN_Msg &msg, int length)
@@ -59,12 +45,22 @@ void storeFrameEntry(LIN_FrameEntry &entry, const LIN_Msg &msg, int length)
 std::uint32_t ReplyValue(const LIN_Msg &msg, int offset, int bytes)
 {
     std::uint32_t value = 0;
-    const int n = dataCount(msg);
+    const int n = ReplyDataCount(msg);
     for (int j = bytes - 1; j >= 0; --j) {
         const int at = offset + j;
         value = (value << 8) | (at < n ? msg.data[std::size_t(at)] : 0u);
     }
     return value;
+}
+
+int ReplyDataCount(const LIN_Msg &msg)
+{
+    return std::clamp(int(msg.count), 0, kMaxDataBytes);
+}
+
+QString ReplyText(const LIN_Msg &msg)
+{
+    return QString::fromLatin1(reinterpret_cast<const char *>(msg.data.data()), ReplyDataCount(msg));
 }
 
 std::uint8_t ReplyStatusOf(const LIN_Msg &msg)
@@ -152,8 +148,7 @@ void ModuleReader::ModuleReadReply(const LIN_Msg &msg)
     const std::uint8_t status = ReplyStatusOf(msg);
     const auto value16 = [&msg] { return std::uint16_t(ReplyValue(msg, 0, 2)); };
     const auto value32 = [&msg] { return ReplyValue(msg, 0, 4); };
-    const QString text = QString::fromLatin1(reinterpret_cast<const char *>(msg.data.data()),
-                                             dataCount(msg));
+    const QString text = ReplyText(msg);
 
     switch (engine.Phase) {
     case 0:
@@ -235,7 +230,7 @@ void ModuleReader::ModuleReadReply(const LIN_Msg &msg)
             break;
         case 5:
             lin.SlaveMask.fill(0);
-            storeBytes(lin.SlaveMask, 0, msg);
+            StoreReplyBytes(lin.SlaveMask, 0, msg);
             lin.ReplyStatus[LinSlaveMaskStatus] = status;
             break;
         case 6:
@@ -278,10 +273,10 @@ void ModuleReader::ModuleReadReply(const LIN_Msg &msg)
         return;
     case 5:
         if (s <= 3) {
-            storeBytes(lin.FrameLengths, std::size_t(8 * s), msg);
+            StoreReplyBytes(lin.FrameLengths, std::size_t(8 * s), msg);
             lin.ReplyStatus[LinFrameLengthsStatus] = status;
         } else if (s == 4) {
-            storeBytes(lin.FrameFormats, 0, msg);
+            StoreReplyBytes(lin.FrameFormats, 0, msg);
             lin.ReplyStatus[LinFrameFormatsStatus] = status;
         } else if (s == 5) {
             lin.SlaveActivationId = value32();

@@ -4,6 +4,9 @@
 
 #include <QString>
 
+#include <array>
+#include <cstdint>
+
 namespace vxl {
 
 class Operations;
@@ -52,5 +55,18 @@ private:
 [[nodiscard]] std::uint32_t ReplyValue(const LIN_Msg &msg, int offset, int bytes);
 // The reply status: the single data byte of a one-byte reply, else 0.
 [[nodiscard]] std::uint8_t ReplyStatusOf(const LIN_Msg &msg);
+// The number of data bytes a reply carries (never more than a message holds).
+[[nodiscard]] int ReplyDataCount(const LIN_Msg &msg);
+// The data bytes as characters (identity texts).
+[[nodiscard]] QString ReplyText(const LIN_Msg &msg);
+// Copies the reply's data bytes into table from index first on; nothing lands beyond the table,
+// whatever the reply claims.
+template<std::size_t N>
+void StoreReplyBytes(std::array<std::uint8_t, N> &table, std::size_t first, const LIN_Msg &msg)
+{
+    const int n = ReplyDataCount(msg);
+    for (int j = 0; j < n && first + std::size_t(j) < N; ++j)
+        table[first + std::size_t(j)] = msg.data[std::size_t(j)];
+}
 
 } // namespace vxl

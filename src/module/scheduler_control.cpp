@@ -117,13 +117,19 @@ void SchedulerControl::AdjustContinuation()
     m_ops.PaintIdle();
 }
 
-void SchedulerControl::rewrite()
+bool SchedulerControl::mayContinue()
 {
+    // The rewrite's steps run from replies: while something else runs they quietly stop.
     if (!m_ops.IsConnected()) {
         m_ops.Error(QString::fromLatin1(kNoActiveConnection));
-        return;
+        return false;
     }
-    if (!m_ops.IsIdle())
+    return m_ops.IsIdle();
+}
+
+void SchedulerControl::rewrite()
+{
+    if (!mayContinue())
         return;
     if (!m_ops.Confirm(
             QStringLiteral("The current scheduler entries will be modified. Procced?"))) {
@@ -137,11 +143,7 @@ void SchedulerControl::rewrite()
 
 void SchedulerControl::addEntries()
 {
-    if (!m_ops.IsConnected()) {
-        m_ops.Error(QString::fromLatin1(kNoActiveConnection));
-        return;
-    }
-    if (!m_ops.IsIdle())
+    if (!mayContinue())
         return;
     auto &engine = m_ops.Engine();
     auto &collected = m_ops.CollectedEntries();

@@ -38,6 +38,7 @@ private:
     bool queue(int command, int sequence, const std::uint8_t *data, int count);
     void begin(int code, bool paint);
     void readEntryCount();
+    bool mayContinue();
     void rewrite();
     void addEntries();
     void returnError(std::uint8_t code);

@@ -22,6 +22,16 @@ void threeEntries(sim::ModuleModel &m)
     lin.SchedulerEntries[2] = {30, 0x03};
 }
 
+// Connected, read, and the "Messages and Scheduler" view shown with its status and count read.
+bool onMessagesView(OpsRig &rig)
+{
+    if (!rig.connect() || !rig.waitIdle())
+        return false;
+    rig.op().view = View::Messages;
+    rig.ops().ActivateView(View::Messages);
+    return rig.waitIdle();
+}
+
 } // namespace
 
 class TestScheduler : public QObject
@@ -76,11 +86,7 @@ void TestScheduler::onOffToggles()
 {
     OpsRig rig;
     rig.host().withModel(threeEntries);
-    QVERIFY(rig.connect());
-    QVERIFY(rig.waitIdle());
-    rig.op().view = View::Messages;
-    rig.ops().ActivateView(View::Messages);
-    QVERIFY(rig.waitIdle());
+    QVERIFY(onMessagesView(rig));
     const auto before = rig.host().requests().size();
     rig.ops().Scheduler().SwitchMaster();
     QVERIFY(rig.waitIdle());
@@ -129,11 +135,7 @@ void TestScheduler::adjustRewritesInDialogOrder()
 {
     OpsRig rig;
     rig.host().withModel(threeEntries);
-    QVERIFY(rig.connect());
-    QVERIFY(rig.waitIdle());
-    rig.op().view = View::Messages;
-    rig.ops().ActivateView(View::Messages);
-    QVERIFY(rig.waitIdle());
+    QVERIFY(onMessagesView(rig));
     rig.ops().Scheduler().SwitchMaster(); // the master runs
     QVERIFY(rig.waitIdle());
     QVERIFY(rig.ops().Scheduler().MasterActive());
