@@ -415,11 +415,16 @@ void TestEmulator::requestsArePacedInTheTranscript()
         QVERIFY(sim.next(1000));
     const auto requests = sim.host().requests();
     QCOMPARE(requests.size(), std::size_t(12));
+    // A request the pty delivers late shortens the gap after it by what it added to the gap
+    // before it; only a short gap the previous one does not make up for is too short.
     double total = 0;
+    double previous = 20.0;
     for (std::size_t i = 1; i < requests.size(); ++i) {
         const double gap = requests[i].ms - requests[i - 1].ms;
-        QVERIFY2(gap >= 19.0, qPrintable(QString::number(gap)));
+        QVERIFY2(gap >= 19.0 || gap + previous >= 39.0,
+                 qPrintable(QString("%1 after %2").arg(gap).arg(previous)));
         total += gap;
+        previous = gap;
     }
     QVERIFY(total / double(requests.size() - 1) >= 20.0);
     QCOMPARE(requests[3].text, QStringLiteral("02h 30h 90h A0h"));
