@@ -7,9 +7,6 @@ RELEASE      ?= build-release
 JOBS         ?= $(shell nproc)
 CMAKE_FLAGS  ?=
 DEMO_PORT    ?= 7
-# Operations tests that also run under ThreadSanitizer: the engine on the link's threads.
-TSAN_MODULE_TESTS := module_console module_scheduler
-space := $(subst ,, )
 
 DEB_PACKAGES := build-essential cmake ccache qt6-base-dev libqt6opengl6-dev libgl-dev \
                 libpugixml-dev libbenchmark-dev xvfb xauth libxml2-utils clang-format
@@ -20,6 +17,8 @@ export ASAN_OPTIONS  ?= detect_leaks=0:abort_on_error=0
 export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
 export TSAN_OPTIONS  ?= halt_on_error=1:second_deadlock_stack=1:suppressions=$(abspath tests/tsan.supp)
 export CCACHE_BASEDIR := $(abspath ..)
+# Debug builds of several checkouts share cached objects.
+export CCACHE_NOHASHDIR := 1
 
 .PHONY: all deps build test test-asan test-tsan demo format bench clean
 
@@ -41,16 +40,16 @@ $(BUILD)/CMakeCache.txt:
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
-# The whole suite under AddressSanitizer + UndefinedBehaviorSanitizer, then the link's thread
-# tests and two operations tests under ThreadSanitizer.
+# The whole suite under AddressSanitizer + UndefinedBehaviorSanitizer, then the tests labelled
+# "tsan" (tests/CMakeLists.txt) under ThreadSanitizer.
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) test-tsan
 
 test-tsan: deps
 	cmake -S . -B $(TSAN_BUILD) -DVXL_SANITIZE=thread $(CMAKE_FLAGS)
-	cmake --build $(TSAN_BUILD) -j $(JOBS) --target $$(cd tests/link && ls tst_*.cpp | sed 's/^tst_/tst_link_/; s/\.cpp$$//') $(TSAN_MODULE_TESTS:%=tst_%)
-	cd $(TSAN_BUILD) && ctest --output-on-failure -R '^(link_.*|$(subst $(space),|,$(TSAN_MODULE_TESTS)))$$'
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target tsan_tests
+	cd $(TSAN_BUILD) && ctest --output-on-failure -L tsan --no-tests=error
 
 # Starts the emulator on a virtual COM port and the tool connected to it.
 demo: build

@@ -1,7 +1,7 @@
 #include "sim/emulator_host.h"
 
-#include "link/com_port_map.h"
-#include "link/command_builders.h"
+#include "core/link/com_port_map.h"
+#include "core/link/command_builders.h"
 
 #include <QDir>
 #include <QFile>

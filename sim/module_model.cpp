@@ -1,7 +1,7 @@
 #include "sim/module_model.h"
 
-#include "link/command_builders.h"
-#include "link/command_catalogue.h"
+#include "core/link/command_builders.h"
+#include "core/link/command_catalogue.h"
 
 #include <algorithm>
 #include <array>

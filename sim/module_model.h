@@ -1,7 +1,7 @@
 #pragma once
 
-#include "link/lin_msg.h"
-#include "module/module_config.h"
+#include "core/link/lin_msg.h"
+#include "core/module/module_config.h"
 
 #include <QByteArray>
 #include <QString>

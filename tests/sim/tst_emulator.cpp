@@ -1,6 +1,6 @@
 // The emulated module driven through the real link over a pseudo-terminal.
 
-#include "link/command_builders.h"
+#include "core/link/command_builders.h"
 #include "sim_fixture.h"
 
 #include <QProcess>

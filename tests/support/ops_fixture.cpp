@@ -1,8 +1,8 @@
 #include "ops_fixture.h"
 
-#include "link/connection.h"
-#include "link/lin_port.h"
-#include "module/module_read.h"
+#include "core/link/lin_port.h"
+#include "core/operations/connection.h"
+#include "core/operations/module_read.h"
 
 #include <QElapsedTimer>
 #include <QTest>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "module/operations.h"
+#include "core/operations/operations.h"
 #include "scripted_operator.h"
 #include "sim/emulator_host.h"
 

@@ -1,6 +1,6 @@
 #include "scripted_operator.h"
 
-#include "module/operations.h"
+#include "core/operations/operations.h"
 
 #include <QTest>
 

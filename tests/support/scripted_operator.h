@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/operator_interface.h"
+#include "core/operations/operator_interface.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #include "sim_fixture.h"
 
-#include "link/command_builders.h"
+#include "core/link/command_builders.h"
 
 #include <QElapsedTimer>
 #include <QThread>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/lin_port.h"
+#include "core/link/lin_port.h"
 #include "sim/emulator_host.h"
 
 #include <QTemporaryDir>

@@ -1,0 +1,346 @@
+#include "core/link/lin_port.h"
+
+#include <cerrno>
+
+namespace vxl {
+
+namespace {
+
+constexpr std::uint8_t kCodeHardwareVersion = 0xC0;
+constexpr std::uint8_t kCodeFirmwareVersion = 0xC1;
+constexpr std::uint8_t kCodeDefaults = 0xC2;
+constexpr std::uint8_t kCodeFlash = 0xC3;
+constexpr std::uint8_t kCodeReset = 0xC4;
+constexpr int kConfirmSequence = 7;
+
+} // namespace
+
+// The port's received-byte queue as the assembler sees it.
+class clsLinPort::QueueSource : public FrameAssembler::Source
+{
+public:
+    explicit QueueSource(clsLinPort &port)
+        : m_port(port)
+    {}
+    std::size_t Waiting() const override { return m_port.RxCount(); }
+    bool Take(std::uint8_t &byte) override { return m_port.ReadByte(byte); }
+    void Purge() override { m_port.PurgePort(); }
+
+private:
+    clsLinPort &m_port;
+};
+
+clsLinPort::clsLinPort(LinNotify notify, ComPortMap map)
+    : clsSrlPort(std::move(map))
+    , m_notify(std::move(notify))
+{
+    m_sender = std::thread(&clsLinPort::senderLoop, this);
+}
+
+clsLinPort::~clsLinPort()
+{
+    // The reader thread calls this class's hooks: it must be gone before this part is.
+    ClosePort();
+    {
+        std::lock_guard lock(m_outgoingMutex);
+        m_outgoing.clear();
+        m_stopSender = true;
+    }
+    m_outgoingChanged.notify_all();
+    if (m_sender.joinable())
+        m_sender.join();
+    discardReceivedAndText();
+}
+
+void clsLinPort::SetNotifyWindow(LinNotify notify)
+{
+    std::lock_guard lock(m_notifyMutex);
+    m_notify = std::move(notify);
+}
+
+void clsLinPort::notify(unsigned message, int wparam, int lparam)
+{
+    LinNotify target;
+    {
+        std::lock_guard lock(m_notifyMutex);
+        target = m_notify;
+    }
+    if (target)
+        target(message, wparam, lparam);
+}
+
+int clsLinPort::Connect(int portNumber, std::uint32_t baudRate)
+{
+    ClosePort();
+    if (baudRate == 0)
+        baudRate = GetBaudRate();
+    const bool opened = portNumber >= 0 && portNumber <= 255
+                        && OpenPort(static_cast<std::uint8_t>(portNumber), baudRate);
+    m_connectedPort.store(opened ? GetPortNumber() : 0);
+    return m_connectedPort.load() > 0 ? LinCode::Ok : LinCode::PortNotAvailable;
+}
+
+int clsLinPort::Disconnect()
+{
+    const bool wasConnected = m_connectedPort.load() > 0;
+    ClosePort();
+    m_connectedPort.store(0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return wasConnected ? LinCode::Ok : LinCode::NotConnected;
+}
+
+int clsLinPort::ConfirmModule()
+{
+    {
+        std::lock_guard lock(m_receivedMutex);
+        m_messageSignalled = false;
+    }
+    ReadFirmwareVersion(kConfirmSequence);
+    std::unique_lock lock(m_receivedMutex);
+    if (m_messageEvent.wait_for(lock, kConfirmWait, [this] { return m_messageSignalled; })) {
+        m_messageSignalled = false;
+        return LinCode::Ok;
+    }
+    lock.unlock();
+    Disconnect();
+    return LinCode::QueueEmpty;
+}
+
+void clsLinPort::discardReceivedAndText()
+{
+    {
+        std::lock_guard lock(m_receivedMutex);
+        m_received.clear();
+    }
+    std::lock_guard lock(m_textMutex);
+    m_textBytes.clear();
+}
+
+void clsLinPort::setBinaryModeLocked(bool binary)
+{
+    discardReceivedAndText();
+    PurgePort();
+    m_assembler.Reset();
+    m_binaryMode.store(binary);
+}
+
+void clsLinPort::SetBinaryMode(bool binary)
+{
+    std::lock_guard lock(m_receiveMutex);
+    setBinaryModeLocked(binary);
+}
+
+int clsLinPort::QueueMessage(const LIN_Msg &msg)
+{
+    {
+        std::lock_guard lock(m_outgoingMutex);
+        m_outgoing.push_back(msg);
+    }
+    m_outgoingChanged.notify_all();
+    return LinCode::Ok;
+}
+
+int clsLinPort::GetMessage(LIN_Msg *msg)
+{
+    if (!msg)
+        return LinCode::NoDestination;
+    std::lock_guard lock(m_receivedMutex);
+    if (m_received.empty())
+        return LinCode::QueueEmpty;
+    *msg = m_received.front();
+    m_received.pop_front();
+    return LinCode::Ok;
+}
+
+int clsLinPort::fixedCommand(int sequence, std::uint8_t code)
+{
+    if (sequence < 0 || sequence > 7)
+        return LinCode::InvalidSequence;
+    if (m_connectedPort.load() == 0)
+        return LinCode::NotConnected;
+    LIN_Msg msg;
+    msg.start = kStartByte;
+    msg.header = MakeHeader(sequence, 0);
+    msg.code = code;
+    msg.checksum = msg.header ^ msg.code;
+    return QueueMessage(msg);
+}
+
+int clsLinPort::ReadHardwareVersion(int sequence)
+{
+    return fixedCommand(sequence, kCodeHardwareVersion);
+}
+
+int clsLinPort::ReadFirmwareVersion(int sequence)
+{
+    return fixedCommand(sequence, kCodeFirmwareVersion);
+}
+
+int clsLinPort::SetDefaultValues(int sequence)
+{
+    return fixedCommand(sequence, kCodeDefaults);
+}
+
+int clsLinPort::CopyToFlash(int sequence)
+{
+    return fixedCommand(sequence, kCodeFlash);
+}
+
+int clsLinPort::ResetModule(int sequence)
+{
+    SetBinaryMode(false);
+    const int result = fixedCommand(sequence, kCodeReset);
+    if (result != LinCode::Ok)
+        return result;
+    // Whatever arrived before the reset is dropped, but not the reset itself, which may already
+    // be on its way out.
+    {
+        std::lock_guard lock(m_receiveMutex);
+        discardReceivedAndText();
+        PurgeReceived();
+        m_assembler.Reset();
+        m_binaryMode.store(false);
+    }
+    m_startupAwaited.store(true);
+    return result;
+}
+
+QString clsLinPort::TakeStartupText()
+{
+    std::lock_guard lock(m_textMutex);
+    const QString text = QString::fromLatin1(m_startupText);
+    m_startupText.clear();
+    return text;
+}
+
+int clsLinPort::ClearReceivedMessages()
+{
+    std::lock_guard lock(m_receivedMutex);
+    m_received.clear();
+    return LinCode::Ok;
+}
+
+int clsLinPort::ClearTextBytes()
+{
+    std::lock_guard lock(m_textMutex);
+    m_textBytes.clear();
+    return LinCode::Ok;
+}
+
+int clsLinPort::ClearOutgoingMessages()
+{
+    std::lock_guard lock(m_outgoingMutex);
+    m_outgoing.clear();
+    return LinCode::Ok;
+}
+
+std::size_t clsLinPort::ReceivedCount() const
+{
+    std::lock_guard lock(m_receivedMutex);
+    return m_received.size();
+}
+
+std::size_t clsLinPort::OutgoingCount() const
+{
+    std::lock_guard lock(m_outgoingMutex);
+    return m_outgoing.size();
+}
+
+void clsLinPort::queueReceived(const LIN_Msg &msg)
+{
+    {
+        std::lock_guard lock(m_receivedMutex);
+        m_received.push_back(msg);
+        m_messageSignalled = true;
+    }
+    m_messageEvent.notify_all();
+    notify(WM_LIN_MESSAGE, HeaderField(msg.header, 1), HeaderField(msg.header, 2));
+}
+
+void clsLinPort::OnRxBlock()
+{
+    std::lock_guard lock(m_receiveMutex);
+    if (!m_binaryMode.load())
+        return;
+    try {
+        QueueSource source(*this);
+        m_assembler.OnBlock(source, [this](const LIN_Msg &msg) { queueReceived(msg); });
+    } catch (...) {
+        discardReceivedAndText();
+        PurgePort();
+        m_assembler.Reset();
+    }
+}
+
+void clsLinPort::OnRxChar()
+{
+    std::lock_guard lock(m_receiveMutex);
+    if (m_binaryMode.load())
+        return;
+    std::uint8_t byte = 0;
+    if (!ReadByte(byte))
+        return;
+    bool complete = false;
+    {
+        std::lock_guard textLock(m_textMutex);
+        m_textBytes.append(static_cast<char>(byte));
+        if (m_startupAwaited.load()) {
+            if (m_textBytes.front() != 'P') {
+                m_textBytes.remove(0, 1);
+            } else if (m_textBytes.size() >= 9) {
+                const bool crStyle = m_textBytes.at(8) == '2';
+                if ((crStyle && byte == '\r')
+                    || (!crStyle && m_textBytes.size() == kStartupTextLength)) {
+                    m_startupText = m_textBytes;
+                    m_textBytes.clear();
+                    complete = true;
+                }
+            }
+        }
+    }
+    notify(WM_LIN_CHAR, 0, 0);
+    if (!complete)
+        return;
+    m_startupAwaited.store(false);
+    setBinaryModeLocked(true);
+    notify(WM_LIN_TEXT, 0, 0);
+}
+
+bool clsLinPort::writeMessage(const LIN_Msg &msg)
+{
+    const int length = HeaderField(msg.header, 2);
+    bool ok = WriteByte(msg.start) && WriteByte(msg.header) && WriteByte(msg.code);
+    for (int i = 0; ok && i < length && i < kMaxDataBytes; ++i)
+        ok = WriteByte(msg.data[static_cast<std::size_t>(i)]);
+    ok = ok && WriteByte(msg.checksum);
+    return ok;
+}
+
+void clsLinPort::senderLoop()
+{
+    using Clock = std::chrono::steady_clock;
+    auto nextAllowed = Clock::now();
+    std::unique_lock lock(m_outgoingMutex);
+    for (;;) {
+        m_outgoingChanged.wait(lock, [this] { return m_stopSender || !m_outgoing.empty(); });
+        if (m_stopSender)
+            return;
+        // At most one message leaves every interval.
+        if (m_outgoingChanged.wait_until(lock, nextAllowed, [this] { return m_stopSender; }))
+            return;
+        if (m_outgoing.empty())
+            continue;
+        const LIN_Msg msg = m_outgoing.front();
+        m_outgoing.pop_front();
+        lock.unlock();
+        // A failed write is not retried: the waiting transaction times out.
+        writeMessage(msg);
+        // Counted from the end of the write, with a little to spare, so that neither a late
+        // wake-up here nor the line's delivery jitter ever brings two requests closer than the
+        // interval at the module.
+        nextAllowed = Clock::now() + kSendInterval + kSendMargin;
+        lock.lock();
+    }
+}
+
+} // namespace vxl

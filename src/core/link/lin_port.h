@@ -1,0 +1,126 @@
+#pragma once
+
+#include "core/link/frame_assembler.h"
+#include "core/link/lin_msg.h"
+#include "core/link/serial_port.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace vxl {
+
+// Notifications the link posts to its owner.
+inline constexpr unsigned WM_LIN_MESSAGE = 4024; // wparam: header bits 6..4, lparam: bits 3..0
+inline constexpr unsigned WM_LIN_CHAR = 4044;
+inline constexpr unsigned WM_LIN_TEXT = 4046;
+
+// Called on the reader thread, once per event and in order; the owner re-posts it to its own
+// thread.
+using LinNotify = std::function<void(unsigned message, int wparam, int lparam)>;
+
+// Status codes of the link's operations.
+namespace LinCode {
+inline constexpr int Ok = 0;
+inline constexpr int PortNotAvailable = 39;
+inline constexpr int NotConnected = 64;
+inline constexpr int ClearFailed = 65;
+inline constexpr int WriteFailed = 67;
+inline constexpr int NoDestination = 68;
+inline constexpr int QueueEmpty = 69;
+inline constexpr int InvalidSequence = 72;
+} // namespace LinCode
+
+// The link to one module: assembles module messages from the byte stream, queues them for the
+// user-interface thread, sends queued requests paced one per 20 ms, and collects the start-up
+// text after a reset. Lives across connections.
+class clsLinPort : public clsSrlPort
+{
+public:
+    static constexpr std::chrono::milliseconds kSendInterval{20};
+    static constexpr std::chrono::microseconds kSendMargin{500};
+    static constexpr std::chrono::milliseconds kConfirmWait{200};
+    static constexpr int kStartupTextLength = 66;
+
+    explicit clsLinPort(LinNotify notify = {}, ComPortMap map = ComPortMap());
+    ~clsLinPort() override;
+
+    void SetNotifyWindow(LinNotify notify);
+
+    int Connect(int portNumber, std::uint32_t baudRate);
+    int Disconnect();
+    int ConfirmModule();
+    [[nodiscard]] int ConnectedPort() const { return m_connectedPort.load(); }
+    [[nodiscard]] bool IsConnected() const { return m_connectedPort.load() > 0; }
+
+    void SetBinaryMode(bool binary);
+    [[nodiscard]] bool BinaryMode() const { return m_binaryMode.load(); }
+
+    int QueueMessage(const LIN_Msg &msg);
+    int GetMessage(LIN_Msg *msg);
+
+    int ReadHardwareVersion(int sequence);
+    int ReadFirmwareVersion(int sequence);
+    int SetDefaultValues(int sequence);
+    int CopyToFlash(int sequence);
+    int ResetModule(int sequence);
+
+    [[nodiscard]] QString TakeStartupText();
+    [[nodiscard]] bool StartupTextAwaited() const { return m_startupAwaited.load(); }
+
+    int ClearReceivedMessages();
+    int ClearTextBytes();
+    int ClearOutgoingMessages();
+
+    [[nodiscard]] std::size_t ReceivedCount() const;
+    [[nodiscard]] std::size_t OutgoingCount() const;
+
+protected:
+    void OnRxChar() override;
+    void OnRxBlock() override;
+
+private:
+    class QueueSource;
+
+    void senderLoop();
+    bool writeMessage(const LIN_Msg &msg);
+    void queueReceived(const LIN_Msg &msg);
+    void notify(unsigned message, int wparam, int lparam);
+    int fixedCommand(int sequence, std::uint8_t code);
+    void setBinaryModeLocked(bool binary);
+    void discardReceivedAndText();
+
+    std::mutex m_notifyMutex;
+    LinNotify m_notify;
+
+    std::atomic<int> m_connectedPort{0};
+    std::atomic<bool> m_binaryMode{true};
+    std::atomic<bool> m_startupAwaited{false};
+
+    // Receive state: the assembler and the mode switch are only touched under this lock.
+    std::recursive_mutex m_receiveMutex;
+    FrameAssembler m_assembler;
+
+    mutable std::mutex m_receivedMutex;
+    std::deque<LIN_Msg> m_received;
+    std::condition_variable m_messageEvent;
+    bool m_messageSignalled = false;
+
+    mutable std::mutex m_textMutex;
+    QByteArray m_textBytes;
+    QByteArray m_startupText;
+
+    mutable std::mutex m_outgoingMutex;
+    std::condition_variable m_outgoingChanged;
+    std::deque<LIN_Msg> m_outgoing;
+    bool m_stopSender = false;
+    std::thread m_sender;
+};
+
+} // namespace vxl

@@ -1,0 +1,165 @@
+#pragma once
+
+#include "core/link/com_port_map.h"
+#include "core/module/module_config.h"
+#include "core/module/module_grid_text.h"
+#include "core/operations/operator_interface.h"
+#include "core/operations/transaction_engine.h"
+#include "core/settings/settings_store.h"
+
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace vxl {
+
+class clsLinPort;
+class Connection;
+class ModuleReader;
+class ProfileSender;
+class SchedulerControl;
+class Maintenance;
+class FrameInfoReader;
+class ConsoleLogic;
+class FlashMagic;
+class TraceList;
+class TraceLog;
+
+inline constexpr char kNoActiveConnection[] = "There is not an active connection";
+inline constexpr char kActionInProgress[] = "Action in progress. Please wait...";
+
+struct IdentityTexts
+{
+    QString hardware;
+    QString firmware;
+    QString buildMode;
+};
+
+// The module operations without any widget: owns the link, the transaction engine, the module
+// copy and every operation on the module, talks to the user only through the operator
+// interface, and publishes what the views show as state plus signals.
+class Operations : public QObject
+{
+    Q_OBJECT
+public:
+    Operations(OperatorInterface &op,
+               const VXLIN_Values &settings,
+               ComPortMap portMap = ComPortMap(),
+               QObject *parent = nullptr);
+    ~Operations() override;
+
+    OperatorInterface &Operator() { return m_operator; }
+    clsLinPort &Link() { return *m_link; }
+    clsTransactionEngine &Engine() { return m_engine; }
+    const VXLIN_Values &Settings() const { return m_settings; }
+    // After the Preferences dialog: the new values take effect (colours repainted).
+    void ApplySettings(const VXLIN_Values &settings);
+
+    ModuleConfig &ModuleCopy() { return m_module; }
+    std::vector<LIN_SchedulerEntry> &CollectedEntries() { return m_collected; }
+
+    Connection &Conn() { return *m_connection; }
+    ModuleReader &Reader() { return *m_reader; }
+    ProfileSender &Sender() { return *m_sender; }
+    SchedulerControl &Scheduler() { return *m_scheduler; }
+    Maintenance &Maint() { return *m_maintenance; }
+    FrameInfoReader &FrameInfo() { return *m_frameInfo; }
+    ConsoleLogic &Console() { return *m_console; }
+    FlashMagic &Flash() { return *m_flashMagic; }
+    TraceList &Trace() { return *m_trace; }
+    TraceLog &Log() { return *m_log; }
+
+    [[nodiscard]] bool IsConnected() const;
+    [[nodiscard]] bool IsIdle() const { return m_engine.IsIdle(); }
+
+    // The usual start checks with the starter's own wording: an Error box when not connected,
+    // the busy notice when not idle. True when the action may go on.
+    bool StartChecks(const QString &notConnected = QString::fromLatin1(kNoActiveConnection),
+                     const QString &busy = QString::fromLatin1(kActionInProgress));
+    void ShowBusyNotice(const QString &text = QString::fromLatin1(kActionInProgress));
+    void Error(const QString &text);
+    void Information(const QString &text);
+    [[nodiscard]] bool Confirm(const QString &text);
+
+    // Panels: working colour, connected colour, not connected colour.
+    void PaintBusy();
+    void PaintIdle();
+    void PaintOff();
+
+    // Enabled state of the controls the operations decide, by object name.
+    [[nodiscard]] bool Enabled(const QString &name) const;
+    void SetEnabled(const QString &name, bool enabled);
+    [[nodiscard]] const std::map<QString, bool> &EnabledStates() const { return m_enabled; }
+    // "Put in Flash Memory" (hidden): while ticked, a successful send goes on to the flash save.
+    [[nodiscard]] bool FlashWriteTicked() const { return m_flashWrite; }
+    void SetFlashWriteTicked(bool ticked) { m_flashWrite = ticked; }
+
+    // The view's activation actions, and the command states of the view now shown.
+    void ActivateView(View view);
+    void RunCurrentViewActivation() { ActivateView(m_operator.CurrentView()); }
+    void UpdateCommandStates();
+    // A change of view asked for by the tab strip (fromMenu false) or the View menu. Returns
+    // whether the view may change; the caller shows it and runs ActivateView for the view
+    // shown in the end.
+    [[nodiscard]] bool MayChangeView(View target, bool fromMenu) const;
+
+    // "Frames" on the module data view: the module's frame table, display only.
+    void ShowModuleFrames();
+
+    [[nodiscard]] const GridTexts &Grid() const { return m_grid; }
+    void SetGrid(const GridTexts &grid);
+    void ClearGrid();
+    [[nodiscard]] const IdentityTexts &Identity() const { return m_identity; }
+    void SetIdentity(const IdentityTexts &identity);
+
+    // Millisecond tick for trace entries (a steady clock wrapping at 2^32).
+    [[nodiscard]] static std::uint32_t TickCount();
+
+signals:
+    void commandStatesChanged();
+    void gridChanged();
+    void identityChanged();
+    void connectionChanged(bool connected);
+    // While the log records and the connection is gone, the log must be stopped.
+    void logStopRequested();
+
+private slots:
+    void takeNotification();
+
+private:
+    void onLinkNotification(unsigned message);
+    void onOwnMessage(const LIN_Msg &msg);
+
+    OperatorInterface &m_operator;
+    VXLIN_Values m_settings;
+    clsTransactionEngine m_engine;
+    ModuleConfig m_module;
+    std::vector<LIN_SchedulerEntry> m_collected;
+    std::map<QString, bool> m_enabled;
+    std::mutex m_notificationMutex;
+    std::deque<unsigned> m_notifications;
+    bool m_flashWrite = false;
+    GridTexts m_grid;
+    IdentityTexts m_identity;
+
+    std::unique_ptr<TraceList> m_trace;
+    std::unique_ptr<TraceLog> m_log;
+    std::unique_ptr<Connection> m_connection;
+    std::unique_ptr<ModuleReader> m_reader;
+    std::unique_ptr<ProfileSender> m_sender;
+    std::unique_ptr<SchedulerControl> m_scheduler;
+    std::unique_ptr<Maintenance> m_maintenance;
+    std::unique_ptr<FrameInfoReader> m_frameInfo;
+    std::unique_ptr<ConsoleLogic> m_console;
+    std::unique_ptr<FlashMagic> m_flashMagic;
+    // Last: its threads stop before anything they could reach goes away.
+    std::unique_ptr<clsLinPort> m_link;
+};
+
+} // namespace vxl

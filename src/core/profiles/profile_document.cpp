@@ -1,0 +1,524 @@
+#include "core/profiles/profile_document.h"
+
+#include "core/profiles/in_place_writer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryFile>
+
+#include <pugixml.hpp>
+
+#include <limits>
+#include <mutex>
+#include <sstream>
+
+namespace vxl {
+
+namespace {
+
+constexpr const char *kRoot = "VXLIN_PROFILE";
+constexpr const char *kComment = "VEXA-LIN CT profile.";
+
+std::mutex g_writerMutex;
+clsVLINXMLProfile::FileWriter g_writer;
+
+// Plain decimal digits only: no sign, no blanks, no prefix. The element must hold text and
+// nothing else.
+bool parseDigits(const pugi::xml_node &node, std::uint64_t max, std::uint64_t *value)
+{
+    if (!node
+        || node.find_child([](pugi::xml_node child) { return child.type() == pugi::node_element; }))
+        return false;
+    const char *text = node.child_value();
+    if (!text || !*text)
+        return false;
+    std::uint64_t result = 0;
+    for (const char *p = text; *p; ++p) {
+        if (*p < '0' || *p > '9')
+            return false;
+        result = result * 10 + static_cast<std::uint64_t>(*p - '0');
+        if (result > max)
+            return false;
+    }
+    *value = result;
+    return true;
+}
+
+bool parseAttribute(const pugi::xml_node &node,
+                    const char *name,
+                    std::uint64_t max,
+                    std::uint64_t *value)
+{
+    const pugi::xml_attribute attribute = node.attribute(name);
+    if (!attribute)
+        return false;
+    const char *text = attribute.value();
+    if (!*text)
+        return false;
+    std::uint64_t result = 0;
+    for (const char *p = text; *p; ++p) {
+        if (*p < '0' || *p > '9')
+            return false;
+        result = result * 10 + static_cast<std::uint64_t>(*p - '0');
+        if (result > max)
+            return false;
+    }
+    *value = result;
+    return true;
+}
+
+template<typename T>
+bool readChild(const pugi::xml_node &group,
+               const char *name,
+               T *target,
+               std::uint64_t max = std::numeric_limits<T>::max())
+{
+    std::uint64_t value = 0;
+    if (!parseDigits(group.child(name), max, &value))
+        return false;
+    *target = static_cast<T>(value);
+    return true;
+}
+
+pugi::xml_node childAt(const pugi::xml_node &parent, int position)
+{
+    int index = 0;
+    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
+        if (child.type() != pugi::node_element)
+            continue;
+        if (index++ == position)
+            return child;
+    }
+    return {};
+}
+
+int elementCount(const pugi::xml_node &parent)
+{
+    int count = 0;
+    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling())
+        count += child.type() == pugi::node_element ? 1 : 0;
+    return count;
+}
+
+pugi::xml_node findOrAppend(pugi::xml_node parent, const char *name)
+{
+    pugi::xml_node node = parent.child(name);
+    return node ? node : parent.append_child(name);
+}
+
+void setValue(pugi::xml_node parent, const char *name, std::uint64_t value)
+{
+    findOrAppend(parent, name).text().set(static_cast<unsigned long long>(value));
+}
+
+void appendBytes(pugi::xml_node data,
+                 const std::array<std::uint8_t, kFrameDataBytes> &bytes,
+                 int length)
+{
+    data.remove_children();
+    for (int i = 0; i < length && i < kFrameDataBytes; ++i) {
+        pugi::xml_node byte = data.append_child("Byte");
+        byte.append_attribute("Index").set_value(i);
+        byte.text().set(static_cast<unsigned>(bytes[static_cast<std::size_t>(i)]));
+    }
+}
+
+bool readBytes(const pugi::xml_node &data,
+               int length,
+               std::array<std::uint8_t, kFrameDataBytes> *bytes)
+{
+    if (!data)
+        return false;
+    for (int i = 0; i < length; ++i) {
+        std::uint64_t value = 0;
+        if (!parseDigits(childAt(data, i), 255, &value))
+            return false;
+        (*bytes)[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value);
+    }
+    return true;
+}
+
+} // namespace
+
+clsVLINXMLProfile::clsVLINXMLProfile()
+    : m_doc(std::make_unique<pugi::xml_document>())
+{
+    std::uint32_t baudrate = 0;
+    CAN_Group can;
+    LIN_Group lin;
+    FillDefaults(&baudrate, &can, &lin);
+    lin.SlaveIdData = DefaultSlaveIdData();
+    DefaultFrames(lin);
+
+    pugi::xml_document doc;
+    pugi::xml_node declaration = doc.append_child(pugi::node_declaration);
+    declaration.append_attribute("version").set_value("1.0");
+    declaration.append_attribute("encoding").set_value("UTF-16");
+    doc.append_child(pugi::node_comment).set_value(kComment);
+    pugi::xml_node root = doc.append_child(kRoot);
+    root.append_attribute("Version").set_value("1");
+    root.append_child("RS-232").append_attribute("Group").set_value(0);
+    root.append_child("CAN").append_attribute("Group").set_value(1);
+    root.append_child("LIN").append_attribute("Group").set_value(2);
+    m_doc->reset(doc);
+    m_active = true;
+    WriteRS232(baudrate);
+    WriteCAN(can);
+    WriteLIN(lin);
+    m_defaultImage = Serialize();
+    Close();
+}
+
+clsVLINXMLProfile::~clsVLINXMLProfile() = default;
+
+void clsVLINXMLProfile::SetFileWriterForTesting(FileWriter writer)
+{
+    std::lock_guard lock(g_writerMutex);
+    g_writer = std::move(writer);
+}
+
+QByteArray clsVLINXMLProfile::Serialize() const
+{
+    std::ostringstream out;
+    m_doc->save(out, "  ", pugi::format_indent | pugi::format_write_bom, pugi::encoding_utf16_le);
+    const std::string bytes = out.str();
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+bool clsVLINXMLProfile::loadImage(const QByteArray &image)
+{
+    m_doc->reset();
+    const pugi::xml_parse_result result = m_doc->load_buffer(image.constData(),
+                                                             static_cast<size_t>(image.size()),
+                                                             pugi::parse_default
+                                                                 | pugi::parse_declaration
+                                                                 | pugi::parse_comments);
+    if (!result || !m_doc->child(kRoot)) {
+        m_doc->reset();
+        m_active = false;
+        return false;
+    }
+    m_active = true;
+    m_modified = false;
+    return true;
+}
+
+bool clsVLINXMLProfile::LoadDefault()
+{
+    Close();
+    m_loaded = loadImage(m_defaultImage);
+    return m_loaded;
+}
+
+bool clsVLINXMLProfile::OpenFile(const QString &path)
+{
+    Close();
+    QFile file(path);
+    if (!file.exists() || !file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError || !loadImage(bytes))
+        return false;
+    m_fileName = path;
+    m_loaded = true;
+    return true;
+}
+
+void clsVLINXMLProfile::Close()
+{
+    m_doc->reset();
+    m_active = false;
+    m_fileName.clear();
+    m_loaded = false;
+    m_modified = false;
+}
+
+bool clsVLINXMLProfile::IsUnchangedFile() const
+{
+    return !m_fileName.isEmpty() && QFile::exists(m_fileName) && !m_modified;
+}
+
+bool clsVLINXMLProfile::ensureLoaded()
+{
+    if (!m_loaded)
+        LoadDefault();
+    return m_loaded && m_active;
+}
+
+bool clsVLINXMLProfile::Save()
+{
+    if (m_fileName.isEmpty())
+        return false;
+    return SaveAs(QString());
+}
+
+bool clsVLINXMLProfile::SaveAs(const QString &path)
+{
+    if (IsUnchangedFile() && path.isEmpty())
+        return false;
+    if (!ensureLoaded())
+        return false;
+    const QString target = path.isEmpty() ? m_fileName : path;
+    if (target.isEmpty())
+        return false;
+    FileWriter writer;
+    {
+        std::lock_guard lock(g_writerMutex);
+        writer = g_writer;
+    }
+    if (!WriteFileInPlace(target,
+                          Serialize(),
+                          writer ? RawWriter(writer) : RawWriter(WriteAllBytes)))
+        return false;
+    m_modified = false;
+    if (path.isEmpty())
+        return true;
+    return OpenFile(path);
+}
+
+bool clsVLINXMLProfile::SaveToTempFile()
+{
+    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/vxlinXXXXXX.vxlin"));
+    file.setAutoRemove(false);
+    if (!file.open())
+        return false;
+    const QString path = file.fileName();
+    file.close();
+    return SaveAs(path);
+}
+
+pugi::xml_node clsVLINXMLProfile::groupNode(const char *name) const
+{
+    if (!m_loaded || !m_active)
+        return {};
+    return m_doc->child(kRoot).child(name);
+}
+
+void clsVLINXMLProfile::FillDefaults(std::uint32_t *rs232Baudrate, CAN_Group *can, LIN_Group *lin)
+{
+    if (rs232Baudrate)
+        *rs232Baudrate = RS232_Group{}.Baudrate;
+    if (can) {
+        const CAN_Group defaults;
+        can->Active = defaults.Active;
+        can->Baudrate = defaults.Baudrate;
+        can->ForwardMask = defaults.ForwardMask;
+        can->FilterMask = defaults.FilterMask;
+        can->FilterCode = defaults.FilterCode;
+        can->IdOffset = defaults.IdOffset;
+        can->ErrorId = defaults.ErrorId;
+    }
+    if (lin) {
+        const LIN_Group defaults;
+        lin->Active = defaults.Active;
+        lin->Baudrate = defaults.Baudrate;
+        lin->ForwardMask = defaults.ForwardMask;
+        lin->FilterMask = defaults.FilterMask;
+        lin->FilterCode = defaults.FilterCode;
+        lin->MasterStatus = defaults.MasterStatus;
+        lin->BusTermination = defaults.BusTermination;
+        lin->Retries = defaults.Retries;
+        lin->SchedulerCount = 0;
+        lin->SlaveIdData = DefaultSlaveIdData();
+        lin->BitRecognitionStatus = defaults.BitRecognitionStatus;
+        lin->SlaveActivationId = defaults.SlaveActivationId;
+        DefaultFrameTables(*lin);
+        lin->SlaveMask.fill(0);
+    }
+}
+
+bool clsVLINXMLProfile::ReadAll(std::uint32_t *rs232Baudrate, CAN_Group *can, LIN_Group *lin) const
+{
+    if (!m_loaded)
+        return false;
+    return ReadRS232(rs232Baudrate) && ReadCAN(can) && ReadLIN(lin);
+}
+
+bool clsVLINXMLProfile::ReadRS232(std::uint32_t *baudrate) const
+{
+    const pugi::xml_node group = groupNode("RS-232");
+    if (!baudrate || !group)
+        return false;
+    return readChild(group, "Baudrate", baudrate, std::numeric_limits<std::int32_t>::max());
+}
+
+bool clsVLINXMLProfile::ReadCAN(CAN_Group *can) const
+{
+    const pugi::xml_node group = groupNode("CAN");
+    if (!can || !group)
+        return false;
+    return readChild(group, "Active", &can->Active) && readChild(group, "Baudrate", &can->Baudrate)
+           && readChild(group, "Forward_Mask", &can->ForwardMask)
+           && readChild(group, "Filter_Mask", &can->FilterMask)
+           && readChild(group, "Filter_Code", &can->FilterCode)
+           && readChild(group, "ID_Offset", &can->IdOffset)
+           && readChild(group, "Error_ID", &can->ErrorId);
+}
+
+bool clsVLINXMLProfile::ReadLIN(LIN_Group *lin) const
+{
+    const pugi::xml_node group = groupNode("LIN");
+    if (!lin || !group)
+        return false;
+    if (!(readChild(group, "Active", &lin->Active) && readChild(group, "Baudrate", &lin->Baudrate)
+          && readChild(group, "Forward_Mask", &lin->ForwardMask)
+          && readChild(group, "Filter_Mask", &lin->FilterMask)
+          && readChild(group, "Filter_Code", &lin->FilterCode)
+          && readChild(group, "Master_Status", &lin->MasterStatus)
+          && readChild(group, "Bus_Termination", &lin->BusTermination)
+          && readChild(group, "Retries", &lin->Retries)))
+        return false;
+
+    const pugi::xml_node scheduler = group.child("Scheduler_Entries");
+    std::uint64_t count = 0;
+    // A count beyond the scheduler's 50 entries cannot be held.
+    if (!scheduler || !parseAttribute(scheduler, "Count", 0xFFFFFFFF, &count)
+        || (count & 0xFFFF) > kMaxSchedulerEntries)
+        return false;
+    lin->SchedulerCount = static_cast<std::uint16_t>(count & 0xFFFF);
+    for (int i = 0; i < lin->SchedulerCount; ++i) {
+        const pugi::xml_node entry = childAt(scheduler, i);
+        std::uint64_t id = 0;
+        std::uint64_t time = 0;
+        if (!parseDigits(entry, 255, &id) || !parseAttribute(entry, "Time", 0xFFFFFFFF, &time))
+            return false;
+        lin->SchedulerEntries[static_cast<std::size_t>(i)] = {static_cast<std::uint16_t>(time
+                                                                                         & 0xFFFF),
+                                                              static_cast<std::uint8_t>(id)};
+    }
+
+    const pugi::xml_node slave = group.child("SlaveId_Data");
+    if (!slave || !readChild(slave, "ID", &lin->SlaveIdData.ID, kMaxLinId)
+        || !readChild(slave, "Active", &lin->SlaveIdData.Active)
+        || !readChild(slave, "Length", &lin->SlaveIdData.Length, kFrameDataBytes)
+        || !readBytes(slave.child("Data"), lin->SlaveIdData.Length, &lin->SlaveIdData.Data))
+        return false;
+
+    if (!readChild(group, "Bit_Recognition_Status", &lin->BitRecognitionStatus)
+        || !readChild(group, "Slave_Activation_ID", &lin->SlaveActivationId))
+        return false;
+
+    const pugi::xml_node frames = group.child("Frame_Configuration");
+    if (!frames || elementCount(frames) > kFrameCount)
+        return false;
+    const int frameCount = elementCount(frames);
+    for (int k = 0; k < frameCount; ++k) {
+        const pugi::xml_node frame = childAt(frames, k);
+        LIN_FrameEntry &entry = lin->Frames[static_cast<std::size_t>(k)];
+        std::uint64_t active = 0;
+        std::uint64_t length = 0;
+        std::uint64_t format = 0;
+        if (!readChild(frame, "ID", &entry.ID, kMaxLinId)
+            || !parseDigits(frame.child("Active"), 255, &active))
+            return false;
+        entry.Active = static_cast<std::uint8_t>(active);
+        SetBit(lin->SlaveMask, entry.ID, active != 0);
+        if (!parseDigits(frame.child("Length"), kFrameDataBytes, &length))
+            return false;
+        entry.Length = static_cast<std::uint8_t>(length);
+        SetNibble(lin->FrameLengths, k, static_cast<int>(length));
+        if (!parseDigits(frame.child("Format"), 1, &format))
+            return false;
+        SetBit(lin->FrameFormats, k, format != 0);
+        if (!readBytes(frame.child("Data"), entry.Length, &entry.Data))
+            return false;
+    }
+    return true;
+}
+
+bool clsVLINXMLProfile::WriteAll(std::uint32_t rs232Baudrate,
+                                 const CAN_Group &can,
+                                 const LIN_Group &lin)
+{
+    if (!ensureLoaded())
+        return false;
+    return WriteRS232(rs232Baudrate) && WriteCAN(can) && WriteLIN(lin);
+}
+
+bool clsVLINXMLProfile::WriteRS232(std::uint32_t baudrate)
+{
+    if (!m_active && !ensureLoaded())
+        return false;
+    pugi::xml_node group = m_doc->child(kRoot).child("RS-232");
+    if (!group)
+        return false;
+    setValue(group, "Baudrate", baudrate);
+    m_modified = true;
+    return true;
+}
+
+bool clsVLINXMLProfile::WriteCAN(const CAN_Group &can)
+{
+    if (!m_active && !ensureLoaded())
+        return false;
+    pugi::xml_node group = m_doc->child(kRoot).child("CAN");
+    if (!group)
+        return false;
+    setValue(group, "Active", can.Active);
+    setValue(group, "Baudrate", can.Baudrate);
+    setValue(group, "Forward_Mask", can.ForwardMask);
+    setValue(group, "Filter_Mask", can.FilterMask);
+    setValue(group, "Filter_Code", can.FilterCode);
+    setValue(group, "ID_Offset", can.IdOffset);
+    setValue(group, "Error_ID", can.ErrorId);
+    m_modified = true;
+    return true;
+}
+
+bool clsVLINXMLProfile::WriteLIN(const LIN_Group &lin)
+{
+    if (!m_active && !ensureLoaded())
+        return false;
+    pugi::xml_node root = m_doc->child(kRoot);
+    if (!root)
+        return false;
+    pugi::xml_node group = findOrAppend(root, "LIN");
+    setValue(group, "Active", lin.Active);
+    setValue(group, "Baudrate", lin.Baudrate);
+    setValue(group, "Forward_Mask", lin.ForwardMask);
+    setValue(group, "Filter_Mask", lin.FilterMask);
+    setValue(group, "Filter_Code", lin.FilterCode);
+    setValue(group, "Master_Status", lin.MasterStatus);
+    setValue(group, "Bus_Termination", lin.BusTermination);
+    setValue(group, "Retries", lin.Retries);
+
+    pugi::xml_node scheduler = findOrAppend(group, "Scheduler_Entries");
+    const int count = std::min<int>(lin.SchedulerCount, kMaxSchedulerEntries);
+    pugi::xml_attribute countAttribute = scheduler.attribute("Count");
+    if (!countAttribute)
+        countAttribute = scheduler.append_attribute("Count");
+    countAttribute.set_value(count);
+    scheduler.remove_children();
+    for (int i = 0; i < count; ++i) {
+        const LIN_SchedulerEntry &entry = lin.SchedulerEntries[static_cast<std::size_t>(i)];
+        pugi::xml_node node = scheduler.append_child("Entry");
+        node.append_attribute("Time").set_value(static_cast<unsigned>(entry.Time));
+        node.text().set(static_cast<unsigned>(entry.ID));
+    }
+
+    pugi::xml_node slave = findOrAppend(group, "SlaveId_Data");
+    setValue(slave, "ID", lin.SlaveIdData.ID);
+    setValue(slave, "Active", lin.SlaveIdData.Active);
+    setValue(slave, "Length", std::min<int>(lin.SlaveIdData.Length, kFrameDataBytes));
+    appendBytes(findOrAppend(slave, "Data"), lin.SlaveIdData.Data, lin.SlaveIdData.Length);
+
+    setValue(group, "Bit_Recognition_Status", lin.BitRecognitionStatus);
+    setValue(group, "Slave_Activation_ID", lin.SlaveActivationId);
+
+    pugi::xml_node frames = findOrAppend(group, "Frame_Configuration");
+    frames.remove_children();
+    for (int k = 0; k < kFrameCount; ++k) {
+        const LIN_FrameEntry &entry = lin.Frames[static_cast<std::size_t>(k)];
+        const int length = FrameByteCount(lin, k);
+        pugi::xml_node frame = frames.append_child("Frame");
+        frame.append_child("ID").text().set(k);
+        frame.append_child("Active").text().set(static_cast<unsigned>(entry.Active));
+        frame.append_child("Length").text().set(length);
+        frame.append_child("Format").text().set(TestBit(lin.FrameFormats, k));
+        appendBytes(frame.append_child("Data"), entry.Data, length);
+    }
+    m_modified = true;
+    return true;
+}
+
+} // namespace vxl

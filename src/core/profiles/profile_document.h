@@ -1,0 +1,76 @@
+#pragma once
+
+#include "core/module/module_config.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace pugi {
+class xml_document;
+class xml_node;
+} // namespace pugi
+
+namespace vxl {
+
+// One profile: an XML document (UTF-16 with byte-order mark, two-space indentation) holding the
+// RS-232 bit rate, the CAN group and the LIN group. Every operation answers true or false and
+// never shows a message; callers word the messages.
+class clsVLINXMLProfile
+{
+public:
+    clsVLINXMLProfile();
+    ~clsVLINXMLProfile();
+    clsVLINXMLProfile(const clsVLINXMLProfile &) = delete;
+    clsVLINXMLProfile &operator=(const clsVLINXMLProfile &) = delete;
+
+    [[nodiscard]] const QByteArray &DefaultImage() const { return m_defaultImage; }
+
+    bool LoadDefault();
+    bool OpenFile(const QString &path);
+    bool Save();
+    bool SaveAs(const QString &path);
+    bool SaveToTempFile();
+    void Close();
+
+    [[nodiscard]] QString FileName() const { return m_fileName; }
+    [[nodiscard]] bool IsLoaded() const { return m_loaded; }
+    [[nodiscard]] bool IsModified() const { return m_loaded && m_modified; }
+    [[nodiscard]] bool IsUnchangedFile() const;
+
+    bool ReadAll(std::uint32_t *rs232Baudrate, CAN_Group *can, LIN_Group *lin) const;
+    bool ReadRS232(std::uint32_t *baudrate) const;
+    bool ReadCAN(CAN_Group *can) const;
+    bool ReadLIN(LIN_Group *lin) const;
+
+    bool WriteAll(std::uint32_t rs232Baudrate, const CAN_Group &can, const LIN_Group &lin);
+    bool WriteRS232(std::uint32_t baudrate);
+    bool WriteCAN(const CAN_Group &can);
+    bool WriteLIN(const LIN_Group &lin);
+
+    static void FillDefaults(std::uint32_t *rs232Baudrate, CAN_Group *can, LIN_Group *lin);
+
+    // The bytes of the document as they go to a file.
+    [[nodiscard]] QByteArray Serialize() const;
+
+    // Replaces how the bytes reach the file (tests make writes fail with it). The writer gets
+    // the open file and the bytes and answers whether every byte was written.
+    using FileWriter = std::function<bool(int fd, const QByteArray &bytes)>;
+    static void SetFileWriterForTesting(FileWriter writer);
+
+private:
+    bool ensureLoaded();
+    bool loadImage(const QByteArray &image);
+    [[nodiscard]] pugi::xml_node groupNode(const char *name) const;
+
+    std::unique_ptr<pugi::xml_document> m_doc;
+    QByteArray m_defaultImage;
+    QString m_fileName;
+    bool m_active = false;
+    bool m_loaded = false;
+    bool m_modified = false;
+};
+
+} // namespace vxl

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "core/settings/settings_store.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+
+namespace vxl {
+
+class ColorBox;
+class UpDownEdit;
+
+// "Preferences": edits a copy of the settings record. The caller takes values() back and writes
+// them only after OK; values the dialog does not show are carried through unchanged.
+class TfPreferences : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kHelpContext = 210;
+
+    explicit TfPreferences(QWidget *parent);
+
+    void setValues(const VXLIN_Values &values);
+    [[nodiscard]] VXLIN_Values values() const;
+
+signals:
+    void helpRequested(int context);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    QWidget *makeDisplayGroup();
+    QWidget *makeConnectionGroup();
+    void cbbConnectionChange();
+
+    VXLIN_Values m_values;
+    ColorBox *m_clbConnect = nullptr;
+    ColorBox *m_clbDisconnect = nullptr;
+    ColorBox *m_clbWorking = nullptr;
+    QCheckBox *m_chbConnect = nullptr;
+    QCheckBox *m_chbDisconnect = nullptr;
+    QCheckBox *m_chbWorking = nullptr;
+    QComboBox *m_cbbLanguage = nullptr;
+    QCheckBox *m_chbStay = nullptr;
+    QComboBox *m_cbbConnection = nullptr;
+    UpDownEdit *m_port = nullptr;
+    QLabel *m_portLabel = nullptr;
+    QComboBox *m_cmbBaud = nullptr;
+    QLabel *m_baudLabel = nullptr;
+    UpDownEdit *m_timeout = nullptr;
+    UpDownEdit *m_scans = nullptr;
+};
+
+} // namespace vxl

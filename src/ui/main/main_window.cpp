@@ -1,0 +1,412 @@
+#include "ui/main/main_window.h"
+
+#include "core/link/lin_port.h"
+#include "core/operations/connection.h"
+#include "core/operations/console_logic.h"
+#include "core/operations/flash_magic.h"
+#include "core/operations/operations.h"
+#include "core/settings/form_config.h"
+#include "ui/dialogs/about_dialog.h"
+#include "ui/dialogs/busy_notice.h"
+#include "ui/dialogs/message_box.h"
+#include "ui/dialogs/preferences_dialog.h"
+#include "ui/main/operator_gui.h"
+#include "ui/views/console_view.h"
+#include "ui/views/messages_view.h"
+#include "ui/views/module_data_view.h"
+#include "ui/views/profiles_view.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace vxl {
+
+namespace {
+
+constexpr QSize kDesignedSize{960, 640};
+
+const char *const kViewCaptions[] = {"Data Present in Module",
+                                     "Messages and Scheduler",
+                                     "Profiles Management",
+                                     "Advanced Configuration"};
+const char *const kViewItems[] = {"mniModuleData",
+                                  "mniAutoReplayMessages",
+                                  "mniFileManagement",
+                                  "mniAdvance"};
+
+QSize desktopSize()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry().size() : QSize(1920, 1080);
+}
+
+} // namespace
+
+TfMain::TfMain(const QStringList &arguments, ComPortMap portMap, QWidget *parent)
+    : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("TfMain"));
+    setWindowTitle(QStringLiteral(" VEXA-LIN CT"));
+    setMinimumSize(700, 500);
+    // Tool bars are shown and hidden through the View menu only, so its ticks stay true.
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    m_operator = std::make_unique<GuiOperator>(*this, portMap);
+    ReadSettings(m_settings);
+    m_ops = std::make_unique<Operations>(*m_operator, m_settings, portMap);
+    m_placement = std::make_unique<clsFormConfig>(desktopSize());
+    if (m_placement->NotStored()) {
+        // Applied at the first activation and written at exit.
+        const QSize desk = desktopSize();
+        m_placement->SetWidth(kDesignedSize.width());
+        m_placement->SetHeight(kDesignedSize.height());
+        m_placement->SetLeft(std::max(0, (desk.width() - kDesignedSize.width()) / 2));
+        m_placement->SetTop(std::max(0, (desk.height() - kDesignedSize.height()) / 2));
+        m_placement->SetMaximized(false);
+    }
+    applyStayOnTop();
+    buildViews();
+    buildCommands();
+    buildToolBars();
+    buildStatusBar();
+    connect(m_ops.get(), &Operations::commandStatesChanged, this, &TfMain::applyCommandStates);
+    qApp->installEventFilter(this);
+
+    auto *enter = new QShortcut(QKeySequence(Qt::Key_Return), this);
+    auto *enterPad = new QShortcut(QKeySequence(Qt::Key_Enter), this);
+    for (auto *shortcut : {enter, enterPad}) {
+        connect(shortcut, &QShortcut::activated, this, [this] {
+            if (auto *focused = qobject_cast<QAbstractButton *>(QApplication::focusWidget())) {
+                focused->click();
+                return;
+            }
+            QPushButton *buttons[] = {m_dataView->findChild<QPushButton *>(
+                                          QStringLiteral("btbRefresh")),
+                                      m_messagesView->defaultButton(),
+                                      m_profilesView->defaultButton(),
+                                      m_consoleView->defaultButton()};
+            auto *button = buttons[m_pages->currentIndex()];
+            if (button && button->isEnabled())
+                button->click();
+        });
+    }
+    const QString path = arguments.value(1);
+    if (!path.isEmpty() && QFileInfo(path).isFile())
+        openProfile(path);
+    m_ops->UpdateCommandStates();
+}
+
+TfMain::~TfMain()
+{
+    qApp->removeEventFilter(this);
+    m_ops.reset();
+}
+
+void TfMain::buildViews()
+{
+    auto *central = new QWidget(this);
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(0);
+    m_tabs = new QTabBar(central);
+    m_tabs->setObjectName(QStringLiteral("mdiTabViews"));
+    m_tabs->setExpanding(false);
+    for (const char *caption : kViewCaptions)
+        m_tabs->addTab(QString::fromLatin1(caption));
+    m_tabs->setTabText(3, QStringLiteral("Advanced"));
+    m_pages = new QStackedWidget(central);
+    m_pages->setObjectName(QStringLiteral("pgcViews"));
+    m_dataView = new ModuleDataView(*m_ops, m_pages);
+    m_messagesView = new MessagesView(*m_ops, m_pages);
+    m_profilesView = new ProfilesView(*m_ops, m_pages);
+    m_consoleView = new ConsoleView(*m_ops, m_pages);
+    for (QWidget *page :
+         std::initializer_list<QWidget *>{m_dataView, m_messagesView, m_profilesView, m_consoleView})
+        m_pages->addWidget(page);
+    layout->addWidget(m_tabs);
+    layout->addWidget(m_pages, 1);
+    setCentralWidget(central);
+    connect(m_tabs, &QTabBar::currentChanged, this, &TfMain::onTabChanged);
+}
+
+void TfMain::buildStatusBar()
+{
+    m_status1 = new QLabel(QStringLiteral(" Not connected. "), this);
+    m_status1->setObjectName(QStringLiteral("stbPanel1"));
+    m_status1->setFixedWidth(kStatusPanel1Width);
+    m_status2 = new QLabel(this);
+    m_status2->setObjectName(QStringLiteral("stbPanel2"));
+    m_status2->setFixedWidth(kStatusPanel2Width);
+    statusBar()->addWidget(m_status1);
+    statusBar()->addWidget(m_status2);
+}
+
+void TfMain::paintPanels(std::uint32_t systemColor)
+{
+    const QColor color = QColor::fromRgb(SystemColorToRgb(systemColor));
+    for (QWidget *panel : {m_dataView->controlPanel(),
+                           m_messagesView->controlPanel(),
+                           m_profilesView->controlPanel(),
+                           m_consoleView->controlPanel()}) {
+        QPalette palette = panel->palette();
+        palette.setColor(QPalette::Window, color);
+        panel->setPalette(palette);
+    }
+}
+
+void TfMain::setStatusPanel(int panel, const QString &text)
+{
+    (panel == 0 ? m_status1 : m_status2)->setText(text);
+}
+
+View TfMain::currentView() const
+{
+    return View(m_pages->currentIndex());
+}
+
+void TfMain::onTabChanged(int index)
+{
+    if (m_switching)
+        return;
+    if (!m_ops->MayChangeView(View(index), false)) {
+        // While busy the page stays; its own activation tells the user why.
+        m_switching = true;
+        m_tabs->setCurrentIndex(m_pages->currentIndex());
+        m_switching = false;
+    } else {
+        m_pages->setCurrentIndex(index);
+    }
+    runActivation(currentView());
+}
+
+void TfMain::selectViewFromMenu(View view)
+{
+    if (!m_ops->MayChangeView(view, true))
+        return;
+    m_pages->setCurrentIndex(int(view));
+    m_switching = true;
+    m_tabs->setCurrentIndex(int(view));
+    m_switching = false;
+    runActivation(view);
+}
+
+void TfMain::runActivation(View view)
+{
+    for (int i = 0; i < 4; ++i) {
+        if (QAction *item = action(QString::fromLatin1(kViewItems[i])))
+            item->setChecked(i == int(view));
+    }
+    if (view == View::Profiles)
+        m_profilesView->setFocus();
+    if (view == View::Messages)
+        m_messagesView->traceList()->setFocus();
+    m_ops->ActivateView(view);
+}
+
+void TfMain::applyCommandStates()
+{
+    for (const auto &[name, enabled] : m_ops->EnabledStates()) {
+        if (QAction *item = action(name))
+            item->setEnabled(enabled);
+    }
+    const bool hasPath = !m_profile.FileName().isEmpty();
+    for (const char *name : {"mniSave", "mniSaveAs"}) {
+        if (QAction *item = action(QString::fromLatin1(name)))
+            item->setEnabled(hasPath);
+    }
+}
+
+void TfMain::newProfileFrom(const ModuleConfig &module)
+{
+    if (!askUnsavedChanges(QStringLiteral(
+            "The profile was modified.  Unsaved changes will be lost. Do you want to proceed?")))
+        return;
+    m_profile.Close();
+    m_profile.LoadDefault();
+    m_profile.WriteAll(module.RS232.Baudrate, module.CAN, module.LIN);
+    m_profilesView->setProfileName(QStringLiteral("(new profile from the module)"));
+    m_ops->UpdateCommandStates();
+}
+
+bool TfMain::askUnsavedChanges(const QString &question)
+{
+    if (!m_profile.IsModified())
+        return true;
+    const auto answer = TfMsg::Ask(this, BoxKind::Question, question);
+    if (answer == BoxResult::Cancel || answer == BoxResult::Closed)
+        return false;
+    // Without a file name "Save" writes nothing and the command goes on all the same.
+    if (answer == BoxResult::Yes)
+        m_profile.Save();
+    return true;
+}
+
+bool TfMain::openProfile(const QString &path)
+{
+    if (!askUnsavedChanges(
+            QStringLiteral("The current profile has changed.  Do you want to save the changes?")))
+        return false;
+    clsVLINXMLProfile document;
+    if (!document.OpenFile(path)) {
+        TfMsg::Ask(this,
+                   BoxKind::Error,
+                   QStringLiteral("Error opening the profile \"") + path + QStringLiteral("\""));
+        return false;
+    }
+    m_profile.Close();
+    if (!m_profile.OpenFile(path))
+        return false;
+    m_profilesView->setProfileName(path);
+    m_ops->UpdateCommandStates();
+    return true;
+}
+
+void TfMain::saveProfileAs()
+{
+    const QString path = m_operator->PromptSaveFile(m_profile.FileName());
+    if (path.isEmpty())
+        return;
+    if (!m_profile.SaveAs(path)) {
+        TfMsg::Ask(this, BoxKind::Error, QStringLiteral("Error saving the profile"));
+        return;
+    }
+    m_profilesView->setProfileName(path);
+    m_ops->UpdateCommandStates();
+}
+
+void TfMain::applyStayOnTop()
+{
+    const bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, m_settings.TopMost);
+    if (visible)
+        show();
+}
+
+void TfMain::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (m_activated)
+        return;
+    m_activated = true;
+    QTimer::singleShot(0, this, &TfMain::firstActivation);
+}
+
+void TfMain::firstActivation()
+{
+    m_operator->Popup().setBeep(false);
+    setGeometry(m_placement->Left(),
+                m_placement->Top(),
+                m_placement->Width(),
+                m_placement->Height());
+    if (m_placement->Maximized())
+        showMaximized();
+    m_ops->Flash().Find();
+    auto &connection = m_ops->Conn();
+    connection.ApplyStartMode();
+    connection.UpdateConnectionState();
+    m_ops->SetEnabled(QStringLiteral("btbSaveDataAs"), m_ops->IsConnected());
+}
+
+void TfMain::showPreferences()
+{
+    TfPreferences dialog(this);
+    dialog.setValues(m_settings);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_settings = dialog.values();
+    WriteSettings(m_settings);
+    applyStayOnTop();
+    auto &console = m_ops->Console();
+    console.SetGroup(console.Group());
+    m_ops->ApplySettings(m_settings);
+}
+
+void TfMain::showAbout()
+{
+    if (TfAbout::isOpen())
+        return;
+    const auto &identity = m_ops->Identity();
+    TfAbout about(this, identity.hardware, identity.firmware, m_ops->IsConnected());
+    about.exec();
+}
+
+void TfMain::openHelp()
+{
+    const QString file = QCoreApplication::applicationDirPath() + QLatin1Char('/')
+                         + (m_settings.GermanHelp ? QStringLiteral("VXLTool_deu.chm")
+                                                  : QStringLiteral("VXLTool_enu.chm"));
+    if (QFileInfo::exists(file))
+        QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+}
+
+bool TfMain::confirmClose()
+{
+    m_placement->SetMaximized(isMaximized());
+    const QRect normal = isMaximized() ? normalGeometry() : geometry();
+    m_placement->SetLeft(normal.left());
+    m_placement->SetTop(normal.top());
+    m_placement->SetWidth(normal.width());
+    m_placement->SetHeight(normal.height());
+    m_placement->Write();
+    m_messagesView->stopLog();
+    if (!m_profile.IsModified())
+        return true;
+    const auto answer = TfMsg::Ask(this,
+                                   BoxKind::Question,
+                                   QStringLiteral(
+                                       "The current profile was modified. Do you want to save the "
+                                       "changes before leaving the application?"));
+    if (answer == BoxResult::Cancel || answer == BoxResult::Closed)
+        return false;
+    if (answer == BoxResult::Yes) {
+        if (QFileInfo::exists(m_profile.FileName()))
+            m_profile.Save();
+        else
+            saveProfileAs();
+    }
+    return true;
+}
+
+void TfMain::closeEvent(QCloseEvent *event)
+{
+    if (!confirmClose()) {
+        event->ignore();
+        return;
+    }
+    m_profile.Close();
+    if (m_ops->Link().Disconnect() != 0)
+        TfMsg::Ask(this, BoxKind::Error, QStringLiteral("Error disconnecting the comm-port"));
+    m_ops->CollectedEntries().clear();
+    event->accept();
+}
+
+bool TfMain::eventFilter(QObject *watched, QEvent *event)
+{
+    // The hint of the control under the mouse goes to the second status panel.
+    if (event->type() == QEvent::Enter) {
+        if (auto *widget = qobject_cast<QWidget *>(watched);
+            widget && widget->window() == this && !widget->toolTip().isEmpty())
+            setStatusPanel(1, widget->toolTip());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace vxl

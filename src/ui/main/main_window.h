@@ -1,0 +1,113 @@
+#pragma once
+
+#include "core/link/com_port_map.h"
+#include "core/operations/operator_interface.h"
+#include "core/profiles/profile_document.h"
+#include "core/settings/settings_store.h"
+
+#include <QMainWindow>
+
+#include <map>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QStackedWidget;
+class QTabBar;
+class QToolBar;
+
+namespace vxl {
+
+class clsFormConfig;
+class ConsoleView;
+class GuiOperator;
+class MessagesView;
+class ModuleDataView;
+class Operations;
+class ProfilesView;
+
+// The main window: owns the long-lived objects, shows the four views, carries the menus, tool
+// bars and status bar, and routes every command to the operation that carries it out.
+class TfMain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    static constexpr int kStatusPanel1Width = 240;
+    static constexpr int kStatusPanel2Width = 300;
+
+    explicit TfMain(const QStringList &arguments = {},
+                    ComPortMap portMap = ComPortMap(),
+                    QWidget *parent = nullptr);
+    ~TfMain() override;
+
+    Operations &ops() { return *m_ops; }
+    GuiOperator &op() { return *m_operator; }
+    [[nodiscard]] const clsVLINXMLProfile &profile() const { return m_profile; }
+    clsVLINXMLProfile &profile() { return m_profile; }
+    [[nodiscard]] const VXLIN_Values &settings() const { return m_settings; }
+
+    // Operator services.
+    void paintPanels(std::uint32_t systemColor);
+    void setStatusPanel(int panel, const QString &text);
+    [[nodiscard]] View currentView() const;
+    // The View menu's way: refused while busy except for "Advanced".
+    void selectViewFromMenu(View view);
+    void newProfileFrom(const ModuleConfig &module);
+
+    [[nodiscard]] QAction *action(const QString &name) const;
+    [[nodiscard]] QToolBar *toolBar(const QString &name) const;
+
+    // Commands.
+    void showPreferences();
+    void showAbout();
+    bool openProfile(const QString &path);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildViews();
+    void buildStatusBar();
+    void buildCommands();
+    void buildToolBars();
+    QAction *addCommand(QMenu *menu,
+                        const QString &name,
+                        const QString &caption,
+                        const QKeySequence &keys,
+                        const QString &hint);
+    void firstActivation();
+    void onTabChanged(int index);
+    void runActivation(View view);
+    void applyCommandStates();
+    void toggleToolBox(bool on);
+    void toggleToolBar(const QString &menuName, bool on);
+    void applyStayOnTop();
+    bool confirmClose();
+    // The unsaved-changes question before a profile is replaced; false: the command ends.
+    bool askUnsavedChanges(const QString &question);
+    void openHelp();
+    void saveProfileAs();
+
+    VXLIN_Values m_settings;
+    std::unique_ptr<clsFormConfig> m_placement;
+    clsVLINXMLProfile m_profile;
+    std::unique_ptr<GuiOperator> m_operator;
+    std::unique_ptr<Operations> m_ops;
+    QTabBar *m_tabs = nullptr;
+    QStackedWidget *m_pages = nullptr;
+    ModuleDataView *m_dataView = nullptr;
+    MessagesView *m_messagesView = nullptr;
+    ProfilesView *m_profilesView = nullptr;
+    ConsoleView *m_consoleView = nullptr;
+    QLabel *m_status1 = nullptr;
+    QLabel *m_status2 = nullptr;
+    std::map<QString, QAction *> m_actions;
+    std::map<QString, QToolBar *> m_toolBars;
+    bool m_activated = false;
+    bool m_switching = false;
+};
+
+} // namespace vxl

@@ -1,0 +1,242 @@
+#include "ui/views/module_data_view.h"
+
+#include "core/operations/module_read.h"
+#include "core/operations/operations.h"
+#include "core/operations/scheduler_control.h"
+#include "core/settings/settings_store.h"
+#include "ui/views/module_grid_widget.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace vxl {
+
+namespace {
+
+const QString kHardwareCaption = QStringLiteral("Hardware:");
+const QString kFirmwareCaption = QStringLiteral("Firmware:");
+const QString kBuildModeCaption = QStringLiteral("Build Mode:");
+
+QLabel *identityText(const QString &caption,
+                     const QString &name,
+                     const QString &hint,
+                     QWidget *parent)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setObjectName(name);
+    label->setToolTip(hint);
+    label->setFrameShape(QFrame::StyledPanel);
+    label->setFrameShadow(QFrame::Sunken);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Room for the longest identity the module reports (15 characters).
+    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("W").repeated(15)));
+    return label;
+}
+
+} // namespace
+
+ModuleDataView::ModuleDataView(Operations &ops, QWidget *parent)
+    : QWidget(parent)
+    , m_ops(ops)
+{
+    setObjectName(QStringLiteral("tbsModuleData"));
+
+    auto *title = new QLabel(QStringLiteral("Current Configuration"), this);
+    title->setObjectName(QStringLiteral("laCaption"));
+    title->setFrameShape(QFrame::StyledPanel);
+    title->setAutoFillBackground(true);
+    title->setBackgroundRole(QPalette::Mid);
+    title->setForegroundRole(QPalette::BrightText);
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    title->setContentsMargins(6, 3, 6, 3);
+
+    m_grid = new ModuleGridWidget(this);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(title);
+    layout->addWidget(m_grid, 1);
+    layout->addWidget(buildPanel());
+
+    connect(&m_ops, &Operations::gridChanged, this, &ModuleDataView::showGrid);
+    connect(&m_ops, &Operations::identityChanged, this, &ModuleDataView::showIdentity);
+    connect(&m_ops, &Operations::commandStatesChanged, this, &ModuleDataView::showCommandStates);
+    showGrid();
+    showIdentity();
+    showCommandStates();
+    const auto &settings = m_ops.Settings();
+    setPanelColor(m_ops.IsConnected() ? settings.ColorOn : settings.ColorOff);
+}
+
+QWidget *ModuleDataView::controlPanel() const
+{
+    return m_panel;
+}
+
+void ModuleDataView::setPanelColor(std::uint32_t systemColor)
+{
+    QPalette palette = m_panel->palette();
+    palette.setColor(QPalette::Window, QColor::fromRgb(SystemColorToRgb(systemColor)));
+    m_panel->setPalette(palette);
+}
+
+QWidget *ModuleDataView::buildPanel()
+{
+    auto *panel = new QFrame(this);
+    m_panel = panel;
+    panel->setObjectName(QStringLiteral("panControls1"));
+    panel->setFrameShape(QFrame::StyledPanel);
+    panel->setAutoFillBackground(true);
+
+    m_save = addButton(QStringLiteral("Save"),
+                       QStringLiteral("btbSaveDataAs"),
+                       QStringLiteral("Saves the current configuration present in the VEXA-LIN "
+                                      "module in a VEXA-LIN profile"),
+                       &ModuleDataView::btbSaveDataAsClick);
+    m_scheduler = addButton(QStringLiteral("Scheduler"),
+                            QStringLiteral("btbScheduler"),
+                            QStringLiteral("Shows the content of the Master Scheduler of the "
+                                           "VEXA-LIN module"),
+                            &ModuleDataView::btbSchedulerClick);
+    m_frames = addButton(QStringLiteral("Frames"),
+                         QStringLiteral("btbFrames"),
+                         QStringLiteral("Shows a detailed frame configuration information of the "
+                                        "VEXA-LIN module"),
+                         &ModuleDataView::btbFramesClick);
+    m_refresh = addButton(QStringLiteral("Refresh"),
+                          QStringLiteral("btbRefresh"),
+                          QStringLiteral("Forces to read again all the information from the module "
+                                         "and to refresh the data in the information grid"),
+                          &ModuleDataView::btbRefreshClick);
+    m_refresh->setDefault(true);
+
+    m_hardware = identityText(kHardwareCaption,
+                              QStringLiteral("sttHardware"),
+                              QStringLiteral("Hardware version"),
+                              panel);
+    m_firmware = identityText(kFirmwareCaption,
+                              QStringLiteral("sttFirmware"),
+                              QStringLiteral("Firmware version"),
+                              panel);
+    m_buildMode = identityText(kBuildModeCaption,
+                               QStringLiteral("sttVersion"),
+                               QStringLiteral("Build mode"),
+                               panel);
+
+    auto *showLabel = new QLabel(QStringLiteral("Show:"), panel);
+    auto *shown = new QHBoxLayout;
+    shown->addWidget(m_scheduler);
+    shown->addWidget(m_frames);
+    auto *showGroup = new QVBoxLayout;
+    showGroup->setSpacing(2);
+    showGroup->addWidget(showLabel);
+    showGroup->addLayout(shown);
+
+    auto *identity = new QVBoxLayout;
+    identity->setSpacing(2);
+    identity->addWidget(m_hardware);
+    identity->addWidget(m_firmware);
+    identity->addWidget(m_buildMode);
+
+    auto *row = new QHBoxLayout(panel);
+    row->setContentsMargins(8, 6, 8, 6);
+    row->setSpacing(12);
+    row->addWidget(m_save, 0, Qt::AlignBottom);
+    row->addLayout(showGroup);
+    row->addSpacing(12);
+    row->addLayout(identity);
+    row->addStretch(1);
+    row->addWidget(m_refresh, 0, Qt::AlignBottom);
+    return panel;
+}
+
+QPushButton *ModuleDataView::addButton(const QString &text,
+                                       const QString &name,
+                                       const QString &hint,
+                                       void (ModuleDataView::*handler)())
+{
+    auto *button = new QPushButton(text, m_panel);
+    button->setObjectName(name);
+    button->setToolTip(hint);
+    button->setMinimumWidth(90);
+    connect(button, &QPushButton::clicked, this, handler);
+    return button;
+}
+
+void ModuleDataView::keyPressEvent(QKeyEvent *event)
+{
+    // Outside a dialog nothing else makes a default button answer Return.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && m_refresh->isEnabled()) {
+        m_refresh->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void ModuleDataView::showGrid()
+{
+    m_grid->setTexts(m_ops.Grid());
+}
+
+void ModuleDataView::showIdentity()
+{
+    const auto &identity = m_ops.Identity();
+    // Before the first read the texts name what they will show.
+    const auto show = [](QLabel *label, const QString &text, const QString &caption) {
+        label->setText(text.isEmpty() ? caption : text);
+    };
+    show(m_hardware, identity.hardware, kHardwareCaption);
+    show(m_firmware, identity.firmware, kFirmwareCaption);
+    show(m_buildMode, identity.buildMode, kBuildModeCaption);
+}
+
+void ModuleDataView::showCommandStates()
+{
+    for (QPushButton *button : {m_save, m_scheduler, m_frames, m_refresh}) {
+        if (!m_pressed.contains(button))
+            button->setEnabled(m_ops.Enabled(button->objectName()));
+    }
+}
+
+void ModuleDataView::press(QPushButton *button, const std::function<void()> &action)
+{
+    button->setEnabled(false);
+    m_pressed.insert(button);
+    const QPointer<ModuleDataView> alive(this);
+    action();
+    if (!alive)
+        return;
+    m_pressed.remove(button);
+    button->setEnabled(m_ops.Enabled(button->objectName()));
+}
+
+void ModuleDataView::btbRefreshClick()
+{
+    press(m_refresh, [this] { m_ops.ActivateView(View::ModuleData); });
+}
+
+void ModuleDataView::btbSaveDataAsClick()
+{
+    press(m_save, [this] { m_ops.Reader().SaveModuleDataAsProfile(); });
+}
+
+void ModuleDataView::btbSchedulerClick()
+{
+    press(m_scheduler, [this] { m_ops.Scheduler().ShowModuleEntries(); });
+}
+
+void ModuleDataView::btbFramesClick()
+{
+    press(m_frames, [this] { m_ops.ShowModuleFrames(); });
+}
+
+} // namespace vxl

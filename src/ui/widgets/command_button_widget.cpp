@@ -1,0 +1,35 @@
+#include "ui/widgets/command_button_widget.h"
+
+namespace vxl {
+
+QPushButton *CommandButton(const QString &name,
+                           const QString &text,
+                           const QString &hint,
+                           QWidget *parent)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setToolTip(hint);
+    button->setAutoDefault(false);
+    return button;
+}
+
+void OnClickOnce(QPushButton *button, std::function<void()> action)
+{
+    QObject::connect(button, &QPushButton::clicked, button, [button, action = std::move(action)] {
+        button->setEnabled(false);
+        action();
+        button->setEnabled(true);
+    });
+}
+
+QTableWidgetItem *ReadOnlyCell(const QString &text, bool centred)
+{
+    auto *item = new QTableWidgetItem(text);
+    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    if (centred)
+        item->setTextAlignment(Qt::AlignCenter);
+    return item;
+}
+
+} // namespace vxl

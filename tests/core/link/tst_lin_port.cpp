@@ -1,0 +1,285 @@
+// The link over a real pseudo-terminal: requests on the wire, replies assembled and notified,
+// module confirmation, the start-up text after a reset.
+
+#include "core/link/command_builders.h"
+#include "core/link/lin_port.h"
+#include "pty_pair.h"
+
+#include <QtTest>
+
+#include <chrono>
+#include <mutex>
+#include <vector>
+
+using namespace vxl;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct Notice
+{
+    unsigned message;
+    int wparam;
+    int lparam;
+};
+
+class Recorder
+{
+public:
+    LinNotify callback()
+    {
+        return [this](unsigned message, int wparam, int lparam) {
+            std::lock_guard lock(m_mutex);
+            m_notices.push_back({message, wparam, lparam});
+        };
+    }
+    std::vector<Notice> of(unsigned message) const
+    {
+        std::lock_guard lock(m_mutex);
+        std::vector<Notice> result;
+        for (const Notice &n : m_notices)
+            if (n.message == message)
+                result.push_back(n);
+        return result;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<Notice> m_notices;
+};
+
+ComPortMap mapFor(const test::PtyPair &pty)
+{
+    return ComPortMap(ComPortRoots{pty.dosDevices(), QString(), QStringLiteral("/nonexistent")});
+}
+
+} // namespace
+
+class TestLinPort : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void fixedCommandsOnTheWire_data();
+    void fixedCommandsOnTheWire();
+    void fixedCommandsRefuse();
+    void repliesAreQueuedAndNotified();
+    void badChecksumThenGoodReplyInOneBurst();
+    void requestsArePaced();
+    void confirmSilentModule();
+    void confirmAnsweringModule();
+    void startupText_data();
+    void startupText();
+    void connectFailsOnMissingPort();
+};
+
+void TestLinPort::fixedCommandsOnTheWire_data()
+{
+    QTest::addColumn<int>("command");
+    QTest::addColumn<int>("sequence");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("hardware version, seq 3") << 0 << 3 << QByteArray::fromHex("0230C0F0");
+    QTest::newRow("firmware version, seq 1") << 1 << 1 << QByteArray::fromHex("0210C1D1");
+    QTest::newRow("defaults, seq 3") << 2 << 3 << QByteArray::fromHex("0230C2F2");
+    QTest::newRow("flash, seq 3") << 3 << 3 << QByteArray::fromHex("0230C3F3");
+    QTest::newRow("reset, seq 3") << 4 << 3 << QByteArray::fromHex("0230C4F4");
+}
+
+void TestLinPort::fixedCommandsOnTheWire()
+{
+    QFETCH(int, command);
+    QFETCH(int, sequence);
+    QFETCH(QByteArray, bytes);
+    test::PtyPair pty(4);
+    QVERIFY(pty.isValid());
+    clsLinPort link({}, mapFor(pty));
+    QCOMPARE(link.Connect(4, 38400), 0);
+    QCOMPARE(link.ConnectedPort(), 4);
+    int result = -1;
+    switch (command) {
+    case 0:
+        result = link.ReadHardwareVersion(sequence);
+        break;
+    case 1:
+        result = link.ReadFirmwareVersion(sequence);
+        break;
+    case 2:
+        result = link.SetDefaultValues(sequence);
+        break;
+    case 3:
+        result = link.CopyToFlash(sequence);
+        break;
+    case 4:
+        result = link.ResetModule(sequence);
+        break;
+    }
+    QCOMPARE(result, 0);
+    QCOMPARE(pty.read(bytes.size()), bytes);
+}
+
+void TestLinPort::fixedCommandsRefuse()
+{
+    test::PtyPair pty(2);
+    clsLinPort link({}, mapFor(pty));
+    QCOMPARE(link.ReadHardwareVersion(0), 64);
+    QCOMPARE(link.ResetModule(1), 64);
+    QCOMPARE(link.Disconnect(), 64);
+    QCOMPARE(link.Connect(2, 38400), 0);
+    QCOMPARE(link.ReadHardwareVersion(8), 72);
+    QCOMPARE(link.OutgoingCount(), std::size_t(0));
+    QTest::qWait(60);
+    QCOMPARE(pty.readAvailable(), QByteArray());
+    LIN_Msg msg;
+    QCOMPARE(link.GetMessage(nullptr), 68);
+    QCOMPARE(link.GetMessage(&msg), 69);
+    QCOMPARE(link.Disconnect(), 0);
+    QCOMPARE(link.ConnectedPort(), 0);
+}
+
+void TestLinPort::repliesAreQueuedAndNotified()
+{
+    test::PtyPair pty(3);
+    Recorder recorder;
+    clsLinPort link(recorder.callback(), mapFor(pty));
+    QCOMPARE(link.Connect(3, 38400), 0);
+    QVERIFY(pty.write(QByteArray::fromHex("02010504"
+                                          "02520A0B53")));
+    QTRY_COMPARE(link.ReceivedCount(), std::size_t(2));
+    LIN_Msg first;
+    QCOMPARE(link.GetMessage(&first), 0);
+    QCOMPARE(first.header, 0x01);
+    QCOMPARE(first.code, 0);
+    QCOMPARE(first.data[0], 0x05);
+    QCOMPARE(first.count, 1);
+    QCOMPARE(first.checksum, 0x04);
+    LIN_Msg second;
+    QCOMPARE(link.GetMessage(&second), 0);
+    QCOMPARE(second.count, 2);
+    QCOMPARE(FormatFrame(second), QStringLiteral("02h 52h 00h 0Ah 0Bh 53h"));
+    const auto notices = recorder.of(WM_LIN_MESSAGE);
+    QCOMPARE(notices.size(), std::size_t(2));
+    QCOMPARE(notices[0].wparam, 0);
+    QCOMPARE(notices[0].lparam, 1);
+    QCOMPARE(notices[1].wparam, 5);
+    QCOMPARE(notices[1].lparam, 2);
+}
+
+void TestLinPort::badChecksumThenGoodReplyInOneBurst()
+{
+    // A corrupted reply must not hold back the good one that arrived with it.
+    test::PtyPair pty(3);
+    clsLinPort link({}, mapFor(pty));
+    QCOMPARE(link.Connect(3, 38400), 0);
+    QVERIFY(pty.write(QByteArray::fromHex("02010577"
+                                          "02110617")));
+    QTRY_COMPARE(link.ReceivedCount(), std::size_t(1));
+    LIN_Msg msg;
+    QCOMPARE(link.GetMessage(&msg), 0);
+    QCOMPARE(msg.header, 0x11);
+    QCOMPARE(msg.data[0], 0x06);
+}
+
+void TestLinPort::requestsArePaced()
+{
+    test::PtyPair pty(6);
+    clsLinPort link({}, mapFor(pty));
+    QCOMPARE(link.Connect(6, 115200), 0);
+    constexpr int kRequests = 6;
+    for (int i = 0; i < kRequests; ++i)
+        SendCommand(link, 2, 16, i % 8);
+    std::vector<std::chrono::steady_clock::time_point> arrivals;
+    for (int i = 0; i < kRequests; ++i) {
+        const QByteArray frame = pty.read(4, 1000);
+        QCOMPARE(frame.size(), 4);
+        arrivals.push_back(std::chrono::steady_clock::now());
+    }
+    for (int i = 1; i < kRequests; ++i) {
+        const auto gap = std::chrono::duration_cast<std::chrono::microseconds>(arrivals[i]
+                                                                               - arrivals[i - 1]);
+        // Arrival times here jitter with the load of the machine; the module side checks the exact gap.
+        QVERIFY2(gap >= 12ms, qPrintable(QString::number(gap.count())));
+    }
+}
+
+void TestLinPort::confirmSilentModule()
+{
+    test::PtyPair pty(9);
+    clsLinPort link({}, mapFor(pty));
+    QCOMPARE(link.Connect(9, 38400), 0);
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(link.ConfirmModule(), 69);
+    const qint64 elapsed = timer.elapsed();
+    QVERIFY2(elapsed >= 195 && elapsed < 2000, qPrintable(QString::number(elapsed)));
+    QVERIFY(!link.IsConnected());
+    QVERIFY(!link.IsOpen());
+}
+
+void TestLinPort::confirmAnsweringModule()
+{
+    test::PtyPair pty(9);
+    clsLinPort link({}, mapFor(pty));
+    QCOMPARE(link.Connect(9, 38400), 0);
+    std::thread module([&pty] {
+        const QByteArray request = pty.read(4, 1000);
+        if (request == QByteArray::fromHex("0270C1B1"))
+            pty.write(QByteArray::fromHex("0272"
+                                          "4142"
+                                          "71"));
+    });
+    const int result = link.ConfirmModule();
+    module.join();
+    QCOMPARE(result, 0);
+    QVERIFY(link.IsConnected());
+    QCOMPARE(link.ReceivedCount(), std::size_t(1)); // the reply stays for the engine
+}
+
+void TestLinPort::startupText_data()
+{
+    QTest::addColumn<QByteArray>("noise");
+    QTest::addColumn<QByteArray>("text");
+
+    const QByteArray crStyle = "PVXL-LIN2.1 ready\r";
+    QByteArray fixedStyle = "PVXL-LIN-X";
+    fixedStyle += QByteArray(66 - fixedStyle.size(), '.');
+    QTest::newRow("carriage-return style") << QByteArray() << crStyle;
+    QTest::newRow("carriage-return style after noise") << QByteArray("\x00xyz", 4) << crStyle;
+    QTest::newRow("66-character style after noise") << QByteArray("?!") << fixedStyle;
+}
+
+void TestLinPort::startupText()
+{
+    QFETCH(QByteArray, noise);
+    QFETCH(QByteArray, text);
+    QCOMPARE(text.at(8) == '2', text.endsWith('\r'));
+    test::PtyPair pty(5);
+    Recorder recorder;
+    clsLinPort link(recorder.callback(), mapFor(pty));
+    QCOMPARE(link.Connect(5, 38400), 0);
+    QCOMPARE(link.ResetModule(3), 0);
+    QVERIFY(!link.BinaryMode());
+    QCOMPARE(pty.read(4), QByteArray::fromHex("0230C4F4"));
+    // Sent in pieces, with a stray frame behind it that binary mode must pick up afterwards.
+    QVERIFY(pty.write(noise + text.left(5)));
+    QTest::qWait(20);
+    QVERIFY(pty.write(text.mid(5)));
+    QTRY_VERIFY(link.BinaryMode());
+    QCOMPARE(link.TakeStartupText(), QString::fromLatin1(text));
+    QCOMPARE(link.TakeStartupText(), QString());
+    QCOMPARE(recorder.of(WM_LIN_TEXT).size(), std::size_t(1));
+    QVERIFY(recorder.of(WM_LIN_CHAR).size() >= std::size_t(text.size()));
+    QVERIFY(pty.write(QByteArray::fromHex("02010504")));
+    QTRY_COMPARE(link.ReceivedCount(), std::size_t(1));
+}
+
+void TestLinPort::connectFailsOnMissingPort()
+{
+    test::PtyPair pty(1);
+    clsLinPort link({}, mapFor(pty));
+    QCOMPARE(link.Connect(2, 38400), 39);
+    QCOMPARE(link.ConnectedPort(), 0);
+    QCOMPARE(link.LastError(), std::uint32_t(ENOENT));
+}
+
+QTEST_GUILESS_MAIN(TestLinPort)
+#include "tst_lin_port.moc"

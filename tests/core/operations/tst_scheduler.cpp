@@ -1,0 +1,210 @@
+// Scheduler and master control against the emulator: status and count on activation,
+// ON/OFF, Discard, Adjust with its rewrite, and the count reply of an empty scheduler.
+
+#include "core/operations/operations.h"
+#include "core/operations/scheduler_control.h"
+#include "ops_fixture.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+using namespace vxl;
+using namespace vxl::test;
+
+namespace {
+
+void threeEntries(sim::ModuleModel &m)
+{
+    auto &lin = m.Config().LIN;
+    lin.SchedulerCount = 3;
+    lin.SchedulerEntries[0] = {10, 0x01};
+    lin.SchedulerEntries[1] = {20, 0x02};
+    lin.SchedulerEntries[2] = {30, 0x03};
+}
+
+// Connected, read, and the "Messages and Scheduler" view shown with its status and count read.
+bool onMessagesView(OpsRig &rig)
+{
+    if (!rig.connect() || !rig.waitIdle())
+        return false;
+    rig.op().view = View::Messages;
+    rig.ops().ActivateView(View::Messages);
+    return rig.waitIdle();
+}
+
+} // namespace
+
+class TestScheduler : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void activationReadsStatusThenCount();
+    void emptyCountReplyIsSilent();
+    void onOffToggles();
+    void discardAsksFirst_data();
+    void discardAsksFirst();
+    void adjustRewritesInDialogOrder();
+    void adjustWithEmptyListDiscards();
+    void moduleEntriesShownViewOnly();
+};
+
+void TestScheduler::activationReadsStatusThenCount()
+{
+    OpsRig rig;
+    rig.host().withModel(threeEntries);
+    QVERIFY(rig.connect());
+    QVERIFY(rig.waitIdle());
+    const auto before = rig.host().requests().size();
+    rig.op().view = View::Messages;
+    rig.ops().ActivateView(View::Messages);
+    QVERIFY(rig.waitIdle());
+    QCOMPARE(rig.requestTexts().mid(int(before)), (QStringList{"2/16/0", "2/20/3"}));
+    QCOMPARE(rig.ops().Scheduler().EntryCount(), 3);
+    QVERIFY(rig.ops().Scheduler().Editable());
+    // Master off, entries present: only ON is usable.
+    QVERIFY(rig.ops().Enabled("btbMasterOn"));
+    QVERIFY(!rig.ops().Enabled("btbMasterOff"));
+    QVERIFY(rig.ops().Enabled("btbDiscardScheduler"));
+}
+
+void TestScheduler::emptyCountReplyIsSilent()
+{
+    OpsRig rig;
+    QVERIFY(rig.connect());
+    QVERIFY(rig.waitIdle());
+    rig.ops().Scheduler().SetEntryCount(7);
+    rig.op().view = View::Messages;
+    rig.ops().ActivateView(View::Messages);
+    QVERIFY(rig.waitIdle());
+    QCOMPARE(rig.ops().Scheduler().EntryCount(), 7); // one byte 0x06: unchanged
+    QVERIFY(rig.op().boxes.empty());
+    QVERIFY(rig.op().notices.isEmpty());
+}
+
+void TestScheduler::onOffToggles()
+{
+    OpsRig rig;
+    rig.host().withModel(threeEntries);
+    QVERIFY(onMessagesView(rig));
+    const auto before = rig.host().requests().size();
+    rig.ops().Scheduler().SwitchMaster();
+    QVERIFY(rig.waitIdle());
+    QCOMPARE(rig.requestTexts().mid(int(before)), QStringList{"2/36/1 01"});
+    QVERIFY(rig.ops().Scheduler().MasterActive());
+    QVERIFY(rig.ops().Enabled("btbMasterOff"));
+    QVERIFY(!rig.ops().Enabled("btbMasterOn"));
+    QVERIFY(rig.host().withModel([](sim::ModuleModel &m) { return m.MasterRunning(); }));
+
+    rig.ops().Scheduler().SwitchMaster();
+    QVERIFY(rig.waitIdle());
+    QCOMPARE(rig.requestTexts().last(), QStringLiteral("2/36/1 00"));
+    QVERIFY(!rig.ops().Scheduler().MasterActive());
+    QVERIFY(rig.ops().Enabled("btbMasterOn"));
+    QVERIFY(!rig.ops().Enabled("btbMasterOff"));
+}
+
+void TestScheduler::discardAsksFirst_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("emptied");
+    QTest::newRow("yes") << int(BoxResult::Yes) << true;
+    QTest::newRow("no") << int(BoxResult::No) << false;
+}
+
+void TestScheduler::discardAsksFirst()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, emptied);
+    OpsRig rig;
+    rig.host().withModel(threeEntries);
+    QVERIFY(rig.connect());
+    QVERIFY(rig.waitIdle());
+    rig.op().answers = {BoxResult(answer)};
+    const auto before = rig.host().requests().size();
+    rig.ops().Scheduler().Discard();
+    QVERIFY(rig.waitIdle());
+    QCOMPARE(rig.op().boxTexts(), QStringList{"The current entries will be deleted. Procced?"});
+    QCOMPARE(rig.requestTexts().mid(int(before)), emptied ? QStringList{"2/51/2"} : QStringList{});
+    QCOMPARE(rig.ops().Scheduler().EntryCount(), emptied ? 0 : 3);
+    QCOMPARE(rig.ops().Enabled("btbDiscardScheduler"), !emptied);
+    QCOMPARE(int(rig.host().config().LIN.SchedulerCount), emptied ? 0 : 3);
+}
+
+void TestScheduler::adjustRewritesInDialogOrder()
+{
+    OpsRig rig;
+    rig.host().withModel(threeEntries);
+    QVERIFY(onMessagesView(rig));
+    rig.ops().Scheduler().SwitchMaster(); // the master runs
+    QVERIFY(rig.waitIdle());
+    QVERIFY(rig.ops().Scheduler().MasterActive());
+
+    const std::vector<LIN_SchedulerEntry> edited{{50, 0x3C}, {10, 0x01}, {25, 0x10}};
+    rig.op().entriesDialog = [&](const std::vector<LIN_SchedulerEntry> &, bool) {
+        return std::optional(edited);
+    };
+    const auto before = rig.host().requests().size();
+    rig.ops().Scheduler().Adjust();
+    QVERIFY(rig.waitIdle(10000));
+    QCOMPARE(rig.op().entriesShown.size(), std::size_t(1));
+    QCOMPARE(rig.op().entriesShown[0],
+             (std::vector<LIN_SchedulerEntry>{{10, 0x01}, {20, 0x02}, {30, 0x03}}));
+    QVERIFY(rig.op().entriesEditable[0]);
+    QCOMPARE(rig.op().boxTexts(),
+             QStringList{"The current scheduler entries will be modified. Procced?"});
+    const QStringList sent = rig.requestTexts().mid(int(before));
+    QCOMPARE(sent,
+             (QStringList{"2/21/4 01",
+                          "2/21/4 02",
+                          "2/21/4 03",
+                          "2/51/5",
+                          "2/40/6 32003C",
+                          "2/40/6 0A0001",
+                          "2/40/6 190010",
+                          "2/36/1 01"}));
+    // A second's pause between the delete's reply and the first add.
+    const auto requests = rig.host().requests();
+    const auto &del = requests[before + 3];
+    const auto &add = requests[before + 4];
+    QVERIFY2(add.ms - del.ms >= 1000.0, qPrintable(QString::number(add.ms - del.ms)));
+    QCOMPARE(rig.ops().Scheduler().EntryCount(), 3);
+    QVERIFY(rig.ops().Scheduler().MasterActive());
+    const auto lin = rig.host().config().LIN;
+    QCOMPARE(lin.SchedulerEntries[0], (LIN_SchedulerEntry{50, 0x3C}));
+    QCOMPARE(lin.MasterStatus, std::uint16_t(1));
+}
+
+void TestScheduler::adjustWithEmptyListDiscards()
+{
+    OpsRig rig;
+    rig.host().withModel(threeEntries);
+    QVERIFY(rig.connect());
+    QVERIFY(rig.waitIdle());
+    rig.op().entriesDialog = [](const std::vector<LIN_SchedulerEntry> &, bool) {
+        return std::optional(std::vector<LIN_SchedulerEntry>{});
+    };
+    rig.ops().Scheduler().SetEditable(true);
+    rig.ops().Scheduler().Adjust();
+    QVERIFY(rig.waitIdle());
+    QCOMPARE(rig.op().boxTexts(), QStringList{"The current entries will be deleted. Procced?"});
+    QCOMPARE(rig.requestTexts().last(), QStringLiteral("2/51/2"));
+    QCOMPARE(rig.host().config().LIN.SchedulerCount, std::uint16_t(0));
+}
+
+void TestScheduler::moduleEntriesShownViewOnly()
+{
+    OpsRig rig;
+    rig.host().withModel(threeEntries);
+    QVERIFY(rig.connect());
+    QVERIFY(rig.waitIdle());
+    rig.ops().Scheduler().SetEditable(true);
+    rig.ops().Scheduler().ShowModuleEntries();
+    QVERIFY(rig.waitIdle());
+    QCOMPARE(rig.op().entriesEditable, std::vector<bool>{false});
+    QCOMPARE(rig.op().entriesShown[0].size(), std::size_t(3));
+    QCOMPARE(rig.op().colors.back(), rig.ops().Settings().ColorOn);
+}
+
+QTEST_GUILESS_MAIN(TestScheduler)
+#include "tst_scheduler.moc"

@@ -1,0 +1,301 @@
+// Decoding the module's own messages, their aggregation and the trace log.
+
+#include "core/trace/trace_list.h"
+#include "core/trace/trace_log.h"
+
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace vxl;
+
+namespace {
+
+LIN_Msg message(std::uint8_t header, const QByteArray &data)
+{
+    LIN_Msg msg;
+    msg.start = kStartByte;
+    msg.header = header;
+    msg.count = HeaderField(header, 2);
+    for (int i = 0; i < data.size() && i < kMaxDataBytes; ++i)
+        msg.data[std::size_t(i)] = std::uint8_t(data.at(i));
+    return msg;
+}
+
+// The trace as a plain scan over the list, the way it reads when written out: the reference the
+// indexed list must match.
+struct ScanTrace
+{
+    std::vector<clsDisplayEntry> entries;
+    void add(const LIN_Msg &msg, std::uint32_t tick)
+    {
+        clsDisplayEntry decoded = clsDisplayEntry::Decode(msg);
+        for (clsDisplayEntry &entry : entries) {
+            if (entry.SameKey(decoded)) {
+                ++entry.count;
+                entry.previousTime = entry.lastTime;
+                entry.lastTime = tick;
+                entry.description = decoded.description;
+                return;
+            }
+        }
+        decoded.previousTime = decoded.lastTime = tick;
+        entries.push_back(decoded);
+    }
+};
+
+QString readText(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
+}
+
+} // namespace
+
+class TestTrace : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void decode_data();
+    void decode();
+    void repeatsAreCounted();
+    void indexedMatchesScan();
+    void sorting();
+    void logHeaderOnly();
+    void logLines();
+    void logIsStreamed();
+    void failedSaveKeepsTheLog();
+};
+
+void TestTrace::decode_data()
+{
+    QTest::addColumn<int>("header");
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<int>("codeId");
+    QTest::addColumn<QString>("description");
+
+    QTest::newRow("LIN frame") << 0xA3 << QByteArray::fromHex("051122") << "LIN"
+                               << "MSG-ID" << 5 << "11 - 22";
+    QTest::newRow("CAN standard") << 0x96 << QByteArray::fromHex("032301AABBCC") << "CAN"
+                                  << "MSG-ID" << 0x123 << "STD: AA - BB - CC";
+    QTest::newRow("CAN remote") << 0x93 << QByteArray::fromHex("482301") << "CAN"
+                                << "MSG-ID" << 0x123 << "STD: Remote Request. Length = 8";
+    QTest::newRow("CAN extended") << 0x97 << QByteArray::fromHex("82F0DEBC1A0102") << "CAN"
+                                  << "MSG-ID" << 0x1ABCDEF0 << "EXT: 01 - 02";
+    QTest::newRow("CAN DLC 0") << 0x93 << QByteArray::fromHex("000700") << "CAN"
+                               << "MSG-ID" << 7 << "STD: ";
+    QTest::newRow("CAN event")
+        << 0x95 << QByteArray::fromHex("20038A0500") << "CAN"
+        << "ERROR" << -1
+        << "CAN controller went to bus-passive status. | Error Capture Code (SJA1000): 0x008Ah | "
+           "Rx Error Counter (SJA1000): 5 | Tx Error Counter (SJA1000): 0";
+    QTest::newRow("LIN status 12") << 0xA1 << QByteArray::fromHex("4C") << "LIN"
+                                   << "STATUS" << 12 << "Wakeup detected.";
+    QTest::newRow("LIN warning 10 with id") << 0xA2 << QByteArray::fromHex("4A21") << "LIN"
+                                            << "WARNING" << 10 << "Slave not responding. ID: 0x21";
+    QTest::newRow("LIN error 13") << 0xA1 << QByteArray::fromHex("4D") << "LIN"
+                                  << "ERROR" << 13 << "LIN line possibly shorted to power.";
+    QTest::newRow("RS-232 source") << 0x81 << QByteArray::fromHex("01") << "RS-232"
+                                   << "UNKNOWN" << -1 << "";
+    QTest::newRow("module source") << 0xB1 << QByteArray::fromHex("01") << "MODULE"
+                                   << "UNKNOWN" << -1 << "";
+    QTest::newRow("source 5") << 0xD1 << QByteArray::fromHex("01") << "UNKNOWN"
+                              << "UNKNOWN" << -1 << "";
+    // Eight data bytes claimed behind a 29-bit identifier and DLC 15: only the message's own
+    // fifteen bytes are read.
+    QTest::newRow("CAN DLC beyond the message")
+        << 0x9F << QByteArray::fromHex("8F01020304AABBCCDDEEFF0011223344") << "CAN"
+        << "MSG-ID" << 0x04030201 << "EXT: AA - BB - CC - DD - EE - FF - 00 - 11 - 22 - 33";
+}
+
+void TestTrace::decode()
+{
+    QFETCH(int, header);
+    QFETCH(QByteArray, data);
+    QFETCH(QString, source);
+    QFETCH(QString, type);
+    QFETCH(int, codeId);
+    QFETCH(QString, description);
+    const clsDisplayEntry entry = clsDisplayEntry::Decode(message(std::uint8_t(header), data));
+    QCOMPARE(entry.SourceName(), source);
+    QCOMPARE(entry.TypeName(), type);
+    QCOMPARE(entry.codeId, codeId);
+    QCOMPARE(entry.description, description);
+}
+
+void TestTrace::repeatsAreCounted()
+{
+    TraceList trace;
+    QSignalSpy added(&trace, &TraceList::entryAdded);
+    const LIN_Msg lin = message(0xA3, QByteArray::fromHex("051122"));
+    trace.AddTraceEntry(lin, 1000);
+    const clsDisplayEntry &entry = trace.AddTraceEntry(lin, 1250);
+    QCOMPARE(entry.count, 2);
+    QCOMPARE(entry.Period(), 250u);
+    QCOMPARE(added.count(), 1);
+    QCOMPARE(trace.TakeChanged(), std::vector<int>{0});
+    QCOMPARE(trace.TakeChanged(), std::vector<int>{});
+    // An 11-bit and a 29-bit identifier of the same value share one entry; so do all CAN events.
+    trace.AddTraceEntry(message(0x93, QByteArray::fromHex("002301")), 1);
+    trace.AddTraceEntry(message(0x95, QByteArray::fromHex("8023010000")), 2);
+    trace.AddTraceEntry(message(0x95, QByteArray::fromHex("2001000000")), 3);
+    trace.AddTraceEntry(message(0x95, QByteArray::fromHex("2020000000")), 4);
+    QCOMPARE(trace.Count(), 3);
+    QCOMPARE(trace.At(1).count, 2);
+    QCOMPARE(trace.At(2).count, 2);
+    // Periods wrap with the tick counter.
+    trace.AddTraceEntry(lin, 0xFFFFFFF0u);
+    trace.AddTraceEntry(lin, 0x10);
+    QCOMPARE(trace.At(0).Period(), 0x20u);
+    trace.Clear();
+    QCOMPARE(trace.Count(), 0);
+    QCOMPARE(trace.AddTraceEntry(lin, 5).count, 1);
+}
+
+void TestTrace::indexedMatchesScan()
+{
+    QRandomGenerator random(4711);
+    TraceList trace;
+    ScanTrace reference;
+    for (int i = 0; i < 100000; ++i) {
+        const int kind = random.bounded(4);
+        LIN_Msg msg;
+        const std::uint32_t key = random.bounded(3000);
+        switch (kind) {
+        case 0:
+            msg = message(0x97,
+                          QByteArray::fromHex("82")
+                              + QByteArray(reinterpret_cast<const char *>(&key), 4)
+                              + QByteArray(1, char(i)) + QByteArray(1, char(i >> 8)));
+            break;
+        case 1:
+            msg = message(0x93,
+                          QByteArray::fromHex("00") + QByteArray(1, char(key))
+                              + QByteArray(1, char(key >> 8 & 7)));
+            break;
+        case 2:
+            msg = message(0xA3,
+                          QByteArray(1, char(key & 0x3F)) + QByteArray(1, char(i))
+                              + QByteArray(1, char(key)));
+            break;
+        default:
+            msg = message(0xA2,
+                          QByteArray(1, char(0x40 | (key % 20))) + QByteArray(1, char(i & 0x3F)));
+            break;
+        }
+        const std::uint32_t tick = std::uint32_t(i) * 3u;
+        trace.AddTraceEntry(msg, tick);
+        reference.add(msg, tick);
+    }
+    QCOMPARE(trace.Count(), int(reference.entries.size()));
+    QVERIFY(trace.Count() > 2000);
+    for (int i = 0; i < trace.Count(); ++i) {
+        const clsDisplayEntry &a = trace.At(i);
+        const clsDisplayEntry &b = reference.entries[std::size_t(i)];
+        QVERIFY(a.SameKey(b));
+        QCOMPARE(a.count, b.count);
+        QCOMPARE(a.Period(), b.Period());
+        QCOMPARE(a.lastTime, b.lastTime);
+        QCOMPARE(a.description, b.description);
+        QCOMPARE(a.message, b.message);
+    }
+}
+
+void TestTrace::sorting()
+{
+    clsDisplayEntry can = clsDisplayEntry::Decode(message(0x93, QByteArray::fromHex("000100")));
+    clsDisplayEntry event = clsDisplayEntry::Decode(
+        message(0x95, QByteArray::fromHex("2001000000")));
+    clsDisplayEntry lin = clsDisplayEntry::Decode(message(0xA1, QByteArray::fromHex("05")));
+    QVERIFY(CompareEntries(event, can, TraceSortColumn::CodeId)
+            < 0); // -1 below 1, as signed numbers
+    QVERIFY(CompareEntries(lin, can, TraceSortColumn::CodeId) > 0);
+    QVERIFY(CompareEntries(can, lin, TraceSortColumn::Source) < 0);
+    QCOMPARE(CompareEntries(can, event, TraceSortColumn::Source), 0);
+    QVERIFY(CompareEntries(event, can, TraceSortColumn::Type) < 0); // "ERROR" before "MSG-ID"
+    QCOMPARE(event.CodeIdText(), QStringLiteral("FFFFFFFFh"));
+    QCOMPARE(lin.CodeIdText(), QStringLiteral("05h"));
+}
+
+void TestTrace::logHeaderOnly()
+{
+    QTemporaryDir dir;
+    TraceLog log;
+    QVERIFY(log.Start(QDateTime(QDate(2026, 12, 9), QTime(10, 11, 12))));
+    const QString path = dir.filePath("empty.txt");
+    QVERIFY(log.Stop(path));
+    const QStringList lines = readText(path).split("\r\n");
+    QCOMPARE(lines.size(), TraceLog::kHeaderLines);
+    QCOMPARE(lines[0], QStringLiteral("VEXA-LIN CT - LOG file"));
+    QCOMPARE(lines[1], QString());
+    QCOMPARE(lines[2], QString(99, '-'));
+    QVERIFY(lines[3].startsWith("DATE: "));
+    QVERIFY(lines[4].startsWith("TIME: "));
+    QCOMPARE(lines[8], QStringLiteral("LINE\t|\tSOURCE\t|\tTIME\t\t|\tID\t\t|\tDescription"));
+    QCOMPARE(lines[10], QString());
+    QVERIFY(!readText(path).contains(QRegularExpression("[^\r]\n"))); // CR LF line ends only
+}
+
+void TestTrace::logLines()
+{
+    QTemporaryDir dir;
+    TraceList trace;
+    TraceLog log;
+    QVERIFY(log.Start());
+    const QList<QByteArray> data{QByteArray::fromHex("051122"),
+                                 QByteArray::fromHex("053344"),
+                                 QByteArray::fromHex("055566")};
+    std::uint32_t tick = 100;
+    for (const QByteArray &bytes : data)
+        QVERIFY(log.Append(trace.AddTraceEntry(message(0xA3, bytes), tick += 10)));
+    QVERIFY(log.Append(
+        trace.AddTraceEntry(message(0x95, QByteArray::fromHex("2001000000")), 0x80000000u)));
+    QCOMPARE(trace.Count(), 2);
+    QCOMPARE(trace.At(0).count, 3);
+    const QString path = dir.filePath("log.txt");
+    QVERIFY(log.Stop(path));
+    const QStringList lines = readText(path).split("\r\n");
+    QCOMPARE(lines.size(), TraceLog::kHeaderLines + 4);
+    QCOMPARE(lines[11], QStringLiteral("1\t|\tLIN\t|\t110\t|\t0x00000005\t|\t11 - 22"));
+    QCOMPARE(lines[12], QStringLiteral("2\t|\tLIN\t|\t120\t|\t0x00000005\t|\t33 - 44"));
+    QCOMPARE(lines[13], QStringLiteral("3\t|\tLIN\t|\t130\t|\t0x00000005\t|\t55 - 66"));
+    QVERIFY(lines[14].startsWith(QStringLiteral(
+        "4\t|\tCAN\t|\t2147483648\t|\t0xFFFFFFFF\t|\tCAN controller went to bus-off status.")));
+}
+
+void TestTrace::logIsStreamed()
+{
+    TraceList trace;
+    TraceLog log;
+    QVERIFY(log.Start());
+    const QString temporary = log.TemporaryPath();
+    const qint64 headerSize = QFileInfo(temporary).size();
+    for (int i = 0; i < 1000; ++i)
+        log.Append(
+            trace.AddTraceEntry(message(0xA3, QByteArray::fromHex("051122")), std::uint32_t(i)));
+    // On disk while recording, not held until the stop.
+    QVERIFY(QFileInfo(temporary).size() > headerSize + 1000 * 20);
+    QCOMPARE(log.LineCount(), 1000u);
+    QVERIFY(log.Stop()); // cancelled: nothing written, the temporary file goes
+    QVERIFY(!QFile::exists(temporary));
+    QVERIFY(!log.IsRecording());
+}
+
+void TestTrace::failedSaveKeepsTheLog()
+{
+    TraceList trace;
+    TraceLog log;
+    QVERIFY(log.Start());
+    log.Append(trace.AddTraceEntry(message(0xA3, QByteArray::fromHex("051122")), 1));
+    QVERIFY(!log.Stop("/nonexistent/folder/log.txt"));
+    QVERIFY(QFile::exists(log.KeptPath()));
+    QVERIFY(readText(log.KeptPath()).endsWith("11 - 22"));
+    QFile::remove(log.KeptPath());
+}
+
+QTEST_GUILESS_MAIN(TestTrace)
+#include "tst_trace.moc"

@@ -1,0 +1,463 @@
+// The main window offscreen: start modes against the emulator, the connection dialog's retry,
+// view switching while busy, tool bars, Preferences, closing with a modified profile, About,
+// and the module's scheduler entries and frames in view-only dialogs.
+
+#include "core/operations/connection.h"
+#include "core/operations/operations.h"
+#include "modal_answer.h"
+#include "sim/emulator_host.h"
+#include "test_support.h"
+#include "ui/dialogs/about_dialog.h"
+#include "ui/dialogs/busy_notice.h"
+#include "ui/dialogs/connect_dialog.h"
+#include "ui/dialogs/entries_dialog.h"
+#include "ui/dialogs/frames_config_dialog.h"
+#include "ui/dialogs/message_box.h"
+#include "ui/dialogs/preferences_dialog.h"
+#include "ui/main/main_window.h"
+#include "ui/main/operator_gui.h"
+#include "ui/views/module_grid_widget.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QTreeWidget>
+
+using namespace vxl;
+using namespace vxl::test;
+
+namespace {
+
+constexpr int kCom = 9;
+
+// The emulator on COM9 in a folder of its own, and the settings the window starts with.
+struct Rig
+{
+    QTemporaryDir dosDevices;
+    std::unique_ptr<sim::EmulatorHost> host;
+
+    explicit Rig(bool withModule = true)
+    {
+        if (!withModule)
+            return;
+        sim::EmulatorOptions options;
+        options.comNumber = kCom;
+        options.dosDevices = dosDevices.path();
+        host = std::make_unique<sim::EmulatorHost>(options);
+        host->start();
+    }
+    [[nodiscard]] ComPortMap map() const
+    {
+        return ComPortMap(
+            ComPortRoots{dosDevices.path(), QString(), QStringLiteral("/nonexistent")});
+    }
+};
+
+void storeSettings(int startMode, int port = kCom, int rate = 38400)
+{
+    VXLIN_Values values;
+    values.StartMode = std::uint8_t(startMode);
+    values.Port = port;
+    values.Baudrate = rate;
+    values.Timeout = 5;
+    WriteSettings(values);
+}
+
+bool waitIdle(TfMain &w, int ms = 8000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    int quiet = 0;
+    while (timer.elapsed() < ms) {
+        QTest::qWait(20);
+        quiet = w.ops().IsIdle() ? quiet + 1 : 0;
+        if (quiet >= 10)
+            return true;
+    }
+    return false;
+}
+
+QString statusLine(TfMain &w)
+{
+    return w.findChild<QLabel *>("stbPanel1")->text();
+}
+
+// Connected to the emulator's port and the module read done.
+bool waitConnected(TfMain &w)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (statusLine(w) != QStringLiteral(" Connected to COM9 at 38400 bit/s")) {
+        if (timer.elapsed() > 3000)
+            return false;
+        QTest::qWait(20);
+    }
+    return waitIdle(w);
+}
+
+QColor panelColor(TfMain &w, const char *panel)
+{
+    return w.findChild<QWidget *>(panel)->palette().color(QPalette::Window);
+}
+
+void clickButton(QWidget *dialog, const char *name)
+{
+    auto *button = dialog->findChild<QPushButton *>(name);
+    QVERIFY2(button, name);
+    button->click();
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void startModeOneTouchesNoPort();
+    void startModeThreeFillsGrid();
+    void startModeThreeSilentOpensDialog();
+    void dialogWithoutPorts();
+    void dialogOkConnects();
+    void retryShowsSameList();
+    void viewChangeWhileBusy();
+    void toolBarRules();
+    void preferencesWrittenOnlyOnOk();
+    void closeWithModifiedProfileCancel();
+    void aboutWithoutModule();
+    void schedulerAndFramesViewOnly();
+};
+
+void TestMainWindow::init()
+{
+    QSettings store(QSettings::NativeFormat, QSettings::UserScope, "Norvel", "VEXALIN");
+    store.clear();
+    store.sync();
+}
+
+void TestMainWindow::startModeOneTouchesNoPort()
+{
+    Rig rig;
+    storeSettings(1);
+    TfMain w({}, rig.map());
+    w.show();
+    QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
+    QTest::qWait(200);
+    QVERIFY(!rig.host->toolPresent());
+    QCOMPARE(panelColor(w, "panControls1"), QColor::fromRgb(SystemColorToRgb(kDefaultColorOff)));
+    QVERIFY(!w.action("mniReset")->isEnabled());
+    QVERIFY(!w.action("mniCheckConnection")->isEnabled());
+    QCOMPARE(w.windowTitle(), QStringLiteral(" VEXA-LIN CT"));
+    QCOMPARE(w.minimumSize(), QSize(700, 500));
+    const char *names[] = {"main_module_data", "main_messages", "main_profiles", "main_advanced"};
+    const char *items[] = {"mniModuleData",
+                           "mniAutoReplayMessages",
+                           "mniFileManagement",
+                           "mniAdvance"};
+    for (int i = 3; i >= 0; --i) {
+        w.action(items[i])->trigger();
+        QCOMPARE(w.findChild<QStackedWidget *>("pgcViews")->currentIndex(), i);
+        QCOMPARE(w.findChild<QTabBar *>("mdiTabViews")->currentIndex(), i);
+        QVERIFY(w.action(items[i])->isChecked());
+        QVERIFY(!saveScreenshot(&w, names[i]).isEmpty());
+    }
+}
+
+void TestMainWindow::startModeThreeFillsGrid()
+{
+    Rig rig;
+    storeSettings(3);
+    TfMain w({}, rig.map());
+    w.show();
+    QVERIFY(waitConnected(w));
+    auto *grid = w.findChild<ModuleGridWidget *>("sgridActualValues");
+    QVERIFY(grid);
+    QCOMPARE(grid->item(2, 2)->text(), QStringLiteral("500.0 kbit/s (0x001C)"));
+    QCOMPARE(grid->item(3, 2)->text(), QStringLiteral("No Forwarding"));
+    QCOMPARE(grid->item(7, 3)->text(), QStringLiteral("Scheduler not Active"));
+    QCOMPARE(grid->item(8, 3)->text(), QStringLiteral("LIN Slave Termination"));
+    QCOMPARE(grid->item(9, 3)->text(), QStringLiteral("0 - 0 - 0 - 0"));
+    QCOMPARE(panelColor(w, "panControls3"), QColor::fromRgb(SystemColorToRgb(kDefaultColorOn)));
+    QVERIFY(w.action("mniReset")->isEnabled());
+    QVERIFY(w.action("mniCheckConnection")->isEnabled());
+    QVERIFY(w.findChild<QPushButton *>("btbSaveDataAs")->isEnabled());
+    QVERIFY(!saveScreenshot(&w, "main_connected").isEmpty());
+}
+
+void TestMainWindow::startModeThreeSilentOpensDialog()
+{
+    Rig rig;
+    rig.host->setSilent(true);
+    storeSettings(3);
+    QElapsedTimer timer;
+    qint64 openedAfter = -1;
+    auto watch = ModalAnswer::of<TfInitConnect>([&](TfInitConnect *dialog) {
+        openedAfter = timer.elapsed();
+        QCOMPARE(dialog->findChild<QComboBox *>("cbAvaConnect")->currentText(), QStringLiteral("9"));
+        saveScreenshot(dialog, "main_connect_dialog");
+        dialog->reject();
+    });
+    TfMain w({}, rig.map());
+    timer.start();
+    w.show();
+    QTRY_VERIFY_WITH_TIMEOUT(watch->answered(), 5000);
+    QVERIFY2(openedAfter >= 200, qPrintable(QString::number(openedAfter)));
+    QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
+}
+
+void TestMainWindow::dialogWithoutPorts()
+{
+    Rig rig(false);
+    storeSettings(2);
+    auto watch = ModalAnswer::of<TfInitConnect>([](TfInitConnect *dialog) {
+        QCOMPARE(dialog->findChild<QComboBox *>("cbAvaConnect")->currentText(),
+                 QStringLiteral("None"));
+        QVERIFY(!dialog->findChild<QPushButton *>("btbOK")->isEnabled());
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Connect... (scanning 128 ports)"));
+        dialog->reject();
+    });
+    TfMain w({}, rig.map());
+    w.show();
+    QTRY_VERIFY_WITH_TIMEOUT(watch->answered(), 5000);
+}
+
+void TestMainWindow::dialogOkConnects()
+{
+    Rig rig;
+    storeSettings(2, 4); // COM4 is gone: the first listed port is offered
+    auto watch = ModalAnswer::of<TfInitConnect>([](TfInitConnect *dialog) {
+        QCOMPARE(dialog->findChild<QComboBox *>("cbAvaConnect")->currentText(), QStringLiteral("9"));
+        clickButton(dialog, "btbOK");
+    });
+    TfMain w({}, rig.map());
+    w.show();
+    QTRY_VERIFY_WITH_TIMEOUT(watch->answered(), 5000);
+    QVERIFY(waitConnected(w));
+    auto *grid = w.findChild<ModuleGridWidget *>("sgridActualValues");
+    QCOMPARE(grid->item(1, 2)->text(), QStringLiteral("Enabled"));
+    QCOMPARE(w.findChild<QLabel *>("sttFirmware")->text(), QStringLiteral("01.02.15"));
+    QVERIFY(!saveScreenshot(&w, "main_after_connect_dialog").isEmpty());
+    // Connecting through the dialog does not write the port back.
+    QSettings store(QSettings::NativeFormat, QSettings::UserScope, "Norvel", "VEXALIN");
+    QCOMPARE(store.value("Port").toInt(), 4);
+}
+
+void TestMainWindow::retryShowsSameList()
+{
+    Rig rig;
+    rig.host->setSilent(true);
+    storeSettings(2);
+    int shown = 0;
+    QStringList selections;
+    std::function<void()> answerDialog;
+    std::unique_ptr<ModalAnswer> dialogWatch;
+    std::unique_ptr<ModalAnswer> boxWatch;
+    QString question;
+    answerDialog = [&] {
+        dialogWatch = ModalAnswer::of<TfInitConnect>([&](TfInitConnect *dialog) {
+            ++shown;
+            selections << dialog->findChild<QComboBox *>("cbAvaConnect")->currentText();
+            if (shown == 2) {
+                dialog->reject();
+                return;
+            }
+            boxWatch = ModalAnswer::of<TfMsg>([&](TfMsg *box) {
+                question = box->findChild<QLabel *>("laText")->text();
+                answerDialog();
+                clickButton(box, "btLeft"); // YES
+            });
+            clickButton(dialog, "btbOK");
+        });
+    };
+    answerDialog();
+    TfMain w({}, rig.map());
+    w.show();
+    QTRY_COMPARE_WITH_TIMEOUT(shown, 2, 8000);
+    QCOMPARE(selections, (QStringList{"9", "9"}));
+    QVERIFY(question.startsWith("Try to connect to port/module: 9 failed"));
+}
+
+void TestMainWindow::viewChangeWhileBusy()
+{
+    Rig rig;
+    storeSettings(3);
+    TfMain w({}, rig.map());
+    w.show();
+    QVERIFY(waitConnected(w));
+    rig.host->setSilent(true);
+    w.findChild<QPushButton *>("btbRefresh")->click(); // a read that stays unanswered
+    QVERIFY(!w.ops().IsIdle());
+    auto *tabs = w.findChild<QTabBar *>("mdiTabViews");
+    auto *pages = w.findChild<QStackedWidget *>("pgcViews");
+    tabs->setCurrentIndex(1);
+    QCOMPARE(pages->currentIndex(), 0);
+    QCOMPARE(tabs->currentIndex(), 0);
+    auto *popup = w.findChild<TfPopup *>();
+    QVERIFY(popup && popup->showing());
+    QCOMPARE(popup->text(), QStringLiteral("Action in progress. Please wait..."));
+    w.action("mniAutoReplayMessages")->trigger();
+    QCOMPARE(pages->currentIndex(), 0);
+    w.action("mniAdvance")->trigger();
+    QCOMPARE(pages->currentIndex(), 3);
+    QCOMPARE(tabs->currentIndex(), 3);
+    QVERIFY(w.action("mniAdvance")->isChecked());
+    QVERIFY(!w.action("mniModuleData")->isChecked());
+}
+
+void TestMainWindow::toolBarRules()
+{
+    Rig rig(false);
+    storeSettings(1);
+    TfMain w({}, rig.map());
+    w.show();
+    QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
+    const char *items[] = {"mniQbarVEXALIN",
+                           "mniQbarProfiles",
+                           "ModuleActionmniQbarModule",
+                           "mniQbarConnections"};
+    for (const char *item : items)
+        w.action(item)->trigger();
+    QVERIFY(!w.action("mniQuickBar")->isChecked());
+    QVERIFY(!w.action("mniBarsToShow")->isEnabled());
+    for (const char *bar : {"tlbVEXALIN", "tlbProfiles", "tlbModule", "tlbConnections"})
+        QVERIFY(!w.toolBar(bar)->isVisible());
+    w.action("mniQuickBar")->trigger();
+    QVERIFY(w.action("mniQuickBar")->isChecked());
+    QVERIFY(w.toolBar("tlbVEXALIN")->isVisible());
+    QVERIFY(w.action("mniQbarVEXALIN")->isChecked());
+    for (const char *bar : {"tlbProfiles", "tlbModule", "tlbConnections"})
+        QVERIFY(!w.toolBar(bar)->isVisible());
+    QVERIFY(w.action("mniBarsToShow")->isEnabled());
+    // Tool buttons carry their own names and hints.
+    auto *disconnect = w.findChild<QWidget *>("tbtCutConnection");
+    QVERIFY(disconnect);
+    QCOMPARE(disconnect->toolTip(), QStringLiteral("Terminates a current connection"));
+}
+
+void TestMainWindow::preferencesWrittenOnlyOnOk()
+{
+    Rig rig(false);
+    storeSettings(1, 300, 14400);
+    TfMain w({}, rig.map());
+    w.show();
+    QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
+    auto answer = [](bool ok) {
+        return ModalAnswer::of<TfPreferences>([ok](TfPreferences *dialog) {
+            QCOMPARE(dialog->findChild<QComboBox *>("cmbBaud")->currentText(),
+                     QStringLiteral("38400 bit/s"));
+            QCOMPARE(dialog->findChild<QLineEdit *>("ediPort")->text(), QStringLiteral("255"));
+            saveScreenshot(dialog, "main_preferences");
+            clickButton(dialog, ok ? "btbOK" : "btbCancel");
+        });
+    };
+    QSettings store(QSettings::NativeFormat, QSettings::UserScope, "Norvel", "VEXALIN");
+    {
+        auto watch = answer(false);
+        w.showPreferences();
+        QVERIFY(watch->answered());
+    }
+    store.sync();
+    QCOMPARE(store.value("Port").toInt(), 300);
+    {
+        auto watch = answer(true);
+        w.showPreferences();
+        QVERIFY(watch->answered());
+    }
+    store.sync();
+    QCOMPARE(store.value("Port").toInt(), 255);
+    QCOMPARE(store.value("Baudrate").toInt(), 38400);
+}
+
+void TestMainWindow::closeWithModifiedProfileCancel()
+{
+    Rig rig(false);
+    storeSettings(1);
+    TfMain w({}, rig.map());
+    w.show();
+    QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
+    w.action("mniNew")->trigger();
+    QVERIFY(w.profile().IsModified());
+    QString question;
+    auto watch = ModalAnswer::of<TfMsg>([&](TfMsg *box) {
+        question = box->findChild<QLabel *>("laText")->text();
+        clickButton(box, "btRight"); // Cancel
+    });
+    QVERIFY(!w.close());
+    QVERIFY(watch->answered());
+    QCOMPARE(question,
+             QStringLiteral("The current profile was modified. Do you want to save the "
+                            "changes before leaving the application?"));
+    QVERIFY(w.isVisible());
+    // The placement was written before the question.
+    QSettings store(QSettings::NativeFormat, QSettings::UserScope, "Norvel", "VEXALIN");
+    QVERIFY(store.contains("Width"));
+}
+
+void TestMainWindow::aboutWithoutModule()
+{
+    Rig rig(false);
+    storeSettings(1);
+    TfMain w({}, rig.map());
+    w.show();
+    QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
+    QString line;
+    auto watch = ModalAnswer::of<TfAbout>([&](TfAbout *about) {
+        line = about->findChild<QLabel *>("laModule")->text();
+        QVERIFY(about->findChild<QLabel *>("laVersion")->text().startsWith("Tool    Version: "));
+        about->accept();
+    });
+    w.action("mniAbout")->trigger();
+    QVERIFY(watch->answered());
+    QCOMPARE(line, QStringLiteral("HW: ----- / FW: -----"));
+}
+
+void TestMainWindow::schedulerAndFramesViewOnly()
+{
+    Rig rig;
+    rig.host->withModel([](sim::ModuleModel &m) {
+        auto &lin = m.Config().LIN;
+        lin.SchedulerCount = 2;
+        lin.SchedulerEntries[0] = {10, 0x01};
+        lin.SchedulerEntries[1] = {20, 0x3C};
+    });
+    storeSettings(3);
+    TfMain w({}, rig.map());
+    w.show();
+    QVERIFY(waitConnected(w));
+    int rows = -1;
+    bool okEnabled = true;
+    auto entries = ModalAnswer::of<TfEntries>([&](TfEntries *dialog) {
+        rows = int(dialog->entries().size());
+        okEnabled = dialog->findChild<QPushButton *>("btbOK")->isEnabled();
+        saveScreenshot(dialog, "main_scheduler_entries");
+        dialog->reject();
+    });
+    w.findChild<QPushButton *>("btbScheduler")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(entries->answered(), 5000);
+    QCOMPARE(rows, 2);
+    QVERIFY(!okEnabled);
+    QVERIFY(waitIdle(w));
+
+    LIN_Group shown;
+    auto frames = ModalAnswer::of<TfFramesConfig>([&](TfFramesConfig *dialog) {
+        shown = dialog->linGroup();
+        saveScreenshot(dialog, "main_frames");
+        dialog->reject();
+    });
+    w.findChild<QPushButton *>("btbFrames")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(frames->answered(), 5000);
+    QCOMPARE(shown.FrameLengths, w.ops().ModuleCopy().LIN.FrameLengths);
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_main_window.moc"
