@@ -1,11 +1,12 @@
 #include "ui/views/profiles_view.h"
 
 #include "core/operations/operations.h"
+#include "core/operations/profile_files.h"
 #include "core/operations/profile_send.h"
+#include "ui/views/profile_file_panel.h"
 
 #include <QCheckBox>
 #include <QEvent>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -13,23 +14,24 @@
 
 namespace vxl {
 
-ProfilesView::ProfilesView(Operations &ops, QWidget *parent)
+ProfilesView::ProfilesView(Operations &ops, ProfileFiles &files, QWidget *parent)
     : QWidget(parent)
     , m_ops(ops)
+    , m_files(files)
 {
     setObjectName(QStringLiteral("tbsFiles"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    m_path = new QLabel(this);
-    m_path->setObjectName(QStringLiteral("ediProfilePath"));
-    m_path->setAlignment(Qt::AlignCenter);
-    m_path->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    layout->addWidget(m_path, 1);
+    auto *filePanel = new ProfileFilePanel(files, this);
+    layout->addWidget(filePanel);
+    layout->addStretch(1);
 
     m_panel = new QWidget(this);
     m_panel->setObjectName(QStringLiteral("panControls3"));
     m_panel->setAutoFillBackground(true);
     auto *row = new QHBoxLayout(m_panel);
+    for (QPushButton *button : filePanel->createButtons(m_panel))
+        row->addWidget(button);
     m_flashWrite = new QCheckBox(QStringLiteral("Put in Flash Memory"), m_panel);
     m_flashWrite->setObjectName(QStringLiteral("chbFlashWrite"));
     m_flashWrite->setToolTip(
@@ -50,8 +52,17 @@ ProfilesView::ProfilesView(Operations &ops, QWidget *parent)
         applyCommandStates();
     });
     connect(&m_ops, &Operations::commandStatesChanged, this, &ProfilesView::applyCommandStates);
-    setProfileName(QString());
+    connect(&m_files, &ProfileFiles::profileShown, this, &ProfilesView::profileShown);
+    connect(&m_files, &ProfileFiles::profileCleared, this, &ProfilesView::profileCleared);
+    connect(&m_files, &ProfileFiles::commandsChanged, this, &ProfilesView::applyEditingArea);
     applyCommandStates();
+    applyEditingArea();
+}
+
+void ProfilesView::applyEditingArea()
+{
+    if (auto *editing = findChild<QWidget *>(QStringLiteral("panEditing")))
+        editing->setVisible(m_files.State(editing->objectName()));
 }
 
 bool ProfilesView::eventFilter(QObject *watched, QEvent *event)
@@ -60,13 +71,6 @@ bool ProfilesView::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_send && event->type() == QEvent::Enter)
         m_ops.SetFlashWriteTicked(true);
     return QWidget::eventFilter(watched, event);
-}
-
-void ProfilesView::setProfileName(const QString &path)
-{
-    m_path->setText(path.isEmpty() ? QStringLiteral("No profile loaded")
-                                   : QStringLiteral("Profile: ") + QFileInfo(path).fileName());
-    m_path->setToolTip(path);
 }
 
 void ProfilesView::applyCommandStates()

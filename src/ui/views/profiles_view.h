@@ -9,6 +9,7 @@ class QPushButton;
 namespace vxl {
 
 class Operations;
+class ProfileFiles;
 
 // "Profiles Management": the profile loaded for editing and sending. Sending goes through the
 // operations; the hidden "Put in Flash Memory" tick follows the operations' state.
@@ -16,20 +17,27 @@ class ProfilesView : public QWidget
 {
     Q_OBJECT
 public:
-    explicit ProfilesView(Operations &ops, QWidget *parent = nullptr);
+    ProfilesView(Operations &ops, ProfileFiles &files, QWidget *parent = nullptr);
 
     [[nodiscard]] QWidget *controlPanel() const { return m_panel; }
     [[nodiscard]] QPushButton *defaultButton() const { return m_send; }
-    void setProfileName(const QString &path);
     void applyCommandStates();
+
+signals:
+    // The profile tree follows these: show the loaded profile (every group refreshed, expanded),
+    // or its captions without values.
+    void profileShown();
+    void profileCleared();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void applyEditingArea();
+
     Operations &m_ops;
+    ProfileFiles &m_files;
     QWidget *m_panel = nullptr;
-    QLabel *m_path = nullptr;
     QPushButton *m_send = nullptr;
     QCheckBox *m_flashWrite = nullptr;
 };
