@@ -82,6 +82,7 @@ private slots:
     void initTestCase();
     void newThenSaveAsThenSet();
     void newFromModuleValues();
+    void menuNewChecksFirst();
     void unsavedChangesQuestion_data();
     void unsavedChangesQuestion();
     void yesOnUnnamedProfileAsksForAFile_data();
@@ -164,6 +165,35 @@ void TestProfileFiles::newFromModuleValues()
     QFile::remove(file);
 }
 
+void TestProfileFiles::menuNewChecksFirst()
+{
+    ScriptedOperator op;
+    clsVLINXMLProfile document;
+    bool idle = false;
+    int checks = 0;
+    ProfileFiles files(op, document, [&] {
+        ++checks;
+        if (!idle)
+            op.ShowNotice(QStringLiteral("Action in progress. Please wait..."), -1);
+        return idle;
+    });
+    files.NewFromMenu();
+    QCOMPARE(checks, 1);
+    QCOMPARE(op.notices, QStringList{"Action in progress. Please wait..."});
+    QCOMPARE(op.view, View::ModuleData);
+    QVERIFY(!document.IsLoaded());
+
+    idle = true;
+    files.NewFromMenu();
+    QCOMPARE(op.view, View::Profiles);
+    QVERIFY(document.IsLoaded());
+    // The button asks nothing and leaves the view to the user.
+    op.view = View::Messages;
+    files.NewProfile();
+    QCOMPARE(op.view, View::Messages);
+    QCOMPARE(checks, 2);
+}
+
 void TestProfileFiles::unsavedChangesQuestion_data()
 {
     QTest::addColumn<QString>("command");
@@ -179,9 +209,11 @@ void TestProfileFiles::unsavedChangesQuestion_data()
     const char *commands[] = {"new", "open", "clear", "exit"};
     for (int i = 0; i < 4; ++i) {
         const QString c = QString::fromLatin1(commands[i]);
-        QTest::addRow("%s, yes", commands[i]) << c << BoxResult::Yes << questions[i] << true << true;
+        QTest::addRow("%s, yes", commands[i])
+            << c << BoxResult::Yes << questions[i] << true << true;
         QTest::addRow("%s, no", commands[i]) << c << BoxResult::No << questions[i] << false << true;
-        QTest::addRow("%s, cancel", commands[i]) << c << BoxResult::Cancel << questions[i] << false << false;
+        QTest::addRow("%s, cancel", commands[i])
+            << c << BoxResult::Cancel << questions[i] << false << false;
     }
 }
 
