@@ -62,6 +62,8 @@ public:
     // editing area ("panEditing").
     [[nodiscard]] const std::map<QString, bool> &States() const { return m_states; }
     [[nodiscard]] bool State(const QString &name) const;
+    // The document the commands load, save and unload; the tree shows and edits it.
+    [[nodiscard]] clsVLINXMLProfile &Document() { return m_document; }
     // The values of the loaded profile as last read from the document.
     [[nodiscard]] const ModuleConfig &ProfileCopy() const { return m_copy; }
 
