@@ -178,4 +178,12 @@ void TfSlaveIDConfig::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
+TfSlaveIDConfig::~TfSlaveIDConfig()
+{
+    // Leaving a field runs its rule: let it happen while the fields are whole, not while the
+    // base class takes them down.
+    if (QWidget *focused = focusWidget())
+        focused->clearFocus();
+}
+
 } // namespace vxl

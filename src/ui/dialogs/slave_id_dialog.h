@@ -25,6 +25,7 @@ public:
     static constexpr int kHelpContext = 240;
 
     explicit TfSlaveIDConfig(QWidget *parent = nullptr, bool editable = true);
+    ~TfSlaveIDConfig() override;
 
     // Fills the fields from the record's slave ID entry; its frame lengths decide which data
     // fields are open.
