@@ -124,6 +124,81 @@ void fillLin(ParamCode code, const LIN_Group &lin, EditorControls &c)
     }
 }
 
+void defaultCan(ParamCode code, CAN_Group &can)
+{
+    switch (code) {
+    case CodeActivation:
+        can.Active = 1;
+        break;
+    case CodeBitRate:
+        can.Baudrate = 0x001C;
+        break;
+    case CodeForwardMask:
+        can.ForwardMask = 0;
+        break;
+    case CodeFilterMask:
+    case CodeFilterCode:
+        can.FilterMask = 0xFFFFFFFF;
+        can.FilterCode = 0;
+        break;
+    case CodeIdOffset:
+        can.IdOffset = 0;
+        break;
+    case CodeErrorIdOrMaster:
+        can.ErrorId = 0;
+        break;
+    default:
+        break;
+    }
+}
+
+void defaultLin(ParamCode code, LIN_Group &lin)
+{
+    switch (code) {
+    case CodeActivation:
+        lin.Active = 1;
+        break;
+    case CodeBitRate:
+        lin.Baudrate = kDefaultLinRate;
+        break;
+    case CodeForwardMask:
+        lin.ForwardMask = 0;
+        break;
+    case CodeFilterMask:
+        lin.FilterMask = 255;
+        break;
+    case CodeFilterCode:
+        lin.FilterCode = 0;
+        break;
+    case CodeErrorIdOrMaster:
+        lin.MasterStatus = 0;
+        break;
+    case CodeBusTermination:
+        lin.BusTermination = 1;
+        break;
+    case CodeSchedulerEntries:
+        lin.SchedulerCount = 0;
+        break;
+    case CodeSlaveIdData: {
+        LIN_FrameEntry &slave = lin.SlaveIdData;
+        slave.ID = kMaxLinId;
+        slave.Active = 0;
+        slave.Length = std::uint8_t(FrameByteCount(lin, kMaxLinId));
+        std::fill_n(slave.Data.begin(), slave.Length, std::uint8_t(0xFF));
+        vxl::CopySlaveIdIntoFrames(lin);
+        break;
+    }
+    case CodeFrameConfig:
+        ApplyDefaultTables(lin, DefaultFrameConfig());
+        break;
+    case CodeSlaveActivationId:
+        lin.SlaveActivationId = 0;
+        break;
+    default:
+        break;
+    }
+}
+
 } // namespace
 
 void CopySlaveIdIntoFrames(LIN_Group &lin)
@@ -340,80 +415,12 @@ void ProfileEditorModel::storeLin(EditorControls &c)
 
 EditGroup ProfileEditorModel::Default()
 {
-    CAN_Group &can = m_profile.CAN;
-    LIN_Group &lin = m_profile.LIN;
-    if (m_group == Rs232Group) {
+    if (m_group == Rs232Group)
         m_profile.RS232.Baudrate = 38400;
-    } else if (m_group == CanGroup) {
-        switch (m_code) {
-        case CodeActivation:
-            can.Active = 1;
-            break;
-        case CodeBitRate:
-            can.Baudrate = 0x001C;
-            break;
-        case CodeForwardMask:
-            can.ForwardMask = 0;
-            break;
-        case CodeFilterMask:
-        case CodeFilterCode:
-            can.FilterMask = 0xFFFFFFFF;
-            can.FilterCode = 0;
-            break;
-        case CodeIdOffset:
-            can.IdOffset = 0;
-            break;
-        case CodeErrorIdOrMaster:
-            can.ErrorId = 0;
-            break;
-        default:
-            break;
-        }
-    } else if (m_group == LinGroup) {
-        switch (m_code) {
-        case CodeActivation:
-            lin.Active = 1;
-            break;
-        case CodeBitRate:
-            lin.Baudrate = kDefaultLinRate;
-            break;
-        case CodeForwardMask:
-            lin.ForwardMask = 0;
-            break;
-        case CodeFilterMask:
-            lin.FilterMask = 255;
-            break;
-        case CodeFilterCode:
-            lin.FilterCode = 0;
-            break;
-        case CodeErrorIdOrMaster:
-            lin.MasterStatus = 0;
-            break;
-        case CodeBusTermination:
-            lin.BusTermination = 1;
-            break;
-        case CodeSchedulerEntries:
-            lin.SchedulerCount = 0;
-            break;
-        case CodeSlaveIdData: {
-            LIN_FrameEntry &slave = lin.SlaveIdData;
-            slave.ID = kMaxLinId;
-            slave.Active = 0;
-            slave.Length = std::uint8_t(FrameByteCount(lin, kMaxLinId));
-            std::fill_n(slave.Data.begin(), slave.Length, std::uint8_t(0xFF));
-            vxl::CopySlaveIdIntoFrames(lin);
-            break;
-        }
-        case CodeFrameConfig:
-            ApplyDefaultTables(lin, DefaultFrameConfig());
-            break;
-        case CodeSlaveActivationId:
-            lin.SlaveActivationId = 0;
-            break;
-        default:
-            break;
-        }
-    }
+    else if (m_group == CanGroup)
+        defaultCan(m_code, m_profile.CAN);
+    else if (m_group == LinGroup)
+        defaultLin(m_code, m_profile.LIN);
     refresh(m_group);
     return m_group;
 }

@@ -262,6 +262,16 @@ QWidget *ProfileValuePanel::buildLin()
     m_rows[{LinGroup, CodeSlaveIdData}] = {framesNote};
     m_rows[{LinGroup, CodeFrameConfig}] = {framesNote};
 
+    buildSlaveActivation(panel);
+    connect(m_bitrateLin,
+            &QComboBox::currentIndexChanged,
+            this,
+            &ProfileValuePanel::updateUserRates);
+    return panel;
+}
+
+void ProfileValuePanel::buildSlaveActivation(QWidget *panel)
+{
     m_slaveActivationId = hexField("ediCANIDSActivation", kId11Digits);
     m_slaveActivationActive = checkBox("chbCANIDActivation", QStringLiteral("Active"), panel);
     m_l11 = radio("rdbL11", QStringLiteral("11"), panel);
@@ -280,11 +290,6 @@ QWidget *ProfileValuePanel::buildLin()
     connect(m_l29, &QRadioButton::toggled, this, [this](bool extended) {
         fitIdFields({m_slaveActivationId}, extended);
     });
-    connect(m_bitrateLin,
-            &QComboBox::currentIndexChanged,
-            this,
-            &ProfileValuePanel::updateUserRates);
-    return panel;
 }
 
 void ProfileValuePanel::fitIdFields(std::initializer_list<QLineEdit *> fields, bool extended)

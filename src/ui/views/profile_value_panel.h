@@ -40,6 +40,7 @@ private:
     QWidget *buildRs232();
     QWidget *buildCan();
     QWidget *buildLin();
+    void buildSlaveActivation(QWidget *panel);
     QWidget *addRow(QWidget *panel, std::initializer_list<QWidget *> controls);
     QComboBox *selector(const char *name, const QStringList &entries);
     QLineEdit *hexField(const char *name, int length);
