@@ -3,6 +3,7 @@
 #include "core/operations/operations.h"
 #include "core/operations/profile_files.h"
 #include "core/operations/profile_send.h"
+#include "ui/views/profile_editor.h"
 #include "ui/views/profile_file_panel.h"
 
 #include <QCheckBox>
@@ -24,7 +25,8 @@ ProfilesView::ProfilesView(Operations &ops, ProfileFiles &files, QWidget *parent
     layout->setContentsMargins(0, 0, 0, 0);
     auto *filePanel = new ProfileFilePanel(files, this);
     layout->addWidget(filePanel);
-    layout->addStretch(1);
+    m_editor = new ProfileEditor(this);
+    layout->addWidget(m_editor, 1);
 
     m_panel = new QWidget(this);
     m_panel->setObjectName(QStringLiteral("panControls3"));
@@ -52,17 +54,14 @@ ProfilesView::ProfilesView(Operations &ops, ProfileFiles &files, QWidget *parent
         applyCommandStates();
     });
     connect(&m_ops, &Operations::commandStatesChanged, this, &ProfilesView::applyCommandStates);
-    connect(&m_files, &ProfileFiles::profileShown, this, &ProfilesView::profileShown);
-    connect(&m_files, &ProfileFiles::profileCleared, this, &ProfilesView::profileCleared);
-    connect(&m_files, &ProfileFiles::commandsChanged, this, &ProfilesView::applyEditingArea);
+    // The tree shows what the file commands loaded, and its changes enable "Save".
+    connect(&m_files, &ProfileFiles::profileShown, m_editor, [this] {
+        m_editor->showProfile(m_files.Document());
+    });
+    connect(&m_files, &ProfileFiles::profileCleared, m_editor, &ProfileEditor::reset);
+    for (auto signal : {&ProfileEditor::profileModified, &ProfileEditor::commandStatesRequested})
+        connect(m_editor, signal, &m_files, &ProfileFiles::UpdateProfileCommands);
     applyCommandStates();
-    applyEditingArea();
-}
-
-void ProfilesView::applyEditingArea()
-{
-    if (auto *editing = findChild<QWidget *>(QStringLiteral("panEditing")))
-        editing->setVisible(m_files.State(editing->objectName()));
 }
 
 bool ProfilesView::eventFilter(QObject *watched, QEvent *event)

@@ -9,6 +9,7 @@ class QPushButton;
 namespace vxl {
 
 class Operations;
+class ProfileEditor;
 class ProfileFiles;
 
 // "Profiles Management": the profile loaded for editing and sending. Sending goes through the
@@ -21,23 +22,18 @@ public:
 
     [[nodiscard]] QWidget *controlPanel() const { return m_panel; }
     [[nodiscard]] QPushButton *defaultButton() const { return m_send; }
+    // The profile tree and its editing panel (see profile_editor.h for how to drive it).
+    [[nodiscard]] ProfileEditor *editor() const { return m_editor; }
     void applyCommandStates();
-
-signals:
-    // The profile tree follows these: show the loaded profile (every group refreshed, expanded),
-    // or its captions without values.
-    void profileShown();
-    void profileCleared();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void applyEditingArea();
-
     Operations &m_ops;
     ProfileFiles &m_files;
     QWidget *m_panel = nullptr;
+    ProfileEditor *m_editor = nullptr;
     QPushButton *m_send = nullptr;
     QCheckBox *m_flashWrite = nullptr;
 };

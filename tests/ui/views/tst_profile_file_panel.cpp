@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 #include <QtTest>
 
 using namespace vxl;
@@ -108,9 +109,12 @@ void TestProfileFilePanel::newSaveAsSetSave()
     QVERIFY(time.match(label(w, "laAccTime")).hasMatch());
     saveScreenshot(&w, "profiles_view_loaded");
 
-    // A change enables Save everywhere; saving disables it again.
-    QVERIFY(w.profile().WriteRS232(9600));
-    w.files().UpdateProfileCommands();
+    // "Default" on a node in the tree enables Save everywhere; saving disables it again.
+    auto *tree = child<QTreeWidget>(page(w), "trvProfile");
+    QCOMPARE(tree->topLevelItem(0)->child(0)->text(0), QStringLiteral("Bit rate : 38400"));
+    tree->setCurrentItem(tree->topLevelItem(2)->child(6)); // LIN bus termination
+    QTest::mouseClick(child<QPushButton>(page(w), "btnSetStandarValue"), Qt::LeftButton);
+    QVERIFY(w.profile().IsModified());
     QVERIFY(button(w, "btbSave")->isEnabled());
     QVERIFY(w.action("mniSave")->isEnabled());
     w.action("mniSave")->trigger();
@@ -119,7 +123,7 @@ void TestProfileFilePanel::newSaveAsSetSave()
     clsVLINXMLProfile reopened;
     QVERIFY(reopened.OpenFile(path));
     QCOMPARE(valuesOf(reopened), valuesOf(w.profile()));
-    QCOMPARE(valuesOf(reopened).RS232.Baudrate, 9600u);
+    QCOMPARE(valuesOf(reopened).LIN.BusTermination, std::uint16_t(1));
 }
 
 void TestProfileFilePanel::openedAtStartThenCleared()
@@ -135,6 +139,7 @@ void TestProfileFilePanel::openedAtStartThenCleared()
     QCOMPARE(child<QLineEdit>(page(w), "ediProfilePath")->text(), path);
     QCOMPARE(valuesOf(w.profile()).RS232.Baudrate, 4800u);
     QVERIFY(w.action("mniSaveAs")->isEnabled());
+    QVERIFY(child<QWidget>(page(w), "panEditing")->isVisibleTo(page(w)));
 
     // Unmodified: "Clear" asks nothing.
     button(w, "btbClear")->click();
@@ -143,6 +148,7 @@ void TestProfileFilePanel::openedAtStartThenCleared()
     QCOMPARE(label(w, "laAccDate"), QString());
     QVERIFY(!button(w, "btbSaveAs")->isEnabled());
     QVERIFY(!w.action("mniSaveAs")->isEnabled());
+    QVERIFY(!child<QWidget>(page(w), "panEditing")->isVisibleTo(page(w)));
 }
 
 void TestProfileFilePanel::converterFromTheMenu()
