@@ -34,6 +34,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTimer>
+#include <QTableView>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>

@@ -48,6 +48,18 @@ QString GuiOperator::PromptSaveFile(const QString &suggestedName)
                                         QStringLiteral("VEXA-LIN profiles (*.vxlin)"));
 }
 
+QString GuiOperator::PromptSaveFileAs(const SaveFilePrompt &prompt)
+{
+    QFileDialog dialog(&m_main, prompt.title, QString(), prompt.filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(prompt.defaultSuffix);
+    dialog.selectFile(prompt.defaultName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
 void GuiOperator::OpenConnectDialog(int preselectPort, int rate, int scanCount)
 {
     m_connectDialog = std::make_unique<TfInitConnect>(&m_main, 0, preselectPort, m_portMap);
