@@ -21,6 +21,16 @@ BoxResult ScriptedOperator::ShowMessage(BoxKind kind, const QString &text)
     return answer;
 }
 
+QString ScriptedOperator::PromptSaveFileAs(const SaveFilePrompt &prompt)
+{
+    savePrompts.push_back(prompt);
+    if (boxOpenMs > 0)
+        QTest::qWait(boxOpenMs);
+    if (whileSavePromptOpen)
+        whileSavePromptOpen();
+    return saveFileAnswer;
+}
+
 void ScriptedOperator::ShowNotice(const QString &text, int)
 {
     notices << text;

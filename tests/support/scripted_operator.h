@@ -63,6 +63,10 @@ public:
     // Cancel).
     std::vector<FilePrompt> filePrompts;
     std::deque<QString> fileAnswers;
+    // Every save dialog asked for with a title, in order; while one is "open" the event loop
+    // runs for boxOpenMs and `whileSavePromptOpen` is called (re-entrancy).
+    std::vector<SaveFilePrompt> savePrompts;
+    std::function<void()> whileSavePromptOpen;
 
     // OperatorInterface
     BoxResult ShowMessage(BoxKind kind, const QString &text) override;
@@ -71,6 +75,7 @@ public:
     void SetStatusText(int panel, const QString &text) override;
     QString PromptSaveFile(const QString &) override { return saveFileAnswer; }
     QString PromptFile(const FilePrompt &prompt) override;
+    QString PromptSaveFileAs(const SaveFilePrompt &prompt) override;
     void OpenConnectDialog(int, int, int) override { ++connectDialogsOpened; }
     std::optional<ConnectChoice> ExecConnectDialog() override;
     void CloseConnectDialog() override {}

@@ -36,6 +36,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTimer>
+#include <QTableView>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
