@@ -92,13 +92,8 @@ int RunTrace(const QStringList &args)
     QObject::connect(&stopNotifier, &QSocketNotifier::activated, [&session] {
         session.RequestStop();
     });
-    if (const int code = session.Connect(target->port, target->rate); code != kExitOk)
-        return code;
     auto &ops = session.Ops();
-    if (parser.isSet(log) && !ops.Log().Start()) {
-        CliOperator::Print(QStringLiteral("vexalin-cli: the trace log could not be started"));
-        return kExitUsage;
-    }
+    // From the connection on: what the module sends while it is being read counts too.
     int printed = 0;
     const TraceClock clock;
     QObject::connect(&ops, &Operations::ownMessageReceived, [&](const LIN_Msg &msg) {
@@ -110,6 +105,12 @@ int RunTrace(const QStringList &args)
         if (*limitCount > 0 && ++printed >= *limitCount)
             session.RequestStop();
     });
+    if (parser.isSet(log) && !ops.Log().Start()) {
+        CliOperator::Print(QStringLiteral("vexalin-cli: the trace log could not be started"));
+        return kExitUsage;
+    }
+    if (const int code = session.Connect(target->port, target->rate); code != kExitOk)
+        return code;
     if (*limitCount != 0)
         session.RunFor(*limitSeconds < 0 ? -1 : *limitSeconds * 1000);
     int code = session.Outcome();
