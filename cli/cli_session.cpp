@@ -115,8 +115,11 @@ void CliSession::showProgress()
     if (queued < m_lastQueued)
         m_done += m_lastQueued - queued;
     m_lastQueued = queued;
-    m_total = std::max(m_total, m_done + queued);
-    if (!m_terminal || m_total == 0)
+    const std::size_t total = std::max(m_total, m_done + queued);
+    const bool changed = total != m_total || queued != m_lastShown;
+    m_total = total;
+    m_lastShown = queued;
+    if (!m_terminal || m_total == 0 || !changed)
         return;
     std::fprintf(stderr, "\rrequests %zu / %zu", m_done, m_total);
     std::fflush(stderr);
@@ -128,7 +131,7 @@ void CliSession::endProgress()
     if (m_progressShown)
         std::fprintf(stderr, "\r\033[K");
     m_progressShown = false;
-    m_done = m_total = m_lastQueued = 0;
+    m_done = m_total = m_lastQueued = m_lastShown = 0;
 }
 
 } // namespace vxl::cli

@@ -53,6 +53,7 @@ private:
     std::size_t m_lastQueued = 0;
     std::size_t m_done = 0;
     std::size_t m_total = 0;
+    std::size_t m_lastShown = 0;
     bool m_progressShown = false;
 };
 
