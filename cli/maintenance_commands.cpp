@@ -4,9 +4,13 @@
 #include "cli/command_line.h"
 #include "cli/module_commands.h"
 #include "cli/module_output.h"
+#include "core/link/command_catalogue.h"
+#include "core/link/status_text.h"
 #include "core/operations/console_logic.h"
 #include "core/operations/maintenance.h"
 #include "core/operations/scheduler_control.h"
+
+#include <QRegularExpression>
 
 namespace vxl::cli {
 
@@ -55,6 +59,17 @@ std::optional<std::pair<int, int>> FindCommand(int group, int command)
     return std::nullopt;
 }
 
+// The data bytes of a console reply line ("3 - 0x05 -     |    raw-command [...]").
+QList<std::uint8_t> ReplyBytes(const QString &line)
+{
+    QList<std::uint8_t> bytes;
+    static const QRegularExpression byte(QStringLiteral("0x([0-9A-F]{2}) - "));
+    auto it = byte.globalMatch(line.left(line.indexOf(QLatin1Char('|'))));
+    while (it.hasNext())
+        bytes << std::uint8_t(it.next().captured(1).toUInt(nullptr, 16));
+    return bytes;
+}
+
 bool IsHexByte(const QString &text)
 {
     static const QRegularExpression hex(QStringLiteral("^(0[xX])?[0-9A-Fa-f]{1,2}$"));
@@ -90,11 +105,6 @@ int RunMaintenance(const QStringList &args,
         PrintModuleLines(ops, before);
         return session.Outcome();
     });
-}
-
-void defaultsFromMenu(Maintenance &m)
-{
-    m.SetDefaultsAction(false);
 }
 
 } // namespace
@@ -152,9 +162,17 @@ int RunRaw(const QStringList &args)
         session.WaitIdle();
         for (const QString &line : console.Lines(*group, false).mid(sentBefore))
             Out(line);
-        for (const QString &line : console.Lines(*group, true).mid(receivedBefore))
+        const QStringList replies = console.Lines(*group, true).mid(receivedBefore);
+        for (const QString &line : replies)
             Out(line);
-        return session.Outcome();
+        if (const int code = session.Outcome(); code != kExitOk || replies.isEmpty())
+            return code;
+        // The one-byte answer to a command that sets, writes or deletes is a return code.
+        const auto bytes = ReplyBytes(replies.last());
+        if (found->first == int(CommandMode::Read) || bytes.size() != 1 || bytes.first() == 0)
+            return kExitOk;
+        CliOperator::Print(StatusText(bytes.first(), ModuleReturn));
+        return kExitRefused;
     });
 }
 
@@ -177,7 +195,7 @@ int RunDefaults(const QStringList &args)
     return WithModule(parser, false, [](CliSession &session, CliOperator &) -> int {
         auto &ops = session.Ops();
         const auto before = ops.Console().Lines(kModuleGroup, true).size();
-        defaultsFromMenu(ops.Maint());
+        ops.Maint().SetDefaultsAction(false);
         session.WaitIdle();
         PrintModuleLines(ops, before);
         return session.Outcome();

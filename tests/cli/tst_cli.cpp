@@ -166,6 +166,10 @@ private slots:
     void sendThenVerify_data();
     void sendThenVerify();
     void questionsNeedYes();
+    void refusedValue_data();
+    void refusedValue();
+    void portsListsWhatOpens();
+    void traceEndsAfterItsTime();
     void sendFlashAndReset();
     void rawCommand();
     void maintenance();
@@ -401,6 +405,57 @@ void TestCli::questionsNeedYes()
     QVERIFY(answered.err.contains(kSendSuccess));
     QCOMPARE(rig.host().config().LIN.SchedulerCount, std::uint16_t(2));
     QCOMPARE(rig.host().config().LIN.SchedulerEntries[1].Time, std::uint16_t(20));
+}
+
+void TestCli::refusedValue_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("send") << QStringList{"send", "PROFILE"}
+                          << "Error: Error sending the profile to the Module: The given value is "
+                             "out of range.\n";
+    QTest::newRow("raw") << QStringList{"raw", "CAN", "33", "01", "02", "03", "04"}
+                         << "The given value is out of range.\n";
+}
+
+void TestCli::refusedValue()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, error);
+    CliRig rig(firmware("01.02.14"));
+    const QString path = rig.file("p.vxlin");
+    QVERIFY(saveProfile(makeProfile(0), path));
+    rig.host().forceReturnCode(1, 33, 5);
+    args.replaceInStrings("PROFILE", path);
+    const Run run = rig.run(args + QStringList{"--port", QString::number(kCom)});
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.err, error);
+    // The console line shows the return code as the reply.
+    if (args.first() == "raw")
+        QVERIFY2(run.out.contains("\n0 - 0x05 -     |    raw-command"), qPrintable(run.out));
+    QCOMPARE(rig.host().config().CAN.FilterMask, 0xFFFFFFFFu);
+}
+
+void TestCli::portsListsWhatOpens()
+{
+    CliRig rig;
+    // A number mapped to a device that does not exist is not listed.
+    QVERIFY(QFile::link(QStringLiteral("/nonexistent/ttyX"),
+                        rig.file("Norvel/VEXALIN/dosdevices/com9")));
+    const Run run = rig.run({"ports"});
+    QCOMPARE(run.exitCode, 0);
+    const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+    QVERIFY(lines.contains(QStringLiteral("COM4\t") + rig.host().linkPath()));
+    QVERIFY(!run.out.contains(QStringLiteral("COM9\t")));
+}
+
+void TestCli::traceEndsAfterItsTime()
+{
+    CliRig rig(firmware("01.02.14"));
+    const Run run = rig.run({"trace", "--port", QString::number(kCom), "--seconds", "1"});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, QString());
+    QCOMPARE(run.err, QString());
 }
 
 void TestCli::sendFlashAndReset()
