@@ -64,11 +64,4 @@ void CliOperator::ShowNotice(const QString &text, int)
     Print(text);
 }
 
-std::optional<std::vector<LIN_SchedulerEntry>> CliOperator::EditSchedulerEntries(
-    const std::vector<LIN_SchedulerEntry> &entries, bool)
-{
-    m_entriesShown = entries;
-    return m_entries;
-}
-
 } // namespace vxl::cli

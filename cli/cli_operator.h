@@ -54,8 +54,12 @@ public:
     void OpenConnectDialog(int, int, int) override {}
     std::optional<ConnectChoice> ExecConnectDialog() override { return std::nullopt; }
     void CloseConnectDialog() override {}
+    // Hands back the entries of the command line instead of showing the module's.
     std::optional<std::vector<LIN_SchedulerEntry>> EditSchedulerEntries(
-        const std::vector<LIN_SchedulerEntry> &entries, bool editable) override;
+        const std::vector<LIN_SchedulerEntry> &, bool) override
+    {
+        return m_entries;
+    }
     void ShowFrameTable(const LIN_Group &) override {}
     [[nodiscard]] View CurrentView() const override { return m_view; }
     void SwitchView(View view) override { m_view = view; }
@@ -64,12 +68,6 @@ public:
     [[nodiscard]] QString ProfileFileName() const override { return {}; }
     [[nodiscard]] bool ProfileModified() const override { return false; }
 
-    // The module's scheduler entries as the entries dialog was given them (last time).
-    [[nodiscard]] const std::vector<LIN_SchedulerEntry> &EntriesShown() const
-    {
-        return m_entriesShown;
-    }
-
 private:
     bool m_yes = false;
     Answerer m_answerer;
@@ -77,7 +75,6 @@ private:
     std::optional<ModuleConfig> m_profile;
     QString m_saveFile;
     std::optional<std::vector<LIN_SchedulerEntry>> m_entries;
-    std::vector<LIN_SchedulerEntry> m_entriesShown;
     QStringList m_errors;
     QStringList m_informations;
     QStringList m_notices;
