@@ -51,6 +51,12 @@ public:
     void SetPanelColor(std::uint32_t) override {}
     void SetStatusText(int, const QString &) override {}
     QString PromptSaveFile(const QString &) override { return m_saveFile; }
+    // Files come from the command line: a save goes to the file it names, nothing is opened by
+    // asking.
+    QString PromptFile(const FilePrompt &prompt) override
+    {
+        return prompt.save ? m_saveFile : QString();
+    }
     void OpenConnectDialog(int, int, int) override {}
     std::optional<ConnectChoice> ExecConnectDialog() override { return std::nullopt; }
     void CloseConnectDialog() override {}
