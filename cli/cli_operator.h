@@ -57,6 +57,7 @@ public:
     {
         return prompt.save ? m_saveFile : QString();
     }
+    QString PromptSaveFileAs(const SaveFilePrompt &) override { return m_saveFile; }
     void OpenConnectDialog(int, int, int) override {}
     std::optional<ConnectChoice> ExecConnectDialog() override { return std::nullopt; }
     void CloseConnectDialog() override {}
