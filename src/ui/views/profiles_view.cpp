@@ -2,6 +2,8 @@
 
 #include "core/operations/operations.h"
 #include "core/operations/profile_send.h"
+#include "ui/views/command_controls.h"
+#include "ui/views/control_names.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -31,12 +33,12 @@ ProfilesView::ProfilesView(Operations &ops, QWidget *parent)
     m_panel->setAutoFillBackground(true);
     auto *row = new QHBoxLayout(m_panel);
     m_flashWrite = new QCheckBox(QStringLiteral("Put in Flash Memory"), m_panel);
-    m_flashWrite->setObjectName(QStringLiteral("chbFlashWrite"));
+    m_flashWrite->setObjectName(QString::fromLatin1(control::chbFlashWrite));
     m_flashWrite->setToolTip(
         QStringLiteral("Copy the information of the profile in the Flash Memory of the Module"));
     m_flashWrite->setVisible(false);
     m_send = new QPushButton(QStringLiteral("Send"), m_panel);
-    m_send->setObjectName(QStringLiteral("btbSendProfile"));
+    m_send->setObjectName(QString::fromLatin1(control::btbSendProfile));
     m_send->setToolTip(QStringLiteral("Sends the current profile to the module"));
     m_send->installEventFilter(this);
     row->addStretch(1);
@@ -71,8 +73,8 @@ void ProfilesView::setProfileName(const QString &path)
 
 void ProfilesView::applyCommandStates()
 {
-    m_send->setEnabled(m_ops.Enabled(m_send->objectName()));
-    m_flashWrite->setEnabled(m_ops.Enabled(m_flashWrite->objectName()));
+    m_send->setEnabled(ControlEnabled(m_ops.Commands(), m_send->objectName()));
+    m_flashWrite->setEnabled(ControlEnabled(m_ops.Commands(), m_flashWrite->objectName()));
     m_flashWrite->setChecked(m_ops.FlashWriteTicked());
 }
 

@@ -190,8 +190,8 @@ void TestModuleRead::readsEverythingTheFirmwareHas()
     QCOMPARE(rig.ops().Identity().firmware, firmware);
     QCOMPARE(rig.ops().Grid()[2][2], QStringLiteral("500.0 kbit/s (0x001C)"));
     QCOMPARE(rig.ops().Grid()[10][3], QStringLiteral(" 3"));
-    QVERIFY(rig.ops().Enabled("btbDiscardScheduler"));
-    QVERIFY(rig.ops().Enabled("btbSaveDataAs"));
+    QVERIFY(rig.ops().Enabled(Command::DiscardScheduler));
+    QVERIFY(rig.ops().Enabled(Command::SaveDataAs));
     QCOMPARE(rig.ops().Scheduler().EntryCount(), 3);
 
     // Pacing at the module: never closer than 20 ms (1 ms tolerance), 20 ms on average. The pty
@@ -221,9 +221,9 @@ void TestModuleRead::schedulerCountZeroSkipsEntryRead()
     QVERIFY(rig.waitIdle());
     for (const auto &text : rig.requestTexts())
         QVERIFY(!text.startsWith("2/21/"));
-    QVERIFY(!rig.ops().Enabled("btbDiscardScheduler"));
-    QVERIFY(!rig.ops().Enabled("btbMasterOn"));
-    QVERIFY(!rig.ops().Enabled("btbMasterOff"));
+    QVERIFY(!rig.ops().Enabled(Command::DiscardScheduler));
+    QVERIFY(!rig.ops().Enabled(Command::MasterOn));
+    QVERIFY(!rig.ops().Enabled(Command::MasterOff));
     QCOMPARE(rig.ops().Grid()[3][2], QStringLiteral("No Forwarding"));
     QCOMPARE(rig.ops().Grid()[7][3], QStringLiteral("Scheduler not Active"));
     QCOMPARE(rig.ops().Grid()[8][3], QStringLiteral("LIN Slave Termination"));
@@ -251,7 +251,7 @@ void TestModuleRead::timeoutClearsGridAndDrops()
         for (int column = 1; column < kGridColumns; ++column)
             QVERIFY(grid[std::size_t(row)][std::size_t(column)].isEmpty());
     }
-    QVERIFY(!rig.ops().Enabled("btbSaveDataAs"));
+    QVERIFY(!rig.ops().Enabled(Command::SaveDataAs));
     QVERIFY(!rig.ops().Link().IsConnected());
     // The next action finds no connection.
     rig.ops().Reader().StartModuleRead();

@@ -63,9 +63,9 @@ void TestScheduler::activationReadsStatusThenCount()
     QCOMPARE(rig.ops().Scheduler().EntryCount(), 3);
     QVERIFY(rig.ops().Scheduler().Editable());
     // Master off, entries present: only ON is usable.
-    QVERIFY(rig.ops().Enabled("btbMasterOn"));
-    QVERIFY(!rig.ops().Enabled("btbMasterOff"));
-    QVERIFY(rig.ops().Enabled("btbDiscardScheduler"));
+    QVERIFY(rig.ops().Enabled(Command::MasterOn));
+    QVERIFY(!rig.ops().Enabled(Command::MasterOff));
+    QVERIFY(rig.ops().Enabled(Command::DiscardScheduler));
 }
 
 void TestScheduler::emptyCountReplyIsSilent()
@@ -92,16 +92,16 @@ void TestScheduler::onOffToggles()
     QVERIFY(rig.waitIdle());
     QCOMPARE(rig.requestTexts().mid(int(before)), QStringList{"2/36/1 01"});
     QVERIFY(rig.ops().Scheduler().MasterActive());
-    QVERIFY(rig.ops().Enabled("btbMasterOff"));
-    QVERIFY(!rig.ops().Enabled("btbMasterOn"));
+    QVERIFY(rig.ops().Enabled(Command::MasterOff));
+    QVERIFY(!rig.ops().Enabled(Command::MasterOn));
     QVERIFY(rig.host().withModel([](sim::ModuleModel &m) { return m.MasterRunning(); }));
 
     rig.ops().Scheduler().SwitchMaster();
     QVERIFY(rig.waitIdle());
     QCOMPARE(rig.requestTexts().last(), QStringLiteral("2/36/1 00"));
     QVERIFY(!rig.ops().Scheduler().MasterActive());
-    QVERIFY(rig.ops().Enabled("btbMasterOn"));
-    QVERIFY(!rig.ops().Enabled("btbMasterOff"));
+    QVERIFY(rig.ops().Enabled(Command::MasterOn));
+    QVERIFY(!rig.ops().Enabled(Command::MasterOff));
 }
 
 void TestScheduler::discardAsksFirst_data()
@@ -127,7 +127,7 @@ void TestScheduler::discardAsksFirst()
     QCOMPARE(rig.op().boxTexts(), QStringList{"The current entries will be deleted. Procced?"});
     QCOMPARE(rig.requestTexts().mid(int(before)), emptied ? QStringList{"2/51/2"} : QStringList{});
     QCOMPARE(rig.ops().Scheduler().EntryCount(), emptied ? 0 : 3);
-    QCOMPARE(rig.ops().Enabled("btbDiscardScheduler"), !emptied);
+    QCOMPARE(rig.ops().Enabled(Command::DiscardScheduler), !emptied);
     QCOMPARE(int(rig.host().config().LIN.SchedulerCount), emptied ? 0 : 3);
 }
 

@@ -153,7 +153,7 @@ void TestTimeouts::defaultsAtOtherRateLosesConnection()
     rig.ops().Maint().SetDefaultsAction();
     QTRY_VERIFY_WITH_TIMEOUT(!rig.ops().IsConnected(), 3000);
     QTRY_COMPARE_WITH_TIMEOUT(rig.op().boxTexts(), QStringList{kLostAtRate}, 1000);
-    QVERIFY(!rig.ops().Engine().DefaultsRateWarning);
+    QVERIFY(!rig.ops().Engine().DefaultsRateWarning());
     QCOMPARE(rig.host().withModel([](sim::ModuleModel &m) { return m.LineRate(); }), 38400u);
     QCOMPARE(rig.ops().Console().Lines(3, false), QStringList{"0 - Set Default Values"});
 }
