@@ -74,14 +74,20 @@ ModuleReader::ModuleReader(OperationContext &context, Handoffs handoffs)
 void ModuleReader::StartModuleRead()
 {
     m_ctx.ModuleCopy().LIN.SchedulerCount = 0;
-    if (!m_ctx.StartChecks())
+    // A "New from Module" waits for this read only: a read that never starts must not leave it
+    // to the next one.
+    if (!m_ctx.StartChecks()) {
+        m_newProfilePending = false;
         return;
+    }
     auto &link = m_ctx.Link();
     auto &engine = m_ctx.Engine();
     link.SetBinaryMode(true);
     engine.SetPhase(0);
-    if (SendCommand(link, 3, 0, 0) != 0 || SendCommand(link, 3, 1, 1) != 0)
+    if (SendCommand(link, 3, 0, 0) != 0 || SendCommand(link, 3, 1, 1) != 0) {
+        m_newProfilePending = false;
         return;
+    }
     // The identification a profiles-view activation asked for is answered to this read.
     engine.SetActive(TransactionKind::tkProgrammingMode, false);
     engine.BeginTransaction(kRead);

@@ -54,8 +54,12 @@ public:
     void NewFromModuleContinuation();
     void SaveModuleDataAsProfile();
 
-    // The connection is gone: the entries of an earlier read are no longer awaited.
-    void ForgetPendingEntries() { m_entriesPending = false; }
+    // The connection is gone: nothing an earlier read was to complete is awaited any longer.
+    void ConnectionEnded()
+    {
+        m_entriesPending = false;
+        m_newProfilePending = false;
+    }
     [[nodiscard]] bool NewProfilePending() const { return m_newProfilePending; }
 
 private:

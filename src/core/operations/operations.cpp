@@ -60,7 +60,7 @@ void Operations::createOperations()
     m_connection = std::make_unique<Connection>(
         ctx,
         Connection::Handoffs{[this] { m_reader->StartModuleRead(); },
-                             [this] { m_reader->ForgetPendingEntries(); },
+                             [this] { m_reader->ConnectionEnded(); },
                              [this](bool connected) { connectionShown(connected); }});
     m_reader = std::make_unique<ModuleReader>(
         ctx,

@@ -91,6 +91,8 @@ private slots:
     void timeoutClearsGridAndDrops();
     void newFromModuleOnDataViewSendsNothing();
     void newFromModuleElsewhereReadsFirst();
+    void newFromModuleIsForgottenWhenItsReadFails_data();
+    void newFromModuleIsForgottenWhenItsReadFails();
     void saveModuleDataRefusesProfileBeingEdited();
 };
 
@@ -290,6 +292,37 @@ void TestModuleRead::newFromModuleElsewhereReadsFirst()
     QCOMPARE(rig.op().newProfiles[0].CAN.FilterCode, 0x777u);
     QCOMPARE(rig.op().newProfiles[0].LIN.SchedulerEntries[2].Time, std::uint16_t(300));
     QVERIFY(rig.op().boxes.empty());
+}
+
+void TestModuleRead::newFromModuleIsForgottenWhenItsReadFails_data()
+{
+    QTest::addColumn<bool>("connectedFirst");
+    QTest::newRow("read times out") << true;
+    QTest::newRow("not connected") << false;
+}
+
+void TestModuleRead::newFromModuleIsForgottenWhenItsReadFails()
+{
+    QFETCH(bool, connectedFirst);
+    OpsRig rig;
+    if (connectedFirst) {
+        QVERIFY(rig.connect());
+        QVERIFY(rig.waitIdle());
+        rig.setTimeout(1);
+        rig.host().setSilent(true);
+    }
+    rig.op().view = View::Advanced;
+    rig.ops().Reader().NewFromModule();
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.ops().IsConnected() && rig.ops().IsIdle(), 4000);
+    QCOMPARE(rig.op().boxTexts(BoxKind::Error).size(), 1);
+    QVERIFY(!rig.ops().Reader().NewProfilePending());
+    // The next successful read, on a new connection, makes no profile nobody asked for.
+    rig.host().setSilent(false);
+    rig.setTimeout(OpsRig::fastSettings().Timeout);
+    QVERIFY(rig.connect());
+    QVERIFY(rig.waitIdle());
+    QVERIFY(!rig.ops().Grid()[1][2].isEmpty());
+    QVERIFY(rig.op().newProfiles.empty());
 }
 
 void TestModuleRead::saveModuleDataRefusesProfileBeingEdited()
