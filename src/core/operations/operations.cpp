@@ -57,11 +57,16 @@ Operations::Operations(OperatorInterface &op,
 void Operations::createOperations()
 {
     auto &ctx = *m_context;
-    m_connection = std::make_unique<Connection>(
-        ctx,
-        Connection::Handoffs{[this] { m_reader->StartModuleRead(); },
-                             [this] { m_reader->ConnectionEnded(); },
-                             [this](bool connected) { connectionShown(connected); }});
+    m_connection
+        = std::make_unique<Connection>(ctx,
+                                       Connection::Handoffs{[this] { m_reader->StartModuleRead(); },
+                                                            [this] {
+                                                                m_reader->ConnectionEnded();
+                                                                m_scheduler->ConnectionEnded();
+                                                            },
+                                                            [this](bool connected) {
+                                                                connectionShown(connected);
+                                                            }});
     m_reader = std::make_unique<ModuleReader>(
         ctx,
         ModuleReader::Handoffs{[this](const IdentityTexts &identity) { SetIdentity(identity); },
@@ -83,8 +88,7 @@ void Operations::createOperations()
                                    [this](int count) { m_reader->ReadSchedulerEntries(count); },
                                    [this](const LIN_Msg &msg) {
                                        m_reader->SchedulerEntryReply(msg);
-                                   }},
-        *this);
+                                   }});
     m_maintenance = std::make_unique<Maintenance>(
         ctx,
         Maintenance::Handoffs{[this](int group, bool received, const QString &text) {

@@ -13,11 +13,20 @@ namespace {
 constexpr auto kScheduler = TransactionKind::tkScheduler;
 } // namespace
 
-SchedulerControl::SchedulerControl(OperationContext &context, Handoffs handoffs, QObject &timerOwner)
+SchedulerControl::SchedulerControl(OperationContext &context, Handoffs handoffs)
     : m_ctx(context)
     , m_handoffs(std::move(handoffs))
-    , m_timerOwner(timerOwner)
-{}
+{
+    m_pause.setSingleShot(true);
+    m_pause.setTimerType(Qt::PreciseTimer); // never shorter than the module needs
+    m_pause.setInterval(kRewritePauseMs);
+    QObject::connect(&m_pause, &QTimer::timeout, &m_pause, [this] {
+        m_ctx.Engine().SetActive(kScheduler, false);
+        m_restartMaster = m_masterActive;
+        addEntries();
+        updateButtons();
+    });
+}
 
 bool SchedulerControl::queue(int command, int sequence, const std::uint8_t *data, int count)
 {
@@ -171,6 +180,8 @@ void SchedulerControl::returnError(std::uint8_t code)
 
 void SchedulerControl::SchedulerReply(const LIN_Msg &msg)
 {
+    if (m_pause.isActive())
+        return;
     auto &engine = m_ctx.Engine();
     engine.StopTimer();
     engine.SetActive(kScheduler, false);
@@ -241,14 +252,9 @@ void SchedulerControl::pauseBeforeAdding()
 {
     // The module needs a moment after emptying its scheduler before it takes new entries.
     // The exchange stays marked meanwhile, so nothing else starts and the entries are not
-    // lost.
+    // lost; a reply that arrives meanwhile is no answer to it.
     m_ctx.Engine().SetActive(kScheduler, true);
-    QTimer::singleShot(kRewritePauseMs, &m_timerOwner, [this] {
-        m_ctx.Engine().SetActive(kScheduler, false);
-        m_restartMaster = m_masterActive;
-        addEntries();
-        updateButtons();
-    });
+    m_pause.start();
 }
 
 void SchedulerControl::entryAdded(std::uint8_t code)
@@ -272,6 +278,15 @@ void SchedulerControl::entryAdded(std::uint8_t code)
         updateButtons();
         SwitchMaster();
     }
+}
+
+void SchedulerControl::ConnectionEnded()
+{
+    if (!m_pause.isActive())
+        return;
+    m_pause.stop();
+    m_ctx.Engine().SetActive(kScheduler, false);
+    m_ctx.CollectedEntries().clear();
 }
 
 void SchedulerControl::updateButtons()

@@ -2,7 +2,7 @@
 
 #include "core/link/lin_msg.h"
 
-#include <QObject>
+#include <QTimer>
 
 #include <functional>
 
@@ -28,8 +28,7 @@ public:
         std::function<void(const LIN_Msg &)> entryReply;
     };
 
-    // The rewrite's pause runs on `timerOwner`'s thread and ends with it.
-    SchedulerControl(OperationContext &context, Handoffs handoffs, QObject &timerOwner);
+    SchedulerControl(OperationContext &context, Handoffs handoffs);
 
     [[nodiscard]] bool MasterActive() const { return m_masterActive; }
     [[nodiscard]] int EntryCount() const { return m_entryCount; }
@@ -49,6 +48,8 @@ public:
 
     void SchedulerReply(const LIN_Msg &msg);
     void OnTimeout();
+    // The connection is gone: a rewrite waiting to add its entries ends here.
+    void ConnectionEnded();
 
 private:
     bool queue(int command, int sequence, const std::uint8_t *data, int count);
@@ -66,7 +67,7 @@ private:
 
     OperationContext &m_ctx;
     Handoffs m_handoffs;
-    QObject &m_timerOwner;
+    QTimer m_pause; // between emptying the scheduler and adding the new entries
     bool m_masterActive = false;
     bool m_restartMaster = false; // the master ran before the rewrite: switch it on again
     int m_entryCount = 0;

@@ -1,6 +1,7 @@
 // Scheduler and master control against the emulator: status and count on activation,
 // ON/OFF, Discard, Adjust with its rewrite, and the count reply of an empty scheduler.
 
+#include "core/operations/connection.h"
 #include "core/operations/operations.h"
 #include "core/operations/scheduler_control.h"
 #include "ops_fixture.h"
@@ -47,6 +48,8 @@ private slots:
     void adjustRewritesInDialogOrder();
     void adjustWithEmptyListDiscards();
     void moduleEntriesShownViewOnly();
+    void rewritePauseEndsWithTheConnection_data();
+    void rewritePauseEndsWithTheConnection();
 };
 
 void TestScheduler::activationReadsStatusThenCount()
@@ -208,3 +211,54 @@ void TestScheduler::moduleEntriesShownViewOnly()
 
 QTEST_GUILESS_MAIN(TestScheduler)
 #include "tst_scheduler.moc"
+
+// Between emptying the scheduler and adding the new entries the rewrite waits a second; what
+// happens meanwhile must neither free the exchange nor leave the deferred step to run later.
+void TestScheduler::rewritePauseEndsWithTheConnection_data()
+{
+    QTest::addColumn<bool>("disconnect");
+    QTest::newRow("disconnect") << true;
+    QTest::newRow("stray reply") << false;
+}
+
+void TestScheduler::rewritePauseEndsWithTheConnection()
+{
+    QFETCH(bool, disconnect);
+    OpsRig rig;
+    rig.host().withModel(threeEntries);
+    QVERIFY(onMessagesView(rig));
+    rig.op().entriesDialog = [](const std::vector<LIN_SchedulerEntry> &, bool) {
+        return std::optional(std::vector<LIN_SchedulerEntry>{{50, 0x3C}});
+    };
+    rig.ops().Scheduler().Adjust();
+    // The delete's reply has been taken: the exchange is marked, its timer stopped.
+    QTRY_VERIFY_WITH_TIMEOUT(rig.requestTexts().contains("2/51/5") && !rig.ops().IsIdle()
+                                 && !rig.ops().Engine().TimerRunning(),
+                             8000);
+    const auto before = rig.host().requests().size();
+    if (disconnect) {
+        rig.ops().Conn().DropConnection();
+        QVERIFY(rig.ops().IsIdle());
+    } else {
+        // An entry reply nobody asked for.
+        LIN_Msg stray;
+        stray.start = 0x02;
+        stray.header = MakeHeader(4, 3);
+        stray.data[0] = 0x10;
+        stray.data[2] = 0x3F;
+        stray.count = 3;
+        stray.checksum = std::uint8_t(stray.header ^ 0x10 ^ 0x3F);
+        rig.host().sendOwnMessage(stray);
+    }
+    QTest::qWait(1500); // longer than the pause
+    if (disconnect) {
+        QVERIFY(rig.op().boxTexts(BoxKind::Error).isEmpty());
+        QCOMPARE(rig.host().requests().size(), before);
+        QVERIFY(rig.ops().IsIdle());
+        return;
+    }
+    QVERIFY(rig.waitIdle(8000));
+    QCOMPARE(rig.requestTexts().mid(int(before)), (QStringList{"2/40/6 32003C"}));
+    QCOMPARE(rig.op().entriesShown.size(), std::size_t(1));
+    QCOMPARE(rig.ops().Scheduler().EntryCount(), 1);
+}
