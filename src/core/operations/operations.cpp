@@ -334,10 +334,17 @@ void Operations::UpdateCommandStates()
     case View::ModuleData:
         set({C::SaveDataAs, C::Refresh, C::ModuleScheduler, C::ModuleFrames}, connected);
         break;
-    case View::Messages:
-        set({C::MasterOn, C::MasterOff, C::DiscardScheduler, C::ModifyScheduler, C::AutoReplyClear},
-            connected);
+    case View::Messages: {
+        // The scheduler's own rule, whatever recomputes the states: Discard with entries, and
+        // exactly one of ON and OFF with them.
+        const bool discard = connected && m_scheduler->EntryCount() != 0;
+        const bool off = discard && m_scheduler->MasterActive();
+        states.Set(C::DiscardScheduler, discard);
+        states.Set(C::MasterOff, off);
+        states.Set(C::MasterOn, discard && !off);
+        set({C::ModifyScheduler, C::AutoReplyClear}, connected);
         break;
+    }
     case View::Profiles:
         states.Set(C::SendProfile, connected && m_operator.CurrentProfile());
         states.Set(C::FlashWrite, connected);

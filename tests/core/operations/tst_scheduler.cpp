@@ -48,6 +48,8 @@ private slots:
     void adjustRewritesInDialogOrder();
     void adjustWithEmptyListDiscards();
     void moduleEntriesShownViewOnly();
+    void masterButtonsKeepTheirRuleOnRecompute_data();
+    void masterButtonsKeepTheirRuleOnRecompute();
     void rewritePauseEndsWithTheConnection_data();
     void rewritePauseEndsWithTheConnection();
 };
@@ -261,4 +263,38 @@ void TestScheduler::rewritePauseEndsWithTheConnection()
     QCOMPARE(rig.requestTexts().mid(int(before)), (QStringList{"2/40/6 32003C"}));
     QCOMPARE(rig.op().entriesShown.size(), std::size_t(1));
     QCOMPARE(rig.ops().Scheduler().EntryCount(), 1);
+}
+
+// Starting the log or opening a profile recomputes every command state; ON, OFF and Discard
+// keep the scheduler's rule through that (ON and OFF share one handler: an enabled "OFF" with
+// the master off would switch it on).
+void TestScheduler::masterButtonsKeepTheirRuleOnRecompute_data()
+{
+    QTest::addColumn<bool>("entries");
+    QTest::addColumn<bool>("masterOn");
+    QTest::newRow("entries, master off") << true << false;
+    QTest::newRow("entries, master on") << true << true;
+    QTest::newRow("no entries") << false << false;
+}
+
+void TestScheduler::masterButtonsKeepTheirRuleOnRecompute()
+{
+    QFETCH(bool, entries);
+    QFETCH(bool, masterOn);
+    OpsRig rig;
+    if (entries)
+        rig.host().withModel(threeEntries);
+    QVERIFY(onMessagesView(rig));
+    if (masterOn) {
+        rig.ops().Scheduler().SwitchMaster();
+        QVERIFY(rig.waitIdle());
+    }
+    QCOMPARE(rig.ops().Scheduler().MasterActive(), masterOn);
+    for (int round = 0; round < 2; ++round) {
+        QCOMPARE(rig.ops().Enabled(Command::DiscardScheduler), entries);
+        QCOMPARE(rig.ops().Enabled(Command::MasterOff), entries && masterOn);
+        QCOMPARE(rig.ops().Enabled(Command::MasterOn), entries && !masterOn);
+        rig.ops().UpdateCommandStates();
+    }
+    QVERIFY(rig.ops().Enabled(Command::ModifyScheduler));
 }
