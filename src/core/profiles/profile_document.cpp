@@ -378,7 +378,8 @@ bool clsVLINXMLProfile::ReadLIN(LIN_Group *lin) const
     }
 
     const pugi::xml_node slave = group.child("SlaveId_Data");
-    if (!slave || !readChild(slave, "ID", &lin->SlaveIdData.ID, kMaxLinId)
+    // The slave ID may be any byte the module reports; it is no index into the frame table.
+    if (!slave || !readChild(slave, "ID", &lin->SlaveIdData.ID)
         || !readChild(slave, "Active", &lin->SlaveIdData.Active)
         || !readChild(slave, "Length", &lin->SlaveIdData.Length, kFrameDataBytes)
         || !readBytes(slave.child("Data"), lin->SlaveIdData.Length, &lin->SlaveIdData.Data))

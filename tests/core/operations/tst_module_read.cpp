@@ -94,6 +94,8 @@ private slots:
     void newFromModuleIsForgottenWhenItsReadFails_data();
     void newFromModuleIsForgottenWhenItsReadFails();
     void saveModuleDataRefusesProfileBeingEdited();
+    void slaveIdAbove63IsSavedAsAnOpenableProfile_data();
+    void slaveIdAbove63IsSavedAsAnOpenableProfile();
 };
 
 void TestModuleRead::readsEverythingTheFirmwareHas_data()
@@ -354,3 +356,33 @@ void TestModuleRead::saveModuleDataRefusesProfileBeingEdited()
 
 QTEST_GUILESS_MAIN(TestModuleRead)
 #include "tst_module_read.moc"
+
+void TestModuleRead::slaveIdAbove63IsSavedAsAnOpenableProfile_data()
+{
+    QTest::addColumn<QString>("firmware");
+    QTest::newRow("one slave entry") << "01.01.05";
+    QTest::newRow("entry per ID") << "01.02.15";
+}
+
+void TestModuleRead::slaveIdAbove63IsSavedAsAnOpenableProfile()
+{
+    QFETCH(QString, firmware);
+    sim::EmulatorOptions options;
+    options.identity.firmware = firmware;
+    OpsRig rig(options);
+    rig.host().withModel([](sim::ModuleModel &m) { m.Config().LIN.SlaveIdData.ID = 200; });
+    QVERIFY(rig.connect());
+    QVERIFY(rig.waitIdle());
+    QCOMPARE(rig.ops().ModuleCopy().LIN.SlaveIdData.ID, std::uint8_t(200));
+    QTemporaryDir dir;
+    const QString path = dir.filePath("module.vxlin");
+    rig.op().saveFileAnswer = path;
+    rig.ops().Reader().SaveModuleDataAsProfile();
+    QCOMPARE(rig.op().boxTexts().last(),
+             QStringLiteral("Current module data was saved as \"module.vxlin\""));
+    clsVLINXMLProfile saved;
+    QVERIFY(saved.OpenFile(path));
+    ModuleConfig read = ModuleConfig::NewProfile();
+    QVERIFY(saved.ReadLIN(&read.LIN));
+    QCOMPARE(read.LIN.SlaveIdData.ID, std::uint8_t(200));
+}
