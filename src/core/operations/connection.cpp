@@ -109,6 +109,9 @@ void Connection::UpdateConnectionState()
     } else {
         m_ctx.PaintOff();
         m_ctx.Link().Disconnect();
+        // No exchange outlives the connection.
+        m_ctx.Engine().StopTimer();
+        m_ctx.Engine().ClearAll();
         m_ctx.SetEnabled(Command::SaveDataAs, false);
         m_handoffs.dropped();
     }

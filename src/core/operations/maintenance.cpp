@@ -91,14 +91,24 @@ void Maintenance::IdentifyModule(int step)
     auto &engine = m_ctx.Engine();
     engine.SetActive(kProgramming, true);
     m_programmingStep = step;
+    m_awaitedSequence = 0;
     m_ctx.PaintBusy();
     engine.Arm();
+}
+
+bool Maintenance::AcceptsProgrammingReply(const LIN_Msg &msg) const
+{
+    const int sequence = HeaderField(msg.header, 1);
+    return sequence == m_awaitedSequence || sequence == 2;
 }
 
 void Maintenance::ProgrammingReply(const LIN_Msg &msg)
 {
     auto &engine = m_ctx.Engine();
-    engine.EndTransaction(kProgramming);
+    // An exchange started while the identification was pending keeps its time-out and colour.
+    engine.SetActive(kProgramming, false);
+    if (engine.IsIdle())
+        engine.EndTransaction(kProgramming);
     const QString text = ReplyText(msg);
     auto &module = m_ctx.ModuleCopy().Module;
     switch (HeaderField(msg.header, 1)) {
@@ -106,6 +116,7 @@ void Maintenance::ProgrammingReply(const LIN_Msg &msg)
         module.HardwareText = text;
         module.BuildMode = BuildModeFromHardware(text);
         if (m_programmingStep > 0 && m_ctx.Link().ReadFirmwareVersion(1) == 0) {
+            m_awaitedSequence = 1;
             engine.SetActive(kProgramming, true);
             engine.Arm();
             m_ctx.PaintBusy();

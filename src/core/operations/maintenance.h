@@ -34,6 +34,8 @@ public:
     // 1: identification only; 2: followed by the programming-mode request.
     void IdentifyModule(int step);
     void ProgrammingReply(const LIN_Msg &msg);
+    // The identification's own replies: the one it awaits, and an ISP request's.
+    [[nodiscard]] bool AcceptsProgrammingReply(const LIN_Msg &msg) const;
     void OnProgrammingTimeout();
 
 private:
@@ -43,6 +45,7 @@ private:
     OperationContext &m_ctx;
     Handoffs m_handoffs;
     int m_programmingStep = 1;
+    int m_awaitedSequence = 0; // 0: hardware text, 1: firmware text
 };
 
 } // namespace vxl

@@ -129,7 +129,10 @@ void Operations::wireEngine()
                           [this] { m_sender->OnTimeout(); }});
     m_engine.SetHandlers(K::tkProgrammingMode,
                          {[this](const LIN_Msg &m) { m_maintenance->ProgrammingReply(m); },
-                          [this] { m_maintenance->OnProgrammingTimeout(); }});
+                          [this] { m_maintenance->OnProgrammingTimeout(); },
+                          [this](const LIN_Msg &m) {
+                              return m_maintenance->AcceptsProgrammingReply(m);
+                          }});
     m_engine.SetHandlers(K::tkFrameInfo,
                          {[this](const LIN_Msg &m) { m_frameInfo->FrameInfoReply(m); },
                           [this] { m_frameInfo->OnTimeout(); }});

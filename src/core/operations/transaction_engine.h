@@ -37,6 +37,9 @@ public:
     {
         std::function<void(const LIN_Msg &)> reply;
         std::function<void()> timeout; // the kind's own steps after the common ones
+        // Empty: every reply is the kind's. Otherwise a reply it does not accept goes on to
+        // the next active kind.
+        std::function<bool(const LIN_Msg &)> accepts;
     };
     struct Hooks
     {
