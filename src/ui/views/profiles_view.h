@@ -9,6 +9,8 @@ class QPushButton;
 namespace vxl {
 
 class Operations;
+class ProfileEditor;
+class ProfileFiles;
 
 // "Profiles Management": the profile loaded for editing and sending. Sending goes through the
 // operations; the hidden "Put in Flash Memory" tick follows the operations' state.
@@ -16,11 +18,12 @@ class ProfilesView : public QWidget
 {
     Q_OBJECT
 public:
-    explicit ProfilesView(Operations &ops, QWidget *parent = nullptr);
+    ProfilesView(Operations &ops, ProfileFiles &files, QWidget *parent = nullptr);
 
     [[nodiscard]] QWidget *controlPanel() const { return m_panel; }
     [[nodiscard]] QPushButton *defaultButton() const { return m_send; }
-    void setProfileName(const QString &path);
+    // The profile tree and its editing panel (see profile_editor.h for how to drive it).
+    [[nodiscard]] ProfileEditor *editor() const { return m_editor; }
     void applyCommandStates();
 
 protected:
@@ -28,8 +31,9 @@ protected:
 
 private:
     Operations &m_ops;
+    ProfileFiles &m_files;
     QWidget *m_panel = nullptr;
-    QLabel *m_path = nullptr;
+    ProfileEditor *m_editor = nullptr;
     QPushButton *m_send = nullptr;
     QCheckBox *m_flashWrite = nullptr;
 };
