@@ -52,12 +52,6 @@ clsLinPort::~clsLinPort()
     discardReceivedAndText();
 }
 
-void clsLinPort::SetNotifyWindow(LinNotify notify)
-{
-    std::lock_guard lock(m_notifyMutex);
-    m_notify = std::move(notify);
-}
-
 void clsLinPort::notify(unsigned message, int wparam, int lparam)
 {
     LinNotify target;

@@ -51,8 +51,6 @@ public:
     explicit clsLinPort(LinNotify notify = {}, ComPortMap map = ComPortMap());
     ~clsLinPort() override;
 
-    void SetNotifyWindow(LinNotify notify);
-
     int Connect(int portNumber, std::uint32_t baudRate);
     int Disconnect();
     int ConfirmModule();

@@ -13,7 +13,9 @@
 #include "ui/dialogs/preferences_dialog.h"
 #include "ui/dialogs/profile_converter_dialog.h"
 #include "ui/main/operator_gui.h"
+#include "ui/views/command_controls.h"
 #include "ui/views/console_view.h"
+#include "ui/views/control_names.h"
 #include "ui/views/messages_view.h"
 #include "ui/views/module_data_view.h"
 #include "ui/views/profiles_view.h"
@@ -109,7 +111,7 @@ TfMain::TfMain(const QStringList &arguments, ComPortMap portMap, QWidget *parent
                 return;
             }
             QPushButton *buttons[] = {m_dataView->findChild<QPushButton *>(
-                                          QStringLiteral("btbRefresh")),
+                                          QString::fromLatin1(control::btbRefresh)),
                                       m_messagesView->defaultButton(),
                                       m_profilesView->defaultButton(),
                                       m_consoleView->defaultButton()};
@@ -231,10 +233,10 @@ void TfMain::runActivation(View view)
 
 void TfMain::applyCommandStates()
 {
-    for (const auto &[name, enabled] : m_ops->EnabledStates()) {
+    ForEachControlState(m_ops->Commands(), [this](const QString &name, bool enabled) {
         if (QAction *item = action(name))
             item->setEnabled(enabled);
-    }
+    });
 }
 
 // "Save" and "Save As" follow the profile alone: enabled by the path field, a new profile could
@@ -284,7 +286,7 @@ void TfMain::firstActivation()
     auto &connection = m_ops->Conn();
     connection.ApplyStartMode();
     connection.UpdateConnectionState();
-    m_ops->SetEnabled(QStringLiteral("btbSaveDataAs"), m_ops->IsConnected());
+    m_ops->SetEnabled(Command::SaveDataAs, m_ops->IsConnected());
 }
 
 void TfMain::showPreferences()

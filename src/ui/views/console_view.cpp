@@ -3,6 +3,8 @@
 #include "core/operations/console_logic.h"
 #include "core/operations/maintenance.h"
 #include "core/operations/operations.h"
+#include "ui/views/command_controls.h"
+#include "ui/views/control_names.h"
 #include "ui/widgets/command_button_widget.h"
 
 #include <QComboBox>
@@ -97,19 +99,19 @@ void ConsoleView::buildSelectors(QWidget *panel)
     row->addWidget(m_action, 1);
 
     m_reset = CommandButton(
-        QStringLiteral("btbReset"),
+        QString::fromLatin1(control::btbReset),
         QStringLiteral("Reset"),
         QStringLiteral(
             "Resets the module, initializing it with the configuration saved on its flash memory"),
         panel);
     m_defaults
-        = CommandButton(QStringLiteral("btbSetValues"),
+        = CommandButton(QString::fromLatin1(control::btbSetValues),
                         QStringLiteral("Defaults"),
                         QStringLiteral(
                             "Configures the module with its default values and initializes it.  "),
                         panel);
     m_flash
-        = CommandButton(QStringLiteral("btbCopyFlashBlock"),
+        = CommandButton(QString::fromLatin1(control::btbCopyFlashBlock),
                         QStringLiteral("Flash Save"),
                         QStringLiteral(
                             "Saves the current configuration in the flash memory of the module. "),
@@ -168,7 +170,7 @@ void ConsoleView::buildParameters(QWidget *panel)
         grid->addWidget(edit, 1, 2 + i);
     }
     m_send = CommandButton(
-        QStringLiteral("btbSendCode"),
+        QString::fromLatin1(control::btbSendCode),
         QStringLiteral("Send"),
         QStringLiteral(
             "Sends a command to the module corresponding to the Group-Mode-Action selection"),
@@ -260,7 +262,7 @@ void ConsoleView::refreshParameters()
 void ConsoleView::applyCommandStates()
 {
     for (auto *b : {m_reset, m_defaults, m_flash, m_send})
-        b->setEnabled(m_ops.Enabled(b->objectName()));
+        b->setEnabled(ControlEnabled(m_ops.Commands(), b->objectName()));
 }
 
 } // namespace vxl

@@ -6,6 +6,8 @@
 #include "core/trace/trace_list.h"
 #include "core/trace/trace_log.h"
 #include "core/trace/trace_model.h"
+#include "ui/views/command_controls.h"
+#include "ui/views/control_names.h"
 #include "ui/widgets/command_button_widget.h"
 
 #include <QDesktopServices>
@@ -78,34 +80,34 @@ MessagesView::MessagesView(Operations &ops, QWidget *parent)
     m_panel->setObjectName(QStringLiteral("panControls2"));
     m_panel->setAutoFillBackground(true);
     auto *row = new QHBoxLayout(m_panel);
-    m_on = CommandButton(QStringLiteral("btbMasterOn"),
+    m_on = CommandButton(QString::fromLatin1(control::btbMasterOn),
                          QStringLiteral("ON"),
                          QStringLiteral("Activates the \"master\" functionallity of the module"),
                          m_panel);
-    m_off = CommandButton(QStringLiteral("btbMasterOff"),
+    m_off = CommandButton(QString::fromLatin1(control::btbMasterOff),
                           QStringLiteral("OFF"),
                           QStringLiteral("Deactivates the \"master\" functionallity of the module"),
                           m_panel);
-    m_adjust = CommandButton(QStringLiteral("btbModifyScheduler"),
+    m_adjust = CommandButton(QString::fromLatin1(control::btbModifyScheduler),
                              QStringLiteral("Adjust"),
                              QStringLiteral(
                                  "Modifies the content of the scheduler list of a module"),
                              m_panel);
-    m_discard = CommandButton(QStringLiteral("btbDiscardScheduler"),
+    m_discard = CommandButton(QString::fromLatin1(control::btbDiscardScheduler),
                               QStringLiteral("Discard"),
                               QStringLiteral("Empties the scheduler list of a VEXA-LIN module"),
                               m_panel);
-    m_logStart = CommandButton(QStringLiteral("btbLogStart"),
+    m_logStart = CommandButton(QString::fromLatin1(control::btbLogStart),
                                QStringLiteral("Start Trace"),
                                QStringLiteral("Logs all messages forwarded to RS-232"),
                                m_panel);
     m_logStop = CommandButton(
-        QStringLiteral("btbLogStop"),
+        QString::fromLatin1(control::btbLogStop),
         QStringLiteral("Stop Trace"),
         QStringLiteral(
             "Stops logging the forwarded messages and saves the recopiled data in a file"),
         m_panel);
-    m_clear = CommandButton(QStringLiteral("btbAutoRplyClear"),
+    m_clear = CommandButton(QString::fromLatin1(control::btbAutoRplyClear),
                             QStringLiteral("Clear"),
                             QStringLiteral("Clears the content of the message viewer"),
                             m_panel);
@@ -157,7 +159,7 @@ bool MessagesView::eventFilter(QObject *watched, QEvent *event)
 void MessagesView::applyCommandStates()
 {
     for (auto *b : {m_on, m_off, m_adjust, m_discard, m_clear, m_logStart, m_logStop})
-        b->setEnabled(m_ops.Enabled(b->objectName()));
+        b->setEnabled(ControlEnabled(m_ops.Commands(), b->objectName()));
 }
 
 } // namespace vxl

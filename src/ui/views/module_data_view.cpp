@@ -4,6 +4,8 @@
 #include "core/operations/operations.h"
 #include "core/operations/scheduler_control.h"
 #include "core/settings/settings_store.h"
+#include "ui/views/command_controls.h"
+#include "ui/views/control_names.h"
 #include "ui/views/module_grid_widget.h"
 
 #include <QFrame>
@@ -97,22 +99,22 @@ QWidget *ModuleDataView::buildPanel()
     panel->setAutoFillBackground(true);
 
     m_save = addButton(QStringLiteral("Save"),
-                       QStringLiteral("btbSaveDataAs"),
+                       QString::fromLatin1(control::btbSaveDataAs),
                        QStringLiteral("Saves the current configuration present in the VEXA-LIN "
                                       "module in a VEXA-LIN profile"),
                        &ModuleDataView::btbSaveDataAsClick);
     m_scheduler = addButton(QStringLiteral("Scheduler"),
-                            QStringLiteral("btbScheduler"),
+                            QString::fromLatin1(control::btbScheduler),
                             QStringLiteral("Shows the content of the Master Scheduler of the "
                                            "VEXA-LIN module"),
                             &ModuleDataView::btbSchedulerClick);
     m_frames = addButton(QStringLiteral("Frames"),
-                         QStringLiteral("btbFrames"),
+                         QString::fromLatin1(control::btbFrames),
                          QStringLiteral("Shows a detailed frame configuration information of the "
                                         "VEXA-LIN module"),
                          &ModuleDataView::btbFramesClick);
     m_refresh = addButton(QStringLiteral("Refresh"),
-                          QStringLiteral("btbRefresh"),
+                          QString::fromLatin1(control::btbRefresh),
                           QStringLiteral("Forces to read again all the information from the module "
                                          "and to refresh the data in the information grid"),
                           &ModuleDataView::btbRefreshClick);
@@ -203,7 +205,7 @@ void ModuleDataView::showCommandStates()
 {
     for (QPushButton *button : {m_save, m_scheduler, m_frames, m_refresh}) {
         if (!m_pressed.contains(button))
-            button->setEnabled(m_ops.Enabled(button->objectName()));
+            button->setEnabled(ControlEnabled(m_ops.Commands(), button->objectName()));
     }
 }
 
@@ -216,7 +218,7 @@ void ModuleDataView::press(QPushButton *button, const std::function<void()> &act
     if (!alive)
         return;
     m_pressed.remove(button);
-    button->setEnabled(m_ops.Enabled(button->objectName()));
+    button->setEnabled(ControlEnabled(m_ops.Commands(), button->objectName()));
 }
 
 void ModuleDataView::btbRefreshClick()

@@ -3,6 +3,8 @@
 #include "core/operations/operations.h"
 #include "core/operations/profile_files.h"
 #include "core/operations/profile_send.h"
+#include "ui/views/command_controls.h"
+#include "ui/views/control_names.h"
 #include "ui/views/profile_editor.h"
 #include "ui/views/profile_file_panel.h"
 
@@ -35,12 +37,12 @@ ProfilesView::ProfilesView(Operations &ops, ProfileFiles &files, QWidget *parent
     for (QPushButton *button : filePanel->createButtons(m_panel))
         row->addWidget(button);
     m_flashWrite = new QCheckBox(QStringLiteral("Put in Flash Memory"), m_panel);
-    m_flashWrite->setObjectName(QStringLiteral("chbFlashWrite"));
+    m_flashWrite->setObjectName(QString::fromLatin1(control::chbFlashWrite));
     m_flashWrite->setToolTip(
         QStringLiteral("Copy the information of the profile in the Flash Memory of the Module"));
     m_flashWrite->setVisible(false);
     m_send = new QPushButton(QStringLiteral("Send"), m_panel);
-    m_send->setObjectName(QStringLiteral("btbSendProfile"));
+    m_send->setObjectName(QString::fromLatin1(control::btbSendProfile));
     m_send->setToolTip(QStringLiteral("Sends the current profile to the module"));
     m_send->installEventFilter(this);
     row->addStretch(1);
@@ -74,8 +76,8 @@ bool ProfilesView::eventFilter(QObject *watched, QEvent *event)
 
 void ProfilesView::applyCommandStates()
 {
-    m_send->setEnabled(m_ops.Enabled(m_send->objectName()));
-    m_flashWrite->setEnabled(m_ops.Enabled(m_flashWrite->objectName()));
+    m_send->setEnabled(ControlEnabled(m_ops.Commands(), m_send->objectName()));
+    m_flashWrite->setEnabled(ControlEnabled(m_ops.Commands(), m_flashWrite->objectName()));
     m_flashWrite->setChecked(m_ops.FlashWriteTicked());
 }
 

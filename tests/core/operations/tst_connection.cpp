@@ -75,8 +75,8 @@ void TestConnection::startModeOneTouchesNothing()
     QCOMPARE(rig.op().statusLine, QStringLiteral(" Not connected. "));
     QCOMPARE(rig.op().colors.back(), rig.ops().Settings().ColorOff);
     QCOMPARE(rig.op().connectDialogsOpened, 0);
-    QVERIFY(!rig.ops().Enabled("mniCheckConnection"));
-    QVERIFY(!rig.ops().Enabled("tbtReset"));
+    QVERIFY(!rig.ops().Enabled(Command::CheckConnection));
+    QVERIFY(!rig.ops().Enabled(Command::Reset));
 }
 
 void TestConnection::startModeThreeConnectsAndReads()
@@ -88,8 +88,8 @@ void TestConnection::startModeThreeConnectsAndReads()
     QVERIFY(rig.waitIdle());
     QCOMPARE(rig.op().statusLine, QStringLiteral(" Connected to COM5 at 38400 bit/s"));
     QCOMPARE(rig.ops().Grid()[9][3], QStringLiteral("0 - 0 - 0 - 0"));
-    QVERIFY(rig.ops().Enabled("mniCheckConnection"));
-    QVERIFY(rig.ops().Enabled("tbtReset"));
+    QVERIFY(rig.ops().Enabled(Command::CheckConnection));
+    QVERIFY(rig.ops().Enabled(Command::Reset));
     QCOMPARE(rig.op().connectDialogsOpened, 0);
 }
 
@@ -203,7 +203,7 @@ void TestConnection::programmingModeDisconnects()
     OpsRig rig;
     QVERIFY(rig.connect());
     QVERIFY(rig.waitIdle());
-    QVERIFY(rig.ops().Enabled("mniSetISPMode"));
+    QVERIFY(rig.ops().Enabled(Command::ProgrammingMode));
     rig.op().answers = {BoxResult::Yes};
     const auto before = rig.host().requests().size();
     rig.ops().Maint().ProgrammingModeCommand();

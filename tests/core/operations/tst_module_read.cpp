@@ -91,7 +91,11 @@ private slots:
     void timeoutClearsGridAndDrops();
     void newFromModuleOnDataViewSendsNothing();
     void newFromModuleElsewhereReadsFirst();
+    void newFromModuleIsForgottenWhenItsReadFails_data();
+    void newFromModuleIsForgottenWhenItsReadFails();
     void saveModuleDataRefusesProfileBeingEdited();
+    void slaveIdAbove63IsSavedAsAnOpenableProfile_data();
+    void slaveIdAbove63IsSavedAsAnOpenableProfile();
 };
 
 void TestModuleRead::readsEverythingTheFirmwareHas_data()
@@ -190,8 +194,8 @@ void TestModuleRead::readsEverythingTheFirmwareHas()
     QCOMPARE(rig.ops().Identity().firmware, firmware);
     QCOMPARE(rig.ops().Grid()[2][2], QStringLiteral("500.0 kbit/s (0x001C)"));
     QCOMPARE(rig.ops().Grid()[10][3], QStringLiteral(" 3"));
-    QVERIFY(rig.ops().Enabled("btbDiscardScheduler"));
-    QVERIFY(rig.ops().Enabled("btbSaveDataAs"));
+    QVERIFY(rig.ops().Enabled(Command::DiscardScheduler));
+    QVERIFY(rig.ops().Enabled(Command::SaveDataAs));
     QCOMPARE(rig.ops().Scheduler().EntryCount(), 3);
 
     // Pacing at the module: never closer than 20 ms (1 ms tolerance), 20 ms on average. The pty
@@ -221,9 +225,9 @@ void TestModuleRead::schedulerCountZeroSkipsEntryRead()
     QVERIFY(rig.waitIdle());
     for (const auto &text : rig.requestTexts())
         QVERIFY(!text.startsWith("2/21/"));
-    QVERIFY(!rig.ops().Enabled("btbDiscardScheduler"));
-    QVERIFY(!rig.ops().Enabled("btbMasterOn"));
-    QVERIFY(!rig.ops().Enabled("btbMasterOff"));
+    QVERIFY(!rig.ops().Enabled(Command::DiscardScheduler));
+    QVERIFY(!rig.ops().Enabled(Command::MasterOn));
+    QVERIFY(!rig.ops().Enabled(Command::MasterOff));
     QCOMPARE(rig.ops().Grid()[3][2], QStringLiteral("No Forwarding"));
     QCOMPARE(rig.ops().Grid()[7][3], QStringLiteral("Scheduler not Active"));
     QCOMPARE(rig.ops().Grid()[8][3], QStringLiteral("LIN Slave Termination"));
@@ -251,7 +255,7 @@ void TestModuleRead::timeoutClearsGridAndDrops()
         for (int column = 1; column < kGridColumns; ++column)
             QVERIFY(grid[std::size_t(row)][std::size_t(column)].isEmpty());
     }
-    QVERIFY(!rig.ops().Enabled("btbSaveDataAs"));
+    QVERIFY(!rig.ops().Enabled(Command::SaveDataAs));
     QVERIFY(!rig.ops().Link().IsConnected());
     // The next action finds no connection.
     rig.ops().Reader().StartModuleRead();
@@ -292,6 +296,37 @@ void TestModuleRead::newFromModuleElsewhereReadsFirst()
     QVERIFY(rig.op().boxes.empty());
 }
 
+void TestModuleRead::newFromModuleIsForgottenWhenItsReadFails_data()
+{
+    QTest::addColumn<bool>("connectedFirst");
+    QTest::newRow("read times out") << true;
+    QTest::newRow("not connected") << false;
+}
+
+void TestModuleRead::newFromModuleIsForgottenWhenItsReadFails()
+{
+    QFETCH(bool, connectedFirst);
+    OpsRig rig;
+    if (connectedFirst) {
+        QVERIFY(rig.connect());
+        QVERIFY(rig.waitIdle());
+        rig.setTimeout(1);
+        rig.host().setSilent(true);
+    }
+    rig.op().view = View::Advanced;
+    rig.ops().Reader().NewFromModule();
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.ops().IsConnected() && rig.ops().IsIdle(), 4000);
+    QCOMPARE(rig.op().boxTexts(BoxKind::Error).size(), 1);
+    QVERIFY(!rig.ops().Reader().NewProfilePending());
+    // The next successful read, on a new connection, makes no profile nobody asked for.
+    rig.host().setSilent(false);
+    rig.setTimeout(OpsRig::fastSettings().Timeout);
+    QVERIFY(rig.connect());
+    QVERIFY(rig.waitIdle());
+    QVERIFY(!rig.ops().Grid()[1][2].isEmpty());
+    QVERIFY(rig.op().newProfiles.empty());
+}
+
 void TestModuleRead::saveModuleDataRefusesProfileBeingEdited()
 {
     OpsRig rig;
@@ -321,3 +356,33 @@ void TestModuleRead::saveModuleDataRefusesProfileBeingEdited()
 
 QTEST_GUILESS_MAIN(TestModuleRead)
 #include "tst_module_read.moc"
+
+void TestModuleRead::slaveIdAbove63IsSavedAsAnOpenableProfile_data()
+{
+    QTest::addColumn<QString>("firmware");
+    QTest::newRow("one slave entry") << "01.01.05";
+    QTest::newRow("entry per ID") << "01.02.15";
+}
+
+void TestModuleRead::slaveIdAbove63IsSavedAsAnOpenableProfile()
+{
+    QFETCH(QString, firmware);
+    sim::EmulatorOptions options;
+    options.identity.firmware = firmware;
+    OpsRig rig(options);
+    rig.host().withModel([](sim::ModuleModel &m) { m.Config().LIN.SlaveIdData.ID = 200; });
+    QVERIFY(rig.connect());
+    QVERIFY(rig.waitIdle());
+    QCOMPARE(rig.ops().ModuleCopy().LIN.SlaveIdData.ID, std::uint8_t(200));
+    QTemporaryDir dir;
+    const QString path = dir.filePath("module.vxlin");
+    rig.op().saveFileAnswer = path;
+    rig.ops().Reader().SaveModuleDataAsProfile();
+    QCOMPARE(rig.op().boxTexts().last(),
+             QStringLiteral("Current module data was saved as \"module.vxlin\""));
+    clsVLINXMLProfile saved;
+    QVERIFY(saved.OpenFile(path));
+    ModuleConfig read = ModuleConfig::NewProfile();
+    QVERIFY(saved.ReadLIN(&read.LIN));
+    QCOMPARE(read.LIN.SlaveIdData.ID, std::uint8_t(200));
+}

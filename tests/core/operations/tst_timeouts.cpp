@@ -55,6 +55,7 @@ private slots:
     void busyStartersRefuse();
     void ownMessagesGoToTraceDuringTransaction();
     void lateReplyWhileBoxIsOpenIsDropped();
+    void pendingIdentificationKeepsToItsOwnReplies();
 };
 
 void TestTimeouts::silentModule_data()
@@ -153,7 +154,7 @@ void TestTimeouts::defaultsAtOtherRateLosesConnection()
     rig.ops().Maint().SetDefaultsAction();
     QTRY_VERIFY_WITH_TIMEOUT(!rig.ops().IsConnected(), 3000);
     QTRY_COMPARE_WITH_TIMEOUT(rig.op().boxTexts(), QStringList{kLostAtRate}, 1000);
-    QVERIFY(!rig.ops().Engine().DefaultsRateWarning);
+    QVERIFY(!rig.ops().Engine().DefaultsRateWarning());
     QCOMPARE(rig.host().withModel([](sim::ModuleModel &m) { return m.LineRate(); }), 38400u);
     QCOMPARE(rig.ops().Console().Lines(3, false), QStringList{"0 - Set Default Values"});
 }
@@ -241,6 +242,32 @@ void TestTimeouts::lateReplyWhileBoxIsOpenIsDropped()
     QCOMPARE(rig.op().boxes.size(), std::size_t(1));
     // The master state believed is unchanged: the reply was not taken.
     QVERIFY(!rig.ops().Scheduler().MasterActive());
+}
+
+// The identification a profiles-view activation starts does not block other actions; an
+// exchange started meanwhile must get its own replies, and the identification must still end.
+void TestTimeouts::pendingIdentificationKeepsToItsOwnReplies()
+{
+    OpsRig rig;
+    QVERIFY(rig.connect());
+    QVERIFY(rig.waitIdle());
+    const QString hardware = rig.ops().ModuleCopy().Module.HardwareText;
+    const QString firmware = rig.ops().ModuleCopy().Module.FirmwareText;
+    const auto lengths = rig.host().config().LIN.FrameLengths;
+    rig.op().view = View::Profiles;
+    rig.ops().ActivateView(View::Profiles);
+    auto &engine = rig.ops().Engine();
+    QVERIFY(engine.IsActive(TransactionKind::tkProgrammingMode));
+    rig.ops().FrameInfo().ReadFrameInfo();
+    QVERIFY(engine.IsActive(TransactionKind::tkFrameInfo));
+    QTRY_VERIFY_WITH_TIMEOUT(!engine.IsActive(TransactionKind::tkProgrammingMode)
+                                 && !engine.IsActive(TransactionKind::tkFrameInfo),
+                             8000);
+    QCOMPARE(rig.ops().ModuleCopy().Module.HardwareText, hardware);
+    QCOMPARE(rig.ops().ModuleCopy().Module.FirmwareText, firmware);
+    QCOMPARE(rig.ops().ModuleCopy().LIN.FrameLengths, lengths);
+    QVERIFY(rig.ops().IsConnected());
+    QVERIFY(rig.op().boxes.empty());
 }
 
 QTEST_GUILESS_MAIN(TestTimeouts)
