@@ -15,6 +15,7 @@
 #include "ui/views/messages_view.h"
 #include "ui/views/module_data_view.h"
 #include "ui/views/profiles_view.h"
+#include "ui/widgets/control_panel_widget.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -161,15 +162,11 @@ void TfMain::buildStatusBar()
 
 void TfMain::paintPanels(std::uint32_t systemColor)
 {
-    const QColor color = QColor::fromRgb(SystemColorToRgb(systemColor));
-    for (QWidget *panel : {m_dataView->controlPanel(),
-                           m_messagesView->controlPanel(),
-                           m_profilesView->controlPanel(),
-                           m_consoleView->controlPanel()}) {
-        QPalette palette = panel->palette();
-        palette.setColor(QPalette::Window, color);
-        panel->setPalette(palette);
-    }
+    for (ControlPanel *panel : {m_dataView->controlPanel(),
+                                m_messagesView->controlPanel(),
+                                m_profilesView->controlPanel(),
+                                m_consoleView->controlPanel()})
+        panel->paint(systemColor);
 }
 
 void TfMain::setStatusPanel(int panel, const QString &text)

@@ -5,6 +5,8 @@
 #include "core/trace/trace_list.h"
 #include "core/trace/trace_log.h"
 #include "ui/widgets/command_button_widget.h"
+#include "ui/widgets/control_panel_widget.h"
+#include "ui/widgets/press_once.h"
 
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -42,9 +44,7 @@ MessagesView::MessagesView(Operations &ops, QWidget *parent)
     m_list->header()->setStretchLastSection(true);
     layout->addWidget(m_list, 1);
 
-    m_panel = new QWidget(this);
-    m_panel->setObjectName(QStringLiteral("panControls2"));
-    m_panel->setAutoFillBackground(true);
+    m_panel = new ControlPanel(QStringLiteral("panControls2"), this);
     auto *row = new QHBoxLayout(m_panel);
     m_on = CommandButton(QStringLiteral("btbMasterOn"),
                          QStringLiteral("ON"),
@@ -91,10 +91,12 @@ MessagesView::MessagesView(Operations &ops, QWidget *parent)
     layout->addWidget(m_panel);
 
     auto &scheduler = m_ops.Scheduler();
-    OnClickOnce(m_on, [&scheduler] { scheduler.SwitchMaster(); });
-    OnClickOnce(m_off, [&scheduler] { scheduler.SwitchMaster(); });
-    OnClickOnce(m_adjust, [&scheduler] { scheduler.Adjust(); });
-    OnClickOnce(m_discard, [&scheduler] { scheduler.Discard(); });
+    m_pressOnce = new PressOnce([&ops](const QPushButton &b) { return ops.Enabled(b.objectName()); },
+                                this);
+    m_pressOnce->bind(m_on, [&scheduler] { scheduler.SwitchMaster(); });
+    m_pressOnce->bind(m_off, [&scheduler] { scheduler.SwitchMaster(); });
+    m_pressOnce->bind(m_adjust, [&scheduler] { scheduler.Adjust(); });
+    m_pressOnce->bind(m_discard, [&scheduler] { scheduler.Discard(); });
     connect(m_clear, &QPushButton::clicked, this, [this] { m_ops.Trace().Clear(); });
     connect(m_logStart, &QPushButton::clicked, this, [this] {
         m_ops.Log().Start();
@@ -155,8 +157,7 @@ void MessagesView::refreshChanged()
 
 void MessagesView::applyCommandStates()
 {
-    for (auto *b : {m_on, m_off, m_adjust, m_discard, m_clear, m_logStart, m_logStop})
-        b->setEnabled(m_ops.Enabled(b->objectName()));
+    m_pressOnce->apply({m_on, m_off, m_adjust, m_discard, m_clear, m_logStart, m_logStop});
 }
 
 } // namespace vxl

@@ -8,7 +8,9 @@ class QTimer;
 
 namespace vxl {
 
+class ControlPanel;
 class Operations;
+class PressOnce;
 
 // "Messages and Scheduler": the master and scheduler buttons, and the counted trace of the
 // messages the module forwards with its log buttons.
@@ -18,7 +20,7 @@ class MessagesView : public QWidget
 public:
     explicit MessagesView(Operations &ops, QWidget *parent = nullptr);
 
-    [[nodiscard]] QWidget *controlPanel() const { return m_panel; }
+    [[nodiscard]] ControlPanel *controlPanel() const { return m_panel; }
     [[nodiscard]] QPushButton *defaultButton() const { return m_clear; }
     [[nodiscard]] QTreeWidget *traceList() const { return m_list; }
     void applyCommandStates();
@@ -31,7 +33,7 @@ private:
     void setRow(int index);
 
     Operations &m_ops;
-    QWidget *m_panel = nullptr;
+    ControlPanel *m_panel = nullptr;
     QPushButton *m_on = nullptr;
     QPushButton *m_off = nullptr;
     QPushButton *m_adjust = nullptr;
@@ -41,6 +43,7 @@ private:
     QPushButton *m_clear = nullptr;
     QTreeWidget *m_list = nullptr;
     QTimer *m_refresh = nullptr;
+    PressOnce *m_pressOnce = nullptr;
 };
 
 } // namespace vxl

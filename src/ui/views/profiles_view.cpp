@@ -2,6 +2,8 @@
 
 #include "core/operations/operations.h"
 #include "core/operations/profile_send.h"
+#include "ui/widgets/control_panel_widget.h"
+#include "ui/widgets/press_once.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -26,9 +28,7 @@ ProfilesView::ProfilesView(Operations &ops, QWidget *parent)
     m_path->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(m_path, 1);
 
-    m_panel = new QWidget(this);
-    m_panel->setObjectName(QStringLiteral("panControls3"));
-    m_panel->setAutoFillBackground(true);
+    m_panel = new ControlPanel(QStringLiteral("panControls3"), this);
     auto *row = new QHBoxLayout(m_panel);
     m_flashWrite = new QCheckBox(QStringLiteral("Put in Flash Memory"), m_panel);
     m_flashWrite->setObjectName(QStringLiteral("chbFlashWrite"));
@@ -44,11 +44,9 @@ ProfilesView::ProfilesView(Operations &ops, QWidget *parent)
     row->addWidget(m_send);
     layout->addWidget(m_panel);
 
-    connect(m_send, &QPushButton::clicked, this, [this] {
-        m_send->setEnabled(false);
-        m_ops.Sender().SendProfile();
-        applyCommandStates();
-    });
+    m_pressOnce = new PressOnce([&ops](const QPushButton &b) { return ops.Enabled(b.objectName()); },
+                                this);
+    m_pressOnce->bind(m_send, [this] { m_ops.Sender().SendProfile(); });
     connect(&m_ops, &Operations::commandStatesChanged, this, &ProfilesView::applyCommandStates);
     setProfileName(QString());
     applyCommandStates();
@@ -71,7 +69,7 @@ void ProfilesView::setProfileName(const QString &path)
 
 void ProfilesView::applyCommandStates()
 {
-    m_send->setEnabled(m_ops.Enabled(m_send->objectName()));
+    m_pressOnce->apply({m_send});
     m_flashWrite->setEnabled(m_ops.Enabled(m_flashWrite->objectName()));
     m_flashWrite->setChecked(m_ops.FlashWriteTicked());
 }

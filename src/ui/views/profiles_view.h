@@ -8,7 +8,9 @@ class QPushButton;
 
 namespace vxl {
 
+class ControlPanel;
 class Operations;
+class PressOnce;
 
 // "Profiles Management": the profile loaded for editing and sending. Sending goes through the
 // operations; the hidden "Put in Flash Memory" tick follows the operations' state.
@@ -18,7 +20,7 @@ class ProfilesView : public QWidget
 public:
     explicit ProfilesView(Operations &ops, QWidget *parent = nullptr);
 
-    [[nodiscard]] QWidget *controlPanel() const { return m_panel; }
+    [[nodiscard]] ControlPanel *controlPanel() const { return m_panel; }
     [[nodiscard]] QPushButton *defaultButton() const { return m_send; }
     void setProfileName(const QString &path);
     void applyCommandStates();
@@ -28,10 +30,11 @@ protected:
 
 private:
     Operations &m_ops;
-    QWidget *m_panel = nullptr;
+    ControlPanel *m_panel = nullptr;
     QLabel *m_path = nullptr;
     QPushButton *m_send = nullptr;
     QCheckBox *m_flashWrite = nullptr;
+    PressOnce *m_pressOnce = nullptr;
 };
 
 } // namespace vxl

@@ -14,15 +14,6 @@ QPushButton *CommandButton(const QString &name,
     return button;
 }
 
-void OnClickOnce(QPushButton *button, std::function<void()> action)
-{
-    QObject::connect(button, &QPushButton::clicked, button, [button, action = std::move(action)] {
-        button->setEnabled(false);
-        action();
-        button->setEnabled(true);
-    });
-}
-
 QTableWidgetItem *ReadOnlyCell(const QString &text, bool centred)
 {
     auto *item = new QTableWidgetItem(text);

@@ -4,8 +4,6 @@
 #include <QString>
 #include <QTableWidgetItem>
 
-#include <functional>
-
 namespace vxl {
 
 // A named button with its hint, that does not become the default button by taking focus.
@@ -13,9 +11,6 @@ namespace vxl {
                                          const QString &text,
                                          const QString &hint,
                                          QWidget *parent);
-// Runs the action on each click with the button disabled meanwhile, so that a second click
-// cannot start it again while it runs (boxes keep the event loop going).
-void OnClickOnce(QPushButton *button, std::function<void()> action);
 // A read-only table cell.
 [[nodiscard]] QTableWidgetItem *ReadOnlyCell(const QString &text, bool centred);
 
