@@ -174,6 +174,11 @@ void TfMain::setStatusPanel(int panel, const QString &text)
     (panel == 0 ? m_status1 : m_status2)->setText(text);
 }
 
+QAction *TfMain::viewItem(View view) const
+{
+    return action(QString::fromLatin1(kViewItems[int(view)]));
+}
+
 View TfMain::currentView() const
 {
     return View(m_pages->currentIndex());
@@ -207,10 +212,8 @@ void TfMain::selectViewFromMenu(View view)
 
 void TfMain::runActivation(View view)
 {
-    for (int i = 0; i < 4; ++i) {
-        if (QAction *item = action(QString::fromLatin1(kViewItems[i])))
-            item->setChecked(i == int(view));
-    }
+    for (View each : {View::ModuleData, View::Messages, View::Profiles, View::Advanced})
+        viewItem(each)->setChecked(each == view);
     if (view == View::Profiles)
         m_profilesView->setFocus();
     if (view == View::Messages)
