@@ -44,6 +44,36 @@ MessagesView::MessagesView(Operations &ops, QWidget *parent)
     m_list->header()->setStretchLastSection(true);
     layout->addWidget(m_list, 1);
 
+    layout->addWidget(buildPanel());
+
+    auto &scheduler = m_ops.Scheduler();
+    m_pressOnce = new PressOnce([&ops](const QPushButton &b) { return ops.Enabled(b.objectName()); },
+                                this);
+    m_pressOnce->bind(m_on, [&scheduler] { scheduler.SwitchMaster(); });
+    m_pressOnce->bind(m_off, [&scheduler] { scheduler.SwitchMaster(); });
+    m_pressOnce->bind(m_adjust, [&scheduler] { scheduler.Adjust(); });
+    m_pressOnce->bind(m_discard, [&scheduler] { scheduler.Discard(); });
+    connect(m_clear, &QPushButton::clicked, this, [this] { m_ops.Trace().Clear(); });
+    connect(m_logStart, &QPushButton::clicked, this, [this] {
+        m_ops.Log().Start();
+        m_ops.UpdateCommandStates();
+    });
+    connect(m_logStop, &QPushButton::clicked, this, &MessagesView::stopLog);
+    connect(&m_ops, &Operations::logStopRequested, this, &MessagesView::stopLog);
+
+    auto &trace = m_ops.Trace();
+    connect(&trace, &TraceList::entryAdded, this, &MessagesView::addEntry);
+    connect(&trace, &TraceList::cleared, m_list, &QTreeWidget::clear);
+    m_refresh = new QTimer(this);
+    m_refresh->setInterval(kRefreshMs);
+    connect(m_refresh, &QTimer::timeout, this, &MessagesView::refreshChanged);
+    m_refresh->start();
+    connect(&m_ops, &Operations::commandStatesChanged, this, &MessagesView::applyCommandStates);
+    applyCommandStates();
+}
+
+ControlPanel *MessagesView::buildPanel()
+{
     m_panel = new ControlPanel(QStringLiteral("panControls2"), this);
     auto *row = new QHBoxLayout(m_panel);
     m_on = CommandButton(QStringLiteral("btbMasterOn"),
@@ -88,32 +118,7 @@ MessagesView::MessagesView(Operations &ops, QWidget *parent)
     row->addWidget(m_logStart);
     row->addWidget(m_logStop);
     row->addWidget(m_clear);
-    layout->addWidget(m_panel);
-
-    auto &scheduler = m_ops.Scheduler();
-    m_pressOnce = new PressOnce([&ops](const QPushButton &b) { return ops.Enabled(b.objectName()); },
-                                this);
-    m_pressOnce->bind(m_on, [&scheduler] { scheduler.SwitchMaster(); });
-    m_pressOnce->bind(m_off, [&scheduler] { scheduler.SwitchMaster(); });
-    m_pressOnce->bind(m_adjust, [&scheduler] { scheduler.Adjust(); });
-    m_pressOnce->bind(m_discard, [&scheduler] { scheduler.Discard(); });
-    connect(m_clear, &QPushButton::clicked, this, [this] { m_ops.Trace().Clear(); });
-    connect(m_logStart, &QPushButton::clicked, this, [this] {
-        m_ops.Log().Start();
-        m_ops.UpdateCommandStates();
-    });
-    connect(m_logStop, &QPushButton::clicked, this, &MessagesView::stopLog);
-    connect(&m_ops, &Operations::logStopRequested, this, &MessagesView::stopLog);
-
-    auto &trace = m_ops.Trace();
-    connect(&trace, &TraceList::entryAdded, this, &MessagesView::addEntry);
-    connect(&trace, &TraceList::cleared, m_list, &QTreeWidget::clear);
-    m_refresh = new QTimer(this);
-    m_refresh->setInterval(kRefreshMs);
-    connect(m_refresh, &QTimer::timeout, this, &MessagesView::refreshChanged);
-    m_refresh->start();
-    connect(&m_ops, &Operations::commandStatesChanged, this, &MessagesView::applyCommandStates);
-    applyCommandStates();
+    return m_panel;
 }
 
 void MessagesView::stopLog()

@@ -28,6 +28,7 @@ public:
     void stopLog();
 
 private:
+    [[nodiscard]] ControlPanel *buildPanel();
     void addEntry(int index);
     void refreshChanged();
     void setRow(int index);
