@@ -4,9 +4,9 @@
 
 #include "core/operations/connection.h"
 #include "core/operations/operations.h"
-#include "modal_answer.h"
-#include "sim/emulator_host.h"
-#include "test_support.h"
+#include "support/modal_answer.h"
+#include "support/ops_fixture.h"
+#include "support/test_support.h"
 #include "ui/dialogs/about_dialog.h"
 #include "ui/dialogs/busy_notice.h"
 #include "ui/dialogs/connect_dialog.h"
@@ -27,7 +27,6 @@
 #include <QSettings>
 #include <QStackedWidget>
 #include <QTabBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -39,29 +38,6 @@ namespace {
 
 constexpr int kCom = 9;
 
-// The emulator on COM9 in a folder of its own, and the settings the window starts with.
-struct Rig
-{
-    QTemporaryDir dosDevices;
-    std::unique_ptr<sim::EmulatorHost> host;
-
-    explicit Rig(bool withModule = true)
-    {
-        if (!withModule)
-            return;
-        sim::EmulatorOptions options;
-        options.comNumber = kCom;
-        options.dosDevices = dosDevices.path();
-        host = std::make_unique<sim::EmulatorHost>(options);
-        host->start();
-    }
-    [[nodiscard]] ComPortMap map() const
-    {
-        return ComPortMap(
-            ComPortRoots{dosDevices.path(), QString(), QStringLiteral("/nonexistent")});
-    }
-};
-
 void storeSettings(int startMode, int port = kCom, int rate = 38400)
 {
     VXLIN_Values values;
@@ -70,20 +46,6 @@ void storeSettings(int startMode, int port = kCom, int rate = 38400)
     values.Baudrate = rate;
     values.Timeout = 5;
     WriteSettings(values);
-}
-
-bool waitIdle(TfMain &w, int ms = 8000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    int quiet = 0;
-    while (timer.elapsed() < ms) {
-        QTest::qWait(20);
-        quiet = w.ops().IsIdle() ? quiet + 1 : 0;
-        if (quiet >= 10)
-            return true;
-    }
-    return false;
 }
 
 QString statusLine(TfMain &w)
@@ -101,7 +63,7 @@ bool waitConnected(TfMain &w)
             return false;
         QTest::qWait(20);
     }
-    return waitIdle(w);
+    return WaitIdle(w.ops());
 }
 
 QColor panelColor(TfMain &w, const char *panel)
@@ -147,13 +109,13 @@ void TestMainWindow::init()
 
 void TestMainWindow::startModeOneTouchesNoPort()
 {
-    Rig rig;
+    SimPort port(kCom);
     storeSettings(1);
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
     QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
     QTest::qWait(200);
-    QVERIFY(!rig.host->toolPresent());
+    QVERIFY(!port.host().toolPresent());
     QCOMPARE(panelColor(w, "panControls1"), QColor::fromRgb(SystemColorToRgb(kDefaultColorOff)));
     QVERIFY(!w.action("mniReset")->isEnabled());
     QVERIFY(!w.action("mniCheckConnection")->isEnabled());
@@ -175,9 +137,9 @@ void TestMainWindow::startModeOneTouchesNoPort()
 
 void TestMainWindow::startModeThreeFillsGrid()
 {
-    Rig rig;
+    SimPort port(kCom);
     storeSettings(3);
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
     QVERIFY(waitConnected(w));
     auto *grid = w.findChild<ModuleGridWidget *>("sgridActualValues");
@@ -196,8 +158,8 @@ void TestMainWindow::startModeThreeFillsGrid()
 
 void TestMainWindow::startModeThreeSilentOpensDialog()
 {
-    Rig rig;
-    rig.host->setSilent(true);
+    SimPort port(kCom);
+    port.host().setSilent(true);
     storeSettings(3);
     QElapsedTimer timer;
     qint64 openedAfter = -1;
@@ -207,7 +169,7 @@ void TestMainWindow::startModeThreeSilentOpensDialog()
         saveScreenshot(dialog, "main_connect_dialog");
         dialog->reject();
     });
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     timer.start();
     w.show();
     QTRY_VERIFY_WITH_TIMEOUT(watch->answered(), 5000);
@@ -217,7 +179,7 @@ void TestMainWindow::startModeThreeSilentOpensDialog()
 
 void TestMainWindow::dialogWithoutPorts()
 {
-    Rig rig(false);
+    SimPort port(kCom, {}, false);
     storeSettings(2);
     auto watch = ModalAnswer::of<TfInitConnect>([](TfInitConnect *dialog) {
         QCOMPARE(dialog->findChild<QComboBox *>("cbAvaConnect")->currentText(),
@@ -226,20 +188,20 @@ void TestMainWindow::dialogWithoutPorts()
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Connect... (scanning 128 ports)"));
         dialog->reject();
     });
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
     QTRY_VERIFY_WITH_TIMEOUT(watch->answered(), 5000);
 }
 
 void TestMainWindow::dialogOkConnects()
 {
-    Rig rig;
+    SimPort port(kCom);
     storeSettings(2, 4); // COM4 is gone: the first listed port is offered
     auto watch = ModalAnswer::of<TfInitConnect>([](TfInitConnect *dialog) {
         QCOMPARE(dialog->findChild<QComboBox *>("cbAvaConnect")->currentText(), QStringLiteral("9"));
         clickButton(dialog, "btbOK");
     });
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
     QTRY_VERIFY_WITH_TIMEOUT(watch->answered(), 5000);
     QVERIFY(waitConnected(w));
@@ -254,8 +216,8 @@ void TestMainWindow::dialogOkConnects()
 
 void TestMainWindow::retryShowsSameList()
 {
-    Rig rig;
-    rig.host->setSilent(true);
+    SimPort port(kCom);
+    port.host().setSilent(true);
     storeSettings(2);
     int shown = 0;
     QStringList selections;
@@ -280,7 +242,7 @@ void TestMainWindow::retryShowsSameList()
         });
     };
     answerDialog();
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
     QTRY_COMPARE_WITH_TIMEOUT(shown, 2, 8000);
     QCOMPARE(selections, (QStringList{"9", "9"}));
@@ -289,12 +251,12 @@ void TestMainWindow::retryShowsSameList()
 
 void TestMainWindow::viewChangeWhileBusy()
 {
-    Rig rig;
+    SimPort port(kCom);
     storeSettings(3);
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
     QVERIFY(waitConnected(w));
-    rig.host->setSilent(true);
+    port.host().setSilent(true);
     w.findChild<QPushButton *>("btbRefresh")->click(); // a read that stays unanswered
     QVERIFY(!w.ops().IsIdle());
     auto *tabs = w.findChild<QTabBar *>("mdiTabViews");
@@ -316,9 +278,9 @@ void TestMainWindow::viewChangeWhileBusy()
 
 void TestMainWindow::toolBarRules()
 {
-    Rig rig(false);
+    SimPort port(kCom, {}, false);
     storeSettings(1);
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
     QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
     const char *items[] = {"mniQbarVEXALIN",
@@ -346,9 +308,9 @@ void TestMainWindow::toolBarRules()
 
 void TestMainWindow::preferencesWrittenOnlyOnOk()
 {
-    Rig rig(false);
+    SimPort port(kCom, {}, false);
     storeSettings(1, 300, 14400);
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
     QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
     auto answer = [](bool ok) {
@@ -380,9 +342,9 @@ void TestMainWindow::preferencesWrittenOnlyOnOk()
 
 void TestMainWindow::closeWithModifiedProfileCancel()
 {
-    Rig rig(false);
+    SimPort port(kCom, {}, false);
     storeSettings(1);
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
     QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
     w.action("mniNew")->trigger();
@@ -405,9 +367,9 @@ void TestMainWindow::closeWithModifiedProfileCancel()
 
 void TestMainWindow::aboutWithoutModule()
 {
-    Rig rig(false);
+    SimPort port(kCom, {}, false);
     storeSettings(1);
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
     QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
     QString line;
@@ -423,15 +385,15 @@ void TestMainWindow::aboutWithoutModule()
 
 void TestMainWindow::schedulerAndFramesViewOnly()
 {
-    Rig rig;
-    rig.host->withModel([](sim::ModuleModel &m) {
+    SimPort port(kCom);
+    port.host().withModel([](sim::ModuleModel &m) {
         auto &lin = m.Config().LIN;
         lin.SchedulerCount = 2;
         lin.SchedulerEntries[0] = {10, 0x01};
         lin.SchedulerEntries[1] = {20, 0x3C};
     });
     storeSettings(3);
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
     QVERIFY(waitConnected(w));
     int rows = -1;
@@ -446,7 +408,7 @@ void TestMainWindow::schedulerAndFramesViewOnly()
     QTRY_VERIFY_WITH_TIMEOUT(entries->answered(), 5000);
     QCOMPARE(rows, 2);
     QVERIFY(!okEnabled);
-    QVERIFY(waitIdle(w));
+    QVERIFY(WaitIdle(w.ops()));
 
     LIN_Group shown;
     auto frames = ModalAnswer::of<TfFramesConfig>([&](TfFramesConfig *dialog) {
