@@ -41,7 +41,6 @@ QAction *TfMain::addCommand(QMenu *menu, const Command &command)
     item->setChecked(command.flags & Checked);
     item->setVisible(!(command.flags & Hidden));
     item->setEnabled(!(command.flags & StartsDisabled));
-    connect(item, &QAction::hovered, this, [this, hint] { setStatusPanel(1, hint); });
     if (command.run) {
         const auto run = command.run;
         connect(item, &QAction::triggered, this, [this, run](bool checked) { run(*this, checked); });

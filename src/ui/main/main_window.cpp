@@ -33,6 +33,7 @@
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTabBar>
 #include <QTimer>
 #include <QTreeWidget>
@@ -132,7 +133,6 @@ void TfMain::buildViews()
     m_tabs->setExpanding(false);
     for (const char *caption : kViewCaptions)
         m_tabs->addTab(QString::fromLatin1(caption));
-    m_tabs->setTabText(3, QStringLiteral("Advanced"));
     m_pages = new QStackedWidget(central);
     m_pages->setObjectName(QStringLiteral("pgcViews"));
     m_dataView = new ModuleDataView(*m_ops, m_pages);
@@ -396,6 +396,19 @@ void TfMain::closeEvent(QCloseEvent *event)
         TfMsg::Ask(this, BoxKind::Error, QStringLiteral("Error disconnecting the comm-port"));
     m_ops->CollectedEntries().clear();
     event->accept();
+}
+
+bool TfMain::event(QEvent *event)
+{
+    // Hints go to the second panel. The status bar would otherwise show them as a message of
+    // its own, hiding both panels and with them the connection line.
+    if (event->type() == QEvent::StatusTip) {
+        const QString hint = static_cast<QStatusTipEvent *>(event)->tip();
+        if (!hint.isEmpty())
+            setStatusPanel(1, hint);
+        return true;
+    }
+    return QMainWindow::event(event);
 }
 
 bool TfMain::eventFilter(QObject *watched, QEvent *event)

@@ -11,9 +11,12 @@
 #include "ui/dialogs/busy_notice.h"
 #include "ui/dialogs/connect_dialog.h"
 #include "ui/dialogs/entries_dialog.h"
+#include "ui/dialogs/entry_dialog.h"
+#include "ui/dialogs/frame_editor_dialog.h"
 #include "ui/dialogs/frames_config_dialog.h"
 #include "ui/dialogs/message_box.h"
 #include "ui/dialogs/preferences_dialog.h"
+#include "ui/main/application_setup.h"
 #include "ui/main/main_window.h"
 #include "ui/main/operator_gui.h"
 #include "ui/views/module_grid_widget.h"
@@ -23,9 +26,12 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QStackedWidget>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTest>
 #include <QToolBar>
@@ -98,6 +104,9 @@ private slots:
     void closeWithModifiedProfileCancel();
     void aboutWithoutModule();
     void schedulerAndFramesViewOnly();
+    void viewTabsReadTheViewCaptions();
+    void hintsLeaveTheConnectionLine();
+    void applicationAddsNothingToCaptions();
 };
 
 void TestMainWindow::init()
@@ -419,6 +428,88 @@ void TestMainWindow::schedulerAndFramesViewOnly()
     w.findChild<QPushButton *>("btbFrames")->click();
     QTRY_VERIFY_WITH_TIMEOUT(frames->answered(), 5000);
     QCOMPARE(shown.FrameLengths, w.ops().ModuleCopy().LIN.FrameLengths);
+}
+
+void TestMainWindow::viewTabsReadTheViewCaptions()
+{
+    SimPort port(kCom, {}, false);
+    storeSettings(1);
+    TfMain w({}, port.portMap());
+    auto *tabs = w.findChild<QTabBar *>("mdiTabViews");
+    QStringList captions;
+    for (int i = 0; i < tabs->count(); ++i)
+        captions << tabs->tabText(i);
+    QCOMPARE(captions,
+             (QStringList{"Data Present in Module",
+                          "Messages and Scheduler",
+                          "Profiles Management",
+                          "Advanced Configuration"}));
+}
+
+void TestMainWindow::hintsLeaveTheConnectionLine()
+{
+    SimPort port(kCom, {}, false);
+    storeSettings(1);
+    TfMain w({}, port.portMap());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
+    auto *line = w.findChild<QLabel *>("stbPanel1");
+    auto *hints = w.findChild<QLabel *>("stbPanel2");
+
+    // A menu item under the mouse, as the menu bar opens it.
+    QAction *item = w.action("mniNew");
+    QMenu *file = nullptr;
+    for (QAction *top : w.menuBar()->actions()) {
+        if (top->menu() && top->menu()->actions().contains(item))
+            file = top->menu();
+    }
+    QVERIFY(file);
+    w.menuBar()->setActiveAction(file->menuAction());
+    QTRY_VERIFY(file->isVisible());
+    file->setActiveAction(item);
+    QCOMPARE(hints->text(), QStringLiteral("Creates a new profile with standard values"));
+    QVERIFY(line->isVisible());
+    QCOMPARE(line->text(), QStringLiteral(" Not connected. "));
+    QVERIFY(!saveScreenshot(&w, "main_menu_hint").isEmpty());
+    file->close();
+    QVERIFY(line->isVisible());
+
+    // A tool button under the mouse.
+    auto *button = w.findChild<QWidget *>("tbtCutConnection");
+    QTest::mouseMove(button);
+    QTRY_COMPARE(hints->text(), QStringLiteral("Terminates a current connection"));
+    QVERIFY(line->isVisible());
+    QCOMPARE(line->text(), QStringLiteral(" Not connected. "));
+    QVERIFY(w.statusBar()->currentMessage().isEmpty());
+}
+
+void TestMainWindow::applicationAddsNothingToCaptions()
+{
+    SetUpApplication();
+    // With a display name of its own the platform appends it to every window title. Without
+    // one the display name follows the application's name.
+    QCoreApplication::setApplicationName(QStringLiteral("probe"));
+    QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("probe"));
+    SetUpApplication();
+
+    SimPort port(kCom, {}, false);
+    storeSettings(1);
+    TfMain w({}, port.portMap());
+    const std::pair<QWidget *, QString> windows[] = {
+        {&w, QStringLiteral(" VEXA-LIN CT")},
+        {new TfMsg(&w, BoxKind::Question, QStringLiteral("?")), QStringLiteral("VEXA-LIN CT")},
+        {new TfAbout(&w, QString(), QString(), false), QStringLiteral("About VEXA-LIN CT")},
+        {new TfPreferences(&w), QStringLiteral("Preferences")},
+        {new TfInitConnect(&w, 8, kCom, port.portMap()),
+         QStringLiteral("Connect... (scanning 8 ports)")},
+        {new TfEntries(&w), QStringLiteral("  Scheduler Entries")},
+        {new TfEntry(&w), QStringLiteral("Add entry")},
+        {new TfFramesConfig(&w), QStringLiteral("  Frame Configuration")},
+        {new TfFrameEditor(&w), QStringLiteral("Frame")},
+    };
+    for (const auto &[window, title] : windows)
+        QCOMPARE(window->windowTitle(), title);
 }
 
 QTEST_MAIN(TestMainWindow)
