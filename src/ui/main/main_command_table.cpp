@@ -76,6 +76,7 @@ const TfMain::Command TfMain::kCommands[] = {
              w.ops().Conn().ShowConnectDialog();
              w.ops().Conn().UpdateConnectionState();
          },
+     .flags = NewToolBarRow,
      .toolBar = "tlbConnections",
      .slot = 7,
      .button = "tbtSearchConnection"},

@@ -3,6 +3,7 @@
 #include "ui/main/main_window.h"
 
 #include "core/operations/operations.h"
+#include "ui/widgets/control_icons.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -88,16 +89,24 @@ void TfMain::buildToolBars()
         const QString barName = QString::fromLatin1(command->toolBar);
         QToolBar *&bar = m_toolBars[barName];
         if (!bar) {
+            // Pictures and captions side by side take two rows at the designed width.
+            if (command->flags & NewToolBarRow)
+                addToolBarBreak();
             bar = addToolBar(barName);
             bar->setObjectName(barName);
-            bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+            bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+            bar->setIconSize(QSize(16, 16));
             bar->setFloatable(false);
         }
         QAction *item = action(QString::fromLatin1(command->name));
+        item->setIcon(ControlIcon(item->objectName()));
+        // A tool button shows the caption as it is; left alone it would drop a trailing "...".
+        item->setIconText(item->text());
         if (command->buttonHint) {
             // A tool button with a hint of its own needs an action of its own: a button takes
             // its tool tip from its action whenever the action changes.
-            auto *own = new QAction(item->text(), bar);
+            auto *own = new QAction(item->icon(), item->text(), bar);
+            own->setIconText(item->iconText());
             own->setToolTip(QString::fromLatin1(command->buttonHint));
             own->setStatusTip(own->toolTip());
             own->setEnabled(item->isEnabled());

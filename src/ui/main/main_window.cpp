@@ -44,8 +44,6 @@ namespace vxl {
 
 namespace {
 
-constexpr QSize kDesignedSize{960, 640};
-
 const char *const kViewCaptions[] = {"Data Present in Module",
                                      "Messages and Scheduler",
                                      "Profiles Management",

@@ -36,6 +36,8 @@ class TfMain : public QMainWindow
 public:
     static constexpr int kStatusPanel1Width = 240;
     static constexpr int kStatusPanel2Width = 300;
+    // The size of a first start, before any placement is stored.
+    static constexpr QSize kDesignedSize{960, 640};
 
     explicit TfMain(const QStringList &arguments = {},
                     ComPortMap portMap = ComPortMap(),
@@ -77,7 +79,8 @@ private:
         Checked = 4,
         Hidden = 8,
         StartsDisabled = 16,
-        Submenu = 32, // a submenu of the menu named in `menu`, holding the rows naming it
+        Submenu = 32,       // a submenu of the menu named in `menu`, holding the rows naming it
+        NewToolBarRow = 64, // its tool bar starts a new row of the tool bar area
     };
     // One row of the window's command table: a menu item with its keys and hint, and the tool
     // button that shares it.

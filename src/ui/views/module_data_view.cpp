@@ -5,6 +5,7 @@
 #include "core/operations/scheduler_control.h"
 #include "core/settings/settings_store.h"
 #include "ui/views/module_grid_widget.h"
+#include "ui/widgets/control_icons.h"
 #include "ui/widgets/control_panel_widget.h"
 #include "ui/widgets/press_once.h"
 
@@ -154,6 +155,7 @@ QPushButton *ModuleDataView::addButton(const QString &text,
 {
     auto *button = new QPushButton(text, m_panel);
     button->setObjectName(name);
+    button->setIcon(ControlIcon(name));
     button->setToolTip(hint);
     button->setMinimumWidth(90);
     m_pressOnce->bind(button, [this, handler] { (this->*handler)(); });

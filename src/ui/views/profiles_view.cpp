@@ -2,6 +2,7 @@
 
 #include "core/operations/operations.h"
 #include "core/operations/profile_send.h"
+#include "ui/widgets/control_icons.h"
 #include "ui/widgets/control_panel_widget.h"
 #include "ui/widgets/press_once.h"
 
@@ -37,6 +38,7 @@ ProfilesView::ProfilesView(Operations &ops, QWidget *parent)
     m_flashWrite->setVisible(false);
     m_send = new QPushButton(QStringLiteral("Send"), m_panel);
     m_send->setObjectName(QStringLiteral("btbSendProfile"));
+    m_send->setIcon(ControlIcon(m_send->objectName()));
     m_send->setToolTip(QStringLiteral("Sends the current profile to the module"));
     m_send->installEventFilter(this);
     row->addStretch(1);

@@ -1,5 +1,7 @@
 #include "ui/widgets/command_button_widget.h"
 
+#include "ui/widgets/control_icons.h"
+
 namespace vxl {
 
 QPushButton *CommandButton(const QString &name,
@@ -9,6 +11,7 @@ QPushButton *CommandButton(const QString &name,
 {
     auto *button = new QPushButton(text, parent);
     button->setObjectName(name);
+    button->setIcon(ControlIcon(name));
     button->setToolTip(hint);
     button->setAutoDefault(false);
     return button;

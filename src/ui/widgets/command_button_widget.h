@@ -6,7 +6,8 @@
 
 namespace vxl {
 
-// A named button with its hint, that does not become the default button by taking focus.
+// A named button with its hint and picture, that does not become the default button by taking
+// focus.
 [[nodiscard]] QPushButton *CommandButton(const QString &name,
                                          const QString &text,
                                          const QString &hint,

@@ -35,6 +35,7 @@
 #include <QTabBar>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeWidget>
 
 using namespace vxl;
@@ -107,6 +108,7 @@ private slots:
     void viewTabsReadTheViewCaptions();
     void hintsLeaveTheConnectionLine();
     void applicationAddsNothingToCaptions();
+    void toolBarsFitTheDefaultWindow();
 };
 
 void TestMainWindow::init()
@@ -510,6 +512,35 @@ void TestMainWindow::applicationAddsNothingToCaptions()
     };
     for (const auto &[window, title] : windows)
         QCOMPARE(window->windowTitle(), title);
+}
+
+void TestMainWindow::toolBarsFitTheDefaultWindow()
+{
+    SimPort port(kCom, {}, false);
+    storeSettings(1);
+    TfMain w({}, port.portMap());
+    w.show();
+    QTRY_COMPARE(w.size(), TfMain::kDesignedSize);
+    QTest::qWait(100); // the tool bar area lays itself out for the new size
+    const char *bars[] = {"tlbModule", "tlbVEXALIN", "tlbConnections", "tlbProfiles"};
+    for (const char *name : bars) {
+        QToolBar *bar = w.toolBar(name);
+        QVERIFY2(bar->isVisible(), name);
+        auto *extension = bar->findChild<QToolButton *>("qt_toolbar_ext_button");
+        QVERIFY2(!extension || !extension->isVisible(), name);
+    }
+    // Each button shows its picture beside its caption.
+    for (const char *name : bars) {
+        QToolBar *bar = w.toolBar(name);
+        for (QAction *item : bar->actions()) {
+            auto *button = qobject_cast<QToolButton *>(bar->widgetForAction(item));
+            QVERIFY2(button && button->isVisible(), qPrintable(item->text()));
+            QVERIFY2(!button->icon().isNull(), qPrintable(item->text()));
+            QCOMPARE(button->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
+            QCOMPARE(button->text(), item->text());
+        }
+    }
+    QVERIFY(!saveScreenshot(&w, "main_default_size").isEmpty());
 }
 
 QTEST_MAIN(TestMainWindow)
