@@ -2,6 +2,7 @@
 
 #include "core/operations/operations.h"
 #include "core/operations/profile_send.h"
+#include "ui/views/profile_editor.h"
 #include "ui/widgets/control_icons.h"
 #include "ui/widgets/control_panel_widget.h"
 #include "ui/widgets/press_once.h"
@@ -27,7 +28,9 @@ ProfilesView::ProfilesView(Operations &ops, QWidget *parent)
     m_path->setObjectName(QStringLiteral("ediProfilePath"));
     m_path->setAlignment(Qt::AlignCenter);
     m_path->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    layout->addWidget(m_path, 1);
+    layout->addWidget(m_path);
+    m_editor = new ProfileEditor(this);
+    layout->addWidget(m_editor, 1);
 
     m_panel = new ControlPanel(QStringLiteral("panControls3"), this);
     auto *row = new QHBoxLayout(m_panel);

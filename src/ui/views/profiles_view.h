@@ -11,6 +11,7 @@ namespace vxl {
 class ControlPanel;
 class Operations;
 class PressOnce;
+class ProfileEditor;
 
 // "Profiles Management": the profile loaded for editing and sending. Sending goes through the
 // operations; the hidden "Put in Flash Memory" tick follows the operations' state.
@@ -22,6 +23,8 @@ public:
 
     [[nodiscard]] ControlPanel *controlPanel() const { return m_panel; }
     [[nodiscard]] QPushButton *defaultButton() const { return m_send; }
+    // The profile tree and its editing panel (see profile_editor.h for how to drive it).
+    [[nodiscard]] ProfileEditor *editor() const { return m_editor; }
     void setProfileName(const QString &path);
     void applyCommandStates();
 
@@ -32,6 +35,7 @@ private:
     Operations &m_ops;
     ControlPanel *m_panel = nullptr;
     QLabel *m_path = nullptr;
+    ProfileEditor *m_editor = nullptr;
     QPushButton *m_send = nullptr;
     QCheckBox *m_flashWrite = nullptr;
     PressOnce *m_pressOnce = nullptr;

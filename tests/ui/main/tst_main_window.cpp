@@ -9,6 +9,7 @@
 #include "support/test_support.h"
 #include "ui/dialogs/about_dialog.h"
 #include "ui/dialogs/busy_notice.h"
+#include "ui/dialogs/can_filter_dialog.h"
 #include "ui/dialogs/connect_dialog.h"
 #include "ui/dialogs/entries_dialog.h"
 #include "ui/dialogs/entry_dialog.h"
@@ -16,6 +17,7 @@
 #include "ui/dialogs/frames_config_dialog.h"
 #include "ui/dialogs/message_box.h"
 #include "ui/dialogs/preferences_dialog.h"
+#include "ui/dialogs/slave_id_dialog.h"
 #include "ui/main/application_setup.h"
 #include "ui/main/main_window.h"
 #include "ui/main/operator_gui.h"
@@ -33,6 +35,7 @@
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -109,6 +112,7 @@ private slots:
     void hintsLeaveTheConnectionLine();
     void applicationAddsNothingToCaptions();
     void toolBarsFitTheDefaultWindow();
+    void openedProfileIsEdited();
 };
 
 void TestMainWindow::init()
@@ -509,6 +513,8 @@ void TestMainWindow::applicationAddsNothingToCaptions()
         {new TfEntry(&w), QStringLiteral("Add entry")},
         {new TfFramesConfig(&w), QStringLiteral("  Frame Configuration")},
         {new TfFrameEditor(&w), QStringLiteral("Frame")},
+        {new TfCanFilterConfig(&w, 0, 0), QStringLiteral(" CAN Filter Configuration")},
+        {new TfSlaveIDConfig(&w), QStringLiteral(" Slave ID and Data Configuration")},
     };
     for (const auto &[window, title] : windows)
         QCOMPARE(window->windowTitle(), title);
@@ -541,6 +547,40 @@ void TestMainWindow::toolBarsFitTheDefaultWindow()
         }
     }
     QVERIFY(!saveScreenshot(&w, "main_default_size").isEmpty());
+}
+
+void TestMainWindow::openedProfileIsEdited()
+{
+    SimPort port(kCom, {}, false);
+    storeSettings(1);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("opened.vxlin");
+    {
+        clsVLINXMLProfile writer;
+        QVERIFY(writer.LoadDefault());
+        LIN_Group lin = ModuleConfig::NewProfile().LIN;
+        lin.Baudrate = 9600;
+        CAN_Group can;
+        QVERIFY(writer.WriteAll(57600, can, lin));
+        QVERIFY(writer.SaveAs(path));
+    }
+    TfMain w({QStringLiteral("vexalin-ct"), path}, port.portMap());
+    w.show();
+    auto *tree = w.findChild<QTreeWidget *>("trvProfile");
+    QVERIFY(tree);
+    QTreeWidgetItem *lin = tree->topLevelItem(2);
+    QCOMPARE(tree->topLevelItem(0)->child(0)->text(0), QStringLiteral("Bit rate : 57600"));
+    QCOMPARE(lin->child(1)->text(0), QStringLiteral("Bit rate : 9600"));
+    w.selectViewFromMenu(View::Profiles);
+    QVERIFY(w.findChild<QWidget *>("panEditing")->isVisible());
+    QVERIFY(!w.profile().IsModified());
+    tree->setCurrentItem(lin->child(6)); // LIN bus termination
+    QTest::mouseClick(w.findChild<QPushButton *>("btnSetStandarValue"), Qt::LeftButton);
+    QVERIFY(w.profile().IsModified());
+    QCOMPARE(lin->child(6)->text(0), QStringLiteral("LIN Bus Termination : Master"));
+    LIN_Group stored;
+    QVERIFY(w.profile().ReadLIN(&stored));
+    QCOMPARE(stored.BusTermination, std::uint16_t(1));
 }
 
 QTEST_MAIN(TestMainWindow)
