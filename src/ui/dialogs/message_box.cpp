@@ -153,10 +153,11 @@ void TfMsg::keyPressEvent(QKeyEvent *event)
 {
     // A button that is not the default one leaves Enter to the dialog, which would answer with
     // the default button: a reflexive Enter on "NO" must not answer "YES".
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const bool enter = (event->key() == Qt::Key_Return && event->modifiers() == Qt::NoModifier)
+                       || (event->key() == Qt::Key_Enter
+                           && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier);
     auto *focused = qobject_cast<QPushButton *>(focusWidget());
-    if (enter && focused && m_buttons->isAncestorOf(focused)
-        && event->modifiers() == Qt::NoModifier) {
+    if (enter && focused && m_buttons->isAncestorOf(focused)) {
         focused->click();
         return;
     }

@@ -124,6 +124,7 @@ void TestMessageBox::answers_data()
     QTest::newRow("Question Escape") << BoxKind::Question << "Escape" << BoxResult::Cancel;
     // The focus starts on NO, and Enter answers the button that has the focus.
     QTest::newRow("Question Enter") << BoxKind::Question << "Enter" << BoxResult::No;
+    QTest::newRow("Question keypad Enter") << BoxKind::Question << "keypad Enter" << BoxResult::No;
     QTest::newRow("Question Enter on YES") << BoxKind::Question << "Enter on YES" << BoxResult::Yes;
     QTest::newRow("Question Enter on Cancel")
         << BoxKind::Question << "Enter on Cancel" << BoxResult::Cancel;
@@ -162,6 +163,10 @@ void TestMessageBox::answers()
             }
             button->setFocus(Qt::TabFocusReason);
             QTest::keyClick(button, Qt::Key_Return);
+            return;
+        }
+        if (action == QLatin1String("keypad Enter")) {
+            QTest::keyClick(box->focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
             return;
         }
         if (action == QLatin1String("Escape") || action == QLatin1String("Enter")) {
