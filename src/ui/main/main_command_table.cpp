@@ -6,6 +6,7 @@
 #include "core/operations/maintenance.h"
 #include "core/operations/module_read.h"
 #include "core/operations/operations.h"
+#include "core/operations/profile_files.h"
 #include "ui/main/main_window.h"
 
 namespace vxl {
@@ -17,7 +18,7 @@ const TfMain::Command TfMain::kCommands[] = {
      .caption = "New",
      .keys = "Ctrl+N",
      .hint = "Creates a new profile with standard values",
-     .run = [](TfMain &w, bool) { w.newProfileCommand(); },
+     .run = [](TfMain &w, bool) { w.files().NewFromMenu(); },
      .toolBar = "tlbProfiles",
      .slot = 10,
      .button = "tbtNew"},
@@ -32,7 +33,7 @@ const TfMain::Command TfMain::kCommands[] = {
      .caption = "Open ",
      .keys = "Ctrl+O",
      .hint = "Opens an existing profile",
-     .run = [](TfMain &w, bool) { w.openProfileCommand(); },
+     .run = [](TfMain &w, bool) { w.files().OpenProfile(); },
      .toolBar = "tlbProfiles",
      .slot = 11},
     {.menu = "File",
@@ -40,7 +41,7 @@ const TfMain::Command TfMain::kCommands[] = {
      .caption = "Save ",
      .keys = "Ctrl+S",
      .hint = "Saves the changes made to a profile",
-     .run = [](TfMain &w, bool) { w.saveProfileCommand(); },
+     .run = [](TfMain &w, bool) { w.files().SaveProfile(); },
      .flags = StartsDisabled,
      .toolBar = "tlbProfiles",
      .slot = 12,
@@ -51,7 +52,7 @@ const TfMain::Command TfMain::kCommands[] = {
      .caption = "Save As",
      .keys = "Ctrl+Shift+S",
      .hint = "Saves the current loaded profile in a new file",
-     .run = [](TfMain &w, bool) { w.saveProfileAs(); },
+     .run = [](TfMain &w, bool) { w.files().SaveProfileAs(); },
      .flags = StartsDisabled,
      .toolBar = "tlbProfiles",
      .slot = 13,
@@ -134,11 +135,11 @@ const TfMain::Command TfMain::kCommands[] = {
      .keys = "Ctrl+Shift+I",
      .hint = "Sets the module in programming mode",
      .run = [](TfMain &w, bool) { w.ops().Maint().ProgrammingModeCommand(); }},
-    // Tools; the converter dialog is not part of this window yet.
+    // Tools
     {.menu = "Tools",
      .name = "mniProfileConverter",
      .caption = "Profile Converter",
-     .flags = StartsDisabled},
+     .run = [](TfMain &w, bool) { w.showProfileConverter(); }},
     {.menu = "Tools",
      .name = "mniFlashMagic",
      .caption = "Flash Magic",

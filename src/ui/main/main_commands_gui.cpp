@@ -6,7 +6,6 @@
 #include "ui/widgets/control_icons.h"
 
 #include <QAction>
-#include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
@@ -158,33 +157,6 @@ void TfMain::toggleToolBar(const QString &menuName, bool on)
     }
     if (!anyTicked)
         toggleToolBox(false);
-}
-
-void TfMain::newProfileCommand()
-{
-    if (!m_ops->IsIdle()) {
-        m_ops->ShowBusyNotice();
-        return;
-    }
-    selectViewFromMenu(View::Profiles);
-    newProfileFrom(ModuleConfig::NewProfile());
-}
-
-void TfMain::openProfileCommand()
-{
-    const QString path = QFileDialog::getOpenFileName(this,
-                                                      QStringLiteral("Open"),
-                                                      QString(),
-                                                      QStringLiteral(
-                                                          "VEXA-LIN profiles (*.vxlin)"));
-    if (!path.isEmpty())
-        openProfile(path);
-}
-
-void TfMain::saveProfileCommand()
-{
-    if (!m_profile.Save())
-        saveProfileAs();
 }
 
 void TfMain::viewItemClicked(View view)
