@@ -11,6 +11,8 @@ BoxResult ScriptedOperator::ShowMessage(BoxKind kind, const QString &text)
     boxes.push_back({kind, text, statusLine});
     if (boxOpenMs > 0)
         QTest::qWait(boxOpenMs);
+    if (whileOpen)
+        whileOpen(kind, text);
     // Error and Information boxes only have "Close".
     if (kind != BoxKind::Question && kind != BoxKind::Confirmation)
         return BoxResult::Closed;

@@ -32,6 +32,8 @@ public:
     BoxResult defaultAnswer = BoxResult::Yes;
     // While a box is "open" the event loop keeps running this long (re-entrancy).
     int boxOpenMs = 0;
+    // Runs while a box is "open", before it is answered: what happens meanwhile.
+    std::function<void(BoxKind, const QString &)> whileOpen;
 
     std::vector<Box> boxes;
     QStringList notices;

@@ -6,6 +6,8 @@
 #include "ui/views/command_controls.h"
 #include "ui/views/control_names.h"
 #include "ui/widgets/command_button_widget.h"
+#include "ui/widgets/control_panel_widget.h"
+#include "ui/widgets/press_once.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -49,9 +51,10 @@ ConsoleView::ConsoleView(Operations &ops, QWidget *parent)
     setObjectName(QStringLiteral("tbsAdvance"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    m_panel = new QWidget(this);
-    m_panel->setObjectName(QStringLiteral("panControls4"));
-    m_panel->setAutoFillBackground(true);
+    m_pressOnce = new PressOnce(
+        [&ops](const QPushButton &b) { return ControlEnabled(ops.Commands(), b.objectName()); },
+        this);
+    m_panel = new ControlPanel(QStringLiteral("panControls4"), this);
     new QVBoxLayout(m_panel);
     buildSelectors(m_panel);
     buildParameters(m_panel);
@@ -120,9 +123,9 @@ void ConsoleView::buildSelectors(QWidget *panel)
     row->addWidget(m_reset);
     row->addWidget(m_defaults);
     row->addWidget(m_flash);
-    OnClickOnce(m_reset, [this] { m_ops.Maint().ResetModuleAction(); });
-    OnClickOnce(m_defaults, [this] { m_ops.Maint().SetDefaultsAction(); });
-    OnClickOnce(m_flash, [this] { m_ops.Maint().FlashSaveAction(); });
+    m_pressOnce->bind(m_reset, [this] { m_ops.Maint().ResetModuleAction(); });
+    m_pressOnce->bind(m_defaults, [this] { m_ops.Maint().SetDefaultsAction(); });
+    m_pressOnce->bind(m_flash, [this] { m_ops.Maint().FlashSaveAction(); });
 
     auto changeGroup = [this] {
         if (m_updating)
@@ -177,7 +180,7 @@ void ConsoleView::buildParameters(QWidget *panel)
         panel);
     grid->addWidget(m_send, 1, 2 + int(m_params.size()));
     grid->setColumnStretch(3 + int(m_params.size()), 1);
-    OnClickOnce(m_send, [this] { m_ops.Console().Send(); });
+    m_pressOnce->bind(m_send, [this] { m_ops.Console().Send(); });
 }
 
 void ConsoleView::buildTree()
@@ -261,8 +264,7 @@ void ConsoleView::refreshParameters()
 
 void ConsoleView::applyCommandStates()
 {
-    for (auto *b : {m_reset, m_defaults, m_flash, m_send})
-        b->setEnabled(ControlEnabled(m_ops.Commands(), b->objectName()));
+    m_pressOnce->apply({m_reset, m_defaults, m_flash, m_send});
 }
 
 } // namespace vxl

@@ -9,6 +9,8 @@
 #include "ui/views/command_controls.h"
 #include "ui/views/control_names.h"
 #include "ui/widgets/command_button_widget.h"
+#include "ui/widgets/control_panel_widget.h"
+#include "ui/widgets/press_once.h"
 
 #include <QDesktopServices>
 #include <QEvent>
@@ -76,9 +78,26 @@ MessagesView::MessagesView(Operations &ops, QWidget *parent)
     m_recorder->SetFileOpener(
         [](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); });
 
-    m_panel = new QWidget(this);
-    m_panel->setObjectName(QStringLiteral("panControls2"));
-    m_panel->setAutoFillBackground(true);
+    layout->addWidget(buildPanel());
+
+    auto &scheduler = m_ops.Scheduler();
+    m_pressOnce = new PressOnce(
+        [&ops](const QPushButton &b) { return ControlEnabled(ops.Commands(), b.objectName()); },
+        this);
+    m_pressOnce->bind(m_on, [&scheduler] { scheduler.SwitchMaster(); });
+    m_pressOnce->bind(m_off, [&scheduler] { scheduler.SwitchMaster(); });
+    m_pressOnce->bind(m_adjust, [&scheduler] { scheduler.Adjust(); });
+    m_pressOnce->bind(m_discard, [&scheduler] { scheduler.Discard(); });
+    connect(m_clear, &QPushButton::clicked, this, [this] { m_ops.Trace().Clear(); });
+    connect(m_logStart, &QPushButton::clicked, m_recorder, &TraceRecorder::Start);
+    connect(m_logStop, &QPushButton::clicked, m_recorder, &TraceRecorder::Stop);
+    connect(&m_ops, &Operations::commandStatesChanged, this, &MessagesView::applyCommandStates);
+    applyCommandStates();
+}
+
+ControlPanel *MessagesView::buildPanel()
+{
+    m_panel = new ControlPanel(QStringLiteral("panControls2"), this);
     auto *row = new QHBoxLayout(m_panel);
     m_on = CommandButton(QString::fromLatin1(control::btbMasterOn),
                          QStringLiteral("ON"),
@@ -122,18 +141,7 @@ MessagesView::MessagesView(Operations &ops, QWidget *parent)
     row->addWidget(m_logStart);
     row->addWidget(m_logStop);
     row->addWidget(m_clear);
-    layout->addWidget(m_panel);
-
-    auto &scheduler = m_ops.Scheduler();
-    OnClickOnce(m_on, [&scheduler] { scheduler.SwitchMaster(); });
-    OnClickOnce(m_off, [&scheduler] { scheduler.SwitchMaster(); });
-    OnClickOnce(m_adjust, [&scheduler] { scheduler.Adjust(); });
-    OnClickOnce(m_discard, [&scheduler] { scheduler.Discard(); });
-    connect(m_clear, &QPushButton::clicked, this, [this] { m_ops.Trace().Clear(); });
-    connect(m_logStart, &QPushButton::clicked, m_recorder, &TraceRecorder::Start);
-    connect(m_logStop, &QPushButton::clicked, m_recorder, &TraceRecorder::Stop);
-    connect(&m_ops, &Operations::commandStatesChanged, this, &MessagesView::applyCommandStates);
-    applyCommandStates();
+    return m_panel;
 }
 
 void MessagesView::stopLog()
@@ -158,8 +166,7 @@ bool MessagesView::eventFilter(QObject *watched, QEvent *event)
 
 void MessagesView::applyCommandStates()
 {
-    for (auto *b : {m_on, m_off, m_adjust, m_discard, m_clear, m_logStart, m_logStop})
-        b->setEnabled(ControlEnabled(m_ops.Commands(), b->objectName()));
+    m_pressOnce->apply({m_on, m_off, m_adjust, m_discard, m_clear, m_logStart, m_logStop});
 }
 
 } // namespace vxl

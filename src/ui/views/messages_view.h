@@ -9,9 +9,11 @@ class QTableView;
 
 namespace vxl {
 
+class ControlPanel;
 class Operations;
 class TraceModel;
 class TraceRecorder;
+class PressOnce;
 
 // "Messages and Scheduler": the master and scheduler buttons, and the counted trace of the
 // messages the module forwards with its log buttons.
@@ -21,7 +23,7 @@ class MessagesView : public QWidget
 public:
     explicit MessagesView(Operations &ops, QWidget *parent = nullptr);
 
-    [[nodiscard]] QWidget *controlPanel() const { return m_panel; }
+    [[nodiscard]] ControlPanel *controlPanel() const { return m_panel; }
     [[nodiscard]] QPushButton *defaultButton() const { return m_clear; }
     [[nodiscard]] QTableView *traceList() const { return m_list; }
     [[nodiscard]] TraceModel *traceModel() const { return m_model; }
@@ -35,8 +37,10 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    [[nodiscard]] ControlPanel *buildPanel();
+
     Operations &m_ops;
-    QWidget *m_panel = nullptr;
+    ControlPanel *m_panel = nullptr;
     QPushButton *m_on = nullptr;
     QPushButton *m_off = nullptr;
     QPushButton *m_adjust = nullptr;
@@ -47,6 +51,7 @@ private:
     TraceModel *m_model = nullptr;
     QTableView *m_list = nullptr;
     TraceRecorder *m_recorder = nullptr;
+    PressOnce *m_pressOnce = nullptr;
 };
 
 } // namespace vxl

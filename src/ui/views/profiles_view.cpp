@@ -7,6 +7,9 @@
 #include "ui/views/control_names.h"
 #include "ui/views/profile_editor.h"
 #include "ui/views/profile_file_panel.h"
+#include "ui/widgets/control_icons.h"
+#include "ui/widgets/control_panel_widget.h"
+#include "ui/widgets/press_once.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -30,9 +33,7 @@ ProfilesView::ProfilesView(Operations &ops, ProfileFiles &files, QWidget *parent
     m_editor = new ProfileEditor(this);
     layout->addWidget(m_editor, 1);
 
-    m_panel = new QWidget(this);
-    m_panel->setObjectName(QStringLiteral("panControls3"));
-    m_panel->setAutoFillBackground(true);
+    m_panel = new ControlPanel(QStringLiteral("panControls3"), this);
     auto *row = new QHBoxLayout(m_panel);
     for (QPushButton *button : filePanel->createButtons(m_panel))
         row->addWidget(button);
@@ -43,6 +44,7 @@ ProfilesView::ProfilesView(Operations &ops, ProfileFiles &files, QWidget *parent
     m_flashWrite->setVisible(false);
     m_send = new QPushButton(QStringLiteral("Send"), m_panel);
     m_send->setObjectName(QString::fromLatin1(control::btbSendProfile));
+    m_send->setIcon(ControlIcon(m_send->objectName()));
     m_send->setToolTip(QStringLiteral("Sends the current profile to the module"));
     m_send->installEventFilter(this);
     row->addStretch(1);
@@ -50,11 +52,10 @@ ProfilesView::ProfilesView(Operations &ops, ProfileFiles &files, QWidget *parent
     row->addWidget(m_send);
     layout->addWidget(m_panel);
 
-    connect(m_send, &QPushButton::clicked, this, [this] {
-        m_send->setEnabled(false);
-        m_ops.Sender().SendProfile();
-        applyCommandStates();
-    });
+    m_pressOnce = new PressOnce(
+        [&ops](const QPushButton &b) { return ControlEnabled(ops.Commands(), b.objectName()); },
+        this);
+    m_pressOnce->bind(m_send, [this] { m_ops.Sender().SendProfile(); });
     connect(&m_ops, &Operations::commandStatesChanged, this, &ProfilesView::applyCommandStates);
     // The tree shows what the file commands loaded, and its changes enable "Save".
     connect(&m_files, &ProfileFiles::profileShown, m_editor, [this] {
@@ -76,7 +77,7 @@ bool ProfilesView::eventFilter(QObject *watched, QEvent *event)
 
 void ProfilesView::applyCommandStates()
 {
-    m_send->setEnabled(ControlEnabled(m_ops.Commands(), m_send->objectName()));
+    m_pressOnce->apply({m_send});
     m_flashWrite->setEnabled(ControlEnabled(m_ops.Commands(), m_flashWrite->objectName()));
     m_flashWrite->setChecked(m_ops.FlashWriteTicked());
 }

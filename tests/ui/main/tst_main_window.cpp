@@ -4,16 +4,21 @@
 
 #include "core/operations/connection.h"
 #include "core/operations/operations.h"
-#include "modal_answer.h"
-#include "sim/emulator_host.h"
-#include "test_support.h"
+#include "support/modal_answer.h"
+#include "support/ops_fixture.h"
+#include "support/test_support.h"
 #include "ui/dialogs/about_dialog.h"
 #include "ui/dialogs/busy_notice.h"
+#include "ui/dialogs/can_filter_dialog.h"
 #include "ui/dialogs/connect_dialog.h"
 #include "ui/dialogs/entries_dialog.h"
+#include "ui/dialogs/entry_dialog.h"
+#include "ui/dialogs/frame_editor_dialog.h"
 #include "ui/dialogs/frames_config_dialog.h"
 #include "ui/dialogs/message_box.h"
 #include "ui/dialogs/preferences_dialog.h"
+#include "ui/dialogs/slave_id_dialog.h"
+#include "ui/main/application_setup.h"
 #include "ui/main/main_window.h"
 #include "ui/main/operator_gui.h"
 #include "ui/views/module_grid_widget.h"
@@ -23,13 +28,17 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QStackedWidget>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeWidget>
 
 using namespace vxl;
@@ -39,29 +48,6 @@ namespace {
 
 constexpr int kCom = 9;
 
-// The emulator on COM9 in a folder of its own, and the settings the window starts with.
-struct Rig
-{
-    QTemporaryDir dosDevices;
-    std::unique_ptr<sim::EmulatorHost> host;
-
-    explicit Rig(bool withModule = true)
-    {
-        if (!withModule)
-            return;
-        sim::EmulatorOptions options;
-        options.comNumber = kCom;
-        options.dosDevices = dosDevices.path();
-        host = std::make_unique<sim::EmulatorHost>(options);
-        host->start();
-    }
-    [[nodiscard]] ComPortMap map() const
-    {
-        return ComPortMap(
-            ComPortRoots{dosDevices.path(), QString(), QStringLiteral("/nonexistent")});
-    }
-};
-
 void storeSettings(int startMode, int port = kCom, int rate = 38400)
 {
     VXLIN_Values values;
@@ -70,20 +56,6 @@ void storeSettings(int startMode, int port = kCom, int rate = 38400)
     values.Baudrate = rate;
     values.Timeout = 5;
     WriteSettings(values);
-}
-
-bool waitIdle(TfMain &w, int ms = 8000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    int quiet = 0;
-    while (timer.elapsed() < ms) {
-        QTest::qWait(20);
-        quiet = w.ops().IsIdle() ? quiet + 1 : 0;
-        if (quiet >= 10)
-            return true;
-    }
-    return false;
 }
 
 QString statusLine(TfMain &w)
@@ -101,7 +73,7 @@ bool waitConnected(TfMain &w)
             return false;
         QTest::qWait(20);
     }
-    return waitIdle(w);
+    return WaitIdle(w.ops());
 }
 
 QColor panelColor(TfMain &w, const char *panel)
@@ -136,6 +108,10 @@ private slots:
     void closeWithModifiedProfileCancel();
     void aboutWithoutModule();
     void schedulerAndFramesViewOnly();
+    void viewTabsReadTheViewCaptions();
+    void hintsLeaveTheConnectionLine();
+    void applicationAddsNothingToCaptions();
+    void toolBarsFitTheDefaultWindow();
     void openedProfileIsEdited();
 };
 
@@ -148,13 +124,13 @@ void TestMainWindow::init()
 
 void TestMainWindow::startModeOneTouchesNoPort()
 {
-    Rig rig;
+    SimPort port(kCom);
     storeSettings(1);
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
     QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
     QTest::qWait(200);
-    QVERIFY(!rig.host->toolPresent());
+    QVERIFY(!port.host().toolPresent());
     QCOMPARE(panelColor(w, "panControls1"), QColor::fromRgb(SystemColorToRgb(kDefaultColorOff)));
     QVERIFY(!w.action("mniReset")->isEnabled());
     QVERIFY(!w.action("mniCheckConnection")->isEnabled());
@@ -176,9 +152,9 @@ void TestMainWindow::startModeOneTouchesNoPort()
 
 void TestMainWindow::startModeThreeFillsGrid()
 {
-    Rig rig;
+    SimPort port(kCom);
     storeSettings(3);
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
     QVERIFY(waitConnected(w));
     auto *grid = w.findChild<ModuleGridWidget *>("sgridActualValues");
@@ -197,8 +173,8 @@ void TestMainWindow::startModeThreeFillsGrid()
 
 void TestMainWindow::startModeThreeSilentOpensDialog()
 {
-    Rig rig;
-    rig.host->setSilent(true);
+    SimPort port(kCom);
+    port.host().setSilent(true);
     storeSettings(3);
     QElapsedTimer timer;
     qint64 openedAfter = -1;
@@ -208,7 +184,7 @@ void TestMainWindow::startModeThreeSilentOpensDialog()
         saveScreenshot(dialog, "main_connect_dialog");
         dialog->reject();
     });
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     timer.start();
     w.show();
     QTRY_VERIFY_WITH_TIMEOUT(watch->answered(), 5000);
@@ -218,7 +194,7 @@ void TestMainWindow::startModeThreeSilentOpensDialog()
 
 void TestMainWindow::dialogWithoutPorts()
 {
-    Rig rig(false);
+    SimPort port(kCom, {}, false);
     storeSettings(2);
     auto watch = ModalAnswer::of<TfInitConnect>([](TfInitConnect *dialog) {
         QCOMPARE(dialog->findChild<QComboBox *>("cbAvaConnect")->currentText(),
@@ -227,20 +203,20 @@ void TestMainWindow::dialogWithoutPorts()
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Connect... (scanning 128 ports)"));
         dialog->reject();
     });
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
     QTRY_VERIFY_WITH_TIMEOUT(watch->answered(), 5000);
 }
 
 void TestMainWindow::dialogOkConnects()
 {
-    Rig rig;
+    SimPort port(kCom);
     storeSettings(2, 4); // COM4 is gone: the first listed port is offered
     auto watch = ModalAnswer::of<TfInitConnect>([](TfInitConnect *dialog) {
         QCOMPARE(dialog->findChild<QComboBox *>("cbAvaConnect")->currentText(), QStringLiteral("9"));
         clickButton(dialog, "btbOK");
     });
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
     QTRY_VERIFY_WITH_TIMEOUT(watch->answered(), 5000);
     QVERIFY(waitConnected(w));
@@ -255,8 +231,8 @@ void TestMainWindow::dialogOkConnects()
 
 void TestMainWindow::retryShowsSameList()
 {
-    Rig rig;
-    rig.host->setSilent(true);
+    SimPort port(kCom);
+    port.host().setSilent(true);
     storeSettings(2);
     int shown = 0;
     QStringList selections;
@@ -281,7 +257,7 @@ void TestMainWindow::retryShowsSameList()
         });
     };
     answerDialog();
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
     QTRY_COMPARE_WITH_TIMEOUT(shown, 2, 8000);
     QCOMPARE(selections, (QStringList{"9", "9"}));
@@ -290,12 +266,12 @@ void TestMainWindow::retryShowsSameList()
 
 void TestMainWindow::viewChangeWhileBusy()
 {
-    Rig rig;
+    SimPort port(kCom);
     storeSettings(3);
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
     QVERIFY(waitConnected(w));
-    rig.host->setSilent(true);
+    port.host().setSilent(true);
     w.findChild<QPushButton *>("btbRefresh")->click(); // a read that stays unanswered
     QVERIFY(!w.ops().IsIdle());
     auto *tabs = w.findChild<QTabBar *>("mdiTabViews");
@@ -317,9 +293,9 @@ void TestMainWindow::viewChangeWhileBusy()
 
 void TestMainWindow::toolBarRules()
 {
-    Rig rig(false);
+    SimPort port(kCom, {}, false);
     storeSettings(1);
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
     QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
     const char *items[] = {"mniQbarVEXALIN",
@@ -347,9 +323,9 @@ void TestMainWindow::toolBarRules()
 
 void TestMainWindow::preferencesWrittenOnlyOnOk()
 {
-    Rig rig(false);
+    SimPort port(kCom, {}, false);
     storeSettings(1, 300, 14400);
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
     QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
     auto answer = [](bool ok) {
@@ -381,9 +357,9 @@ void TestMainWindow::preferencesWrittenOnlyOnOk()
 
 void TestMainWindow::closeWithModifiedProfileCancel()
 {
-    Rig rig(false);
+    SimPort port(kCom, {}, false);
     storeSettings(1);
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
     QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
     w.action("mniNew")->trigger();
@@ -408,9 +384,9 @@ void TestMainWindow::closeWithModifiedProfileCancel()
 
 void TestMainWindow::aboutWithoutModule()
 {
-    Rig rig(false);
+    SimPort port(kCom, {}, false);
     storeSettings(1);
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
     QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
     QString line;
@@ -426,15 +402,15 @@ void TestMainWindow::aboutWithoutModule()
 
 void TestMainWindow::schedulerAndFramesViewOnly()
 {
-    Rig rig;
-    rig.host->withModel([](sim::ModuleModel &m) {
+    SimPort port(kCom);
+    port.host().withModel([](sim::ModuleModel &m) {
         auto &lin = m.Config().LIN;
         lin.SchedulerCount = 2;
         lin.SchedulerEntries[0] = {10, 0x01};
         lin.SchedulerEntries[1] = {20, 0x3C};
     });
     storeSettings(3);
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
     QVERIFY(waitConnected(w));
     int rows = -1;
@@ -449,7 +425,7 @@ void TestMainWindow::schedulerAndFramesViewOnly()
     QTRY_VERIFY_WITH_TIMEOUT(entries->answered(), 5000);
     QCOMPARE(rows, 2);
     QVERIFY(!okEnabled);
-    QVERIFY(waitIdle(w));
+    QVERIFY(WaitIdle(w.ops()));
 
     LIN_Group shown;
     auto frames = ModalAnswer::of<TfFramesConfig>([&](TfFramesConfig *dialog) {
@@ -462,9 +438,122 @@ void TestMainWindow::schedulerAndFramesViewOnly()
     QCOMPARE(shown.FrameLengths, w.ops().ModuleCopy().LIN.FrameLengths);
 }
 
+void TestMainWindow::viewTabsReadTheViewCaptions()
+{
+    SimPort port(kCom, {}, false);
+    storeSettings(1);
+    TfMain w({}, port.portMap());
+    auto *tabs = w.findChild<QTabBar *>("mdiTabViews");
+    QStringList captions;
+    for (int i = 0; i < tabs->count(); ++i)
+        captions << tabs->tabText(i);
+    QCOMPARE(captions,
+             (QStringList{"Data Present in Module",
+                          "Messages and Scheduler",
+                          "Profiles Management",
+                          "Advanced Configuration"}));
+}
+
+void TestMainWindow::hintsLeaveTheConnectionLine()
+{
+    SimPort port(kCom, {}, false);
+    storeSettings(1);
+    TfMain w({}, port.portMap());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
+    auto *line = w.findChild<QLabel *>("stbPanel1");
+    auto *hints = w.findChild<QLabel *>("stbPanel2");
+
+    // A menu item under the mouse, as the menu bar opens it.
+    QAction *item = w.action("mniNew");
+    QMenu *file = nullptr;
+    for (QAction *top : w.menuBar()->actions()) {
+        if (top->menu() && top->menu()->actions().contains(item))
+            file = top->menu();
+    }
+    QVERIFY(file);
+    w.menuBar()->setActiveAction(file->menuAction());
+    QTRY_VERIFY(file->isVisible());
+    file->setActiveAction(item);
+    QCOMPARE(hints->text(), QStringLiteral("Creates a new profile with standard values"));
+    QVERIFY(line->isVisible());
+    QCOMPARE(line->text(), QStringLiteral(" Not connected. "));
+    QVERIFY(!saveScreenshot(&w, "main_menu_hint").isEmpty());
+    file->close();
+    QVERIFY(line->isVisible());
+
+    // A tool button under the mouse.
+    auto *button = w.findChild<QWidget *>("tbtCutConnection");
+    QTest::mouseMove(button);
+    QTRY_COMPARE(hints->text(), QStringLiteral("Terminates a current connection"));
+    QVERIFY(line->isVisible());
+    QCOMPARE(line->text(), QStringLiteral(" Not connected. "));
+    QVERIFY(w.statusBar()->currentMessage().isEmpty());
+}
+
+void TestMainWindow::applicationAddsNothingToCaptions()
+{
+    SetUpApplication();
+    // With a display name of its own the platform appends it to every window title. Without
+    // one the display name follows the application's name.
+    QCoreApplication::setApplicationName(QStringLiteral("probe"));
+    QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("probe"));
+    SetUpApplication();
+
+    SimPort port(kCom, {}, false);
+    storeSettings(1);
+    TfMain w({}, port.portMap());
+    const std::pair<QWidget *, QString> windows[] = {
+        {&w, QStringLiteral(" VEXA-LIN CT")},
+        {new TfMsg(&w, BoxKind::Question, QStringLiteral("?")), QStringLiteral("VEXA-LIN CT")},
+        {new TfAbout(&w, QString(), QString(), false), QStringLiteral("About VEXA-LIN CT")},
+        {new TfPreferences(&w), QStringLiteral("Preferences")},
+        {new TfInitConnect(&w, 8, kCom, port.portMap()),
+         QStringLiteral("Connect... (scanning 8 ports)")},
+        {new TfEntries(&w), QStringLiteral("  Scheduler Entries")},
+        {new TfEntry(&w), QStringLiteral("Add entry")},
+        {new TfFramesConfig(&w), QStringLiteral("  Frame Configuration")},
+        {new TfFrameEditor(&w), QStringLiteral("Frame")},
+        {new TfCanFilterConfig(&w, 0, 0), QStringLiteral(" CAN Filter Configuration")},
+        {new TfSlaveIDConfig(&w), QStringLiteral(" Slave ID and Data Configuration")},
+    };
+    for (const auto &[window, title] : windows)
+        QCOMPARE(window->windowTitle(), title);
+}
+
+void TestMainWindow::toolBarsFitTheDefaultWindow()
+{
+    SimPort port(kCom, {}, false);
+    storeSettings(1);
+    TfMain w({}, port.portMap());
+    w.show();
+    QTRY_COMPARE(w.size(), TfMain::kDesignedSize);
+    QTest::qWait(100); // the tool bar area lays itself out for the new size
+    const char *bars[] = {"tlbModule", "tlbVEXALIN", "tlbConnections", "tlbProfiles"};
+    for (const char *name : bars) {
+        QToolBar *bar = w.toolBar(name);
+        QVERIFY2(bar->isVisible(), name);
+        auto *extension = bar->findChild<QToolButton *>("qt_toolbar_ext_button");
+        QVERIFY2(!extension || !extension->isVisible(), name);
+    }
+    // Each button shows its picture beside its caption.
+    for (const char *name : bars) {
+        QToolBar *bar = w.toolBar(name);
+        for (QAction *item : bar->actions()) {
+            auto *button = qobject_cast<QToolButton *>(bar->widgetForAction(item));
+            QVERIFY2(button && button->isVisible(), qPrintable(item->text()));
+            QVERIFY2(!button->icon().isNull(), qPrintable(item->text()));
+            QCOMPARE(button->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
+            QCOMPARE(button->text(), item->text());
+        }
+    }
+    QVERIFY(!saveScreenshot(&w, "main_default_size").isEmpty());
+}
+
 void TestMainWindow::openedProfileIsEdited()
 {
-    Rig rig(false);
+    SimPort port(kCom, {}, false);
     storeSettings(1);
     QTemporaryDir dir;
     const QString path = dir.filePath("opened.vxlin");
@@ -477,7 +566,7 @@ void TestMainWindow::openedProfileIsEdited()
         QVERIFY(writer.WriteAll(57600, can, lin));
         QVERIFY(writer.SaveAs(path));
     }
-    TfMain w({QStringLiteral("vexalin-ct"), path}, rig.map());
+    TfMain w({QStringLiteral("vexalin-ct"), path}, port.portMap());
     w.show();
     auto *tree = w.findChild<QTreeWidget *>("trvProfile");
     QVERIFY(tree);
