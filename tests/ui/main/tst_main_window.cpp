@@ -35,6 +35,13 @@
 using namespace vxl;
 using namespace vxl::test;
 
+// Passes when a wait returned no text, else fails with the text.
+#define VERIFY_DONE(wait) \
+    do { \
+        const QString notDone = (wait); \
+        QVERIFY2(notDone.isEmpty(), qPrintable(notDone)); \
+    } while (false)
+
 namespace {
 
 constexpr int kCom = 9;
@@ -72,7 +79,9 @@ void storeSettings(int startMode, int port = kCom, int rate = 38400)
     WriteSettings(values);
 }
 
-bool waitIdle(TfMain &w, int ms = 8000)
+// Empty when the window's operations stayed idle for a moment within the time, else what was
+// awaited. A modal window opened meanwhile is closed by the test's guard, so this returns.
+QString waitIdle(TfMain &w, int ms = 8000)
 {
     QElapsedTimer timer;
     timer.start();
@@ -81,9 +90,9 @@ bool waitIdle(TfMain &w, int ms = 8000)
         QTest::qWait(20);
         quiet = w.ops().IsIdle() ? quiet + 1 : 0;
         if (quiet >= 10)
-            return true;
+            return {};
     }
-    return false;
+    return QStringLiteral("waited %1 ms for the end of the running action").arg(ms);
 }
 
 QString statusLine(TfMain &w)
@@ -91,14 +100,18 @@ QString statusLine(TfMain &w)
     return w.findChild<QLabel *>("stbPanel1")->text();
 }
 
-// Connected to the emulator's port and the module read done.
-bool waitConnected(TfMain &w)
+// Empty when connected to the emulator's port and the module read done, else what was awaited
+// and what the status bar showed instead.
+QString waitConnected(TfMain &w, int ms = 8000)
 {
+    const QString connected = QStringLiteral(" Connected to COM9 at 38400 bit/s");
     QElapsedTimer timer;
     timer.start();
-    while (statusLine(w) != QStringLiteral(" Connected to COM9 at 38400 bit/s")) {
-        if (timer.elapsed() > 3000)
-            return false;
+    while (statusLine(w) != connected) {
+        if (timer.elapsed() > ms)
+            return QStringLiteral("waited %1 ms for \"%2\" in the status bar; it shows \"%3\"")
+                .arg(ms)
+                .arg(connected, statusLine(w));
         QTest::qWait(20);
     }
     return waitIdle(w);
@@ -124,6 +137,7 @@ class TestMainWindow : public QObject
 
 private slots:
     void init();
+    void cleanup();
     void startModeOneTouchesNoPort();
     void startModeThreeFillsGrid();
     void startModeThreeSilentOpensDialog();
@@ -136,6 +150,9 @@ private slots:
     void closeWithModifiedProfileCancel();
     void aboutWithoutModule();
     void schedulerAndFramesViewOnly();
+
+private:
+    std::unique_ptr<ModalGuard> m_guard;
 };
 
 void TestMainWindow::init()
@@ -143,6 +160,15 @@ void TestMainWindow::init()
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, "Norvel", "VEXALIN");
     store.clear();
     store.sync();
+    m_guard = std::make_unique<ModalGuard>();
+}
+
+void TestMainWindow::cleanup()
+{
+    const QStringList closed = m_guard->closed();
+    m_guard.reset();
+    QVERIFY2(closed.isEmpty(),
+             qPrintable(QStringLiteral("modal windows nobody answered: ") + closed.join(" | ")));
 }
 
 void TestMainWindow::startModeOneTouchesNoPort()
@@ -179,7 +205,7 @@ void TestMainWindow::startModeThreeFillsGrid()
     storeSettings(3);
     TfMain w({}, rig.map());
     w.show();
-    QVERIFY(waitConnected(w));
+    VERIFY_DONE(waitConnected(w));
     auto *grid = w.findChild<ModuleGridWidget *>("sgridActualValues");
     QVERIFY(grid);
     QCOMPARE(grid->item(2, 2)->text(), QStringLiteral("500.0 kbit/s (0x001C)"));
@@ -242,7 +268,7 @@ void TestMainWindow::dialogOkConnects()
     TfMain w({}, rig.map());
     w.show();
     QTRY_VERIFY_WITH_TIMEOUT(watch->answered(), 5000);
-    QVERIFY(waitConnected(w));
+    VERIFY_DONE(waitConnected(w));
     auto *grid = w.findChild<ModuleGridWidget *>("sgridActualValues");
     QCOMPARE(grid->item(1, 2)->text(), QStringLiteral("Enabled"));
     QCOMPARE(w.findChild<QLabel *>("sttFirmware")->text(), QStringLiteral("01.02.15"));
@@ -293,7 +319,7 @@ void TestMainWindow::viewChangeWhileBusy()
     storeSettings(3);
     TfMain w({}, rig.map());
     w.show();
-    QVERIFY(waitConnected(w));
+    VERIFY_DONE(waitConnected(w));
     rig.host->setSilent(true);
     w.findChild<QPushButton *>("btbRefresh")->click(); // a read that stays unanswered
     QVERIFY(!w.ops().IsIdle());
@@ -433,7 +459,7 @@ void TestMainWindow::schedulerAndFramesViewOnly()
     storeSettings(3);
     TfMain w({}, rig.map());
     w.show();
-    QVERIFY(waitConnected(w));
+    VERIFY_DONE(waitConnected(w));
     int rows = -1;
     bool okEnabled = true;
     auto entries = ModalAnswer::of<TfEntries>([&](TfEntries *dialog) {
@@ -446,7 +472,7 @@ void TestMainWindow::schedulerAndFramesViewOnly()
     QTRY_VERIFY_WITH_TIMEOUT(entries->answered(), 5000);
     QCOMPARE(rows, 2);
     QVERIFY(!okEnabled);
-    QVERIFY(waitIdle(w));
+    VERIFY_DONE(waitIdle(w));
 
     LIN_Group shown;
     auto frames = ModalAnswer::of<TfFramesConfig>([&](TfFramesConfig *dialog) {
