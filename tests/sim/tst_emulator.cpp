@@ -47,6 +47,7 @@ class TestEmulator : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void replyShapes_data();
     void replyShapes();
     void badChecksumAnswersOne();
@@ -64,6 +65,20 @@ private slots:
     void exclusivityOfADeadToolIsLifted();
     void standaloneProgramOnAComNumber();
 };
+
+void TestEmulator::initTestCase()
+{
+    // Every test below talks to the module through the link: when not even this answer comes
+    // back, each of them would only wait for replies in vain.
+    test::SimLink sim(options());
+    QVERIFY2(sim.connect(), "the link does not open the emulator's port");
+    const QByteArray firmware = replyData(sim.request(3, 1, 1, {}, 5000));
+    QVERIFY2(firmware == "01.02.15",
+             qPrintable(QStringLiteral("the firmware text does not come back through the link; "
+                                       "came: %1 (hex %2)")
+                            .arg(QString::fromLatin1(firmware),
+                                 QString::fromLatin1(firmware.toHex(' ')))));
+}
 
 void TestEmulator::replyShapes_data()
 {

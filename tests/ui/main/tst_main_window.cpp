@@ -80,19 +80,22 @@ void storeSettings(int startMode, int port = kCom, int rate = 38400)
 }
 
 // Empty when the window's operations stayed idle for a moment within the time, else what was
-// awaited. A modal window opened meanwhile is closed by the test's guard, so this returns.
-QString waitIdle(TfMain &w, int ms = 8000)
+// awaited. A modal window that the guard had to close ends the wait at once: what the test
+// waits for will not come.
+QString waitIdle(TfMain &w, const ModalGuard &guard, int ms = 8000)
 {
     QElapsedTimer timer;
     timer.start();
     int quiet = 0;
-    while (timer.elapsed() < ms) {
+    while (timer.elapsed() < ms && guard.closed().isEmpty()) {
         QTest::qWait(20);
         quiet = w.ops().IsIdle() ? quiet + 1 : 0;
         if (quiet >= 10)
             return {};
     }
-    return QStringLiteral("waited %1 ms for the end of the running action").arg(ms);
+    return QStringLiteral("waited %1 ms for the end of the running action; closed meanwhile: %2")
+        .arg(timer.elapsed())
+        .arg(guard.closed().join(QStringLiteral(" | ")));
 }
 
 QString statusLine(TfMain &w)
@@ -102,19 +105,20 @@ QString statusLine(TfMain &w)
 
 // Empty when connected to the emulator's port and the module read done, else what was awaited
 // and what the status bar showed instead.
-QString waitConnected(TfMain &w, int ms = 8000)
+QString waitConnected(TfMain &w, const ModalGuard &guard, int ms = 8000)
 {
     const QString connected = QStringLiteral(" Connected to COM9 at 38400 bit/s");
     QElapsedTimer timer;
     timer.start();
     while (statusLine(w) != connected) {
-        if (timer.elapsed() > ms)
-            return QStringLiteral("waited %1 ms for \"%2\" in the status bar; it shows \"%3\"")
-                .arg(ms)
-                .arg(connected, statusLine(w));
+        if (timer.elapsed() > ms || !guard.closed().isEmpty())
+            return QStringLiteral("waited %1 ms for \"%2\" in the status bar; it shows \"%3\"; "
+                                  "closed meanwhile: %4")
+                .arg(timer.elapsed())
+                .arg(connected, statusLine(w), guard.closed().join(QStringLiteral(" | ")));
         QTest::qWait(20);
     }
-    return waitIdle(w);
+    return waitIdle(w, guard);
 }
 
 QColor panelColor(TfMain &w, const char *panel)
@@ -167,6 +171,8 @@ void TestMainWindow::cleanup()
 {
     const QStringList closed = m_guard->closed();
     m_guard.reset();
+    if (QTest::currentTestFailed())
+        return; // its message already names them
     QVERIFY2(closed.isEmpty(),
              qPrintable(QStringLiteral("modal windows nobody answered: ") + closed.join(" | ")));
 }
@@ -205,7 +211,7 @@ void TestMainWindow::startModeThreeFillsGrid()
     storeSettings(3);
     TfMain w({}, rig.map());
     w.show();
-    VERIFY_DONE(waitConnected(w));
+    VERIFY_DONE(waitConnected(w, *m_guard));
     auto *grid = w.findChild<ModuleGridWidget *>("sgridActualValues");
     QVERIFY(grid);
     QCOMPARE(grid->item(2, 2)->text(), QStringLiteral("500.0 kbit/s (0x001C)"));
@@ -268,7 +274,7 @@ void TestMainWindow::dialogOkConnects()
     TfMain w({}, rig.map());
     w.show();
     QTRY_VERIFY_WITH_TIMEOUT(watch->answered(), 5000);
-    VERIFY_DONE(waitConnected(w));
+    VERIFY_DONE(waitConnected(w, *m_guard));
     auto *grid = w.findChild<ModuleGridWidget *>("sgridActualValues");
     QCOMPARE(grid->item(1, 2)->text(), QStringLiteral("Enabled"));
     QCOMPARE(w.findChild<QLabel *>("sttFirmware")->text(), QStringLiteral("01.02.15"));
@@ -319,7 +325,7 @@ void TestMainWindow::viewChangeWhileBusy()
     storeSettings(3);
     TfMain w({}, rig.map());
     w.show();
-    VERIFY_DONE(waitConnected(w));
+    VERIFY_DONE(waitConnected(w, *m_guard));
     rig.host->setSilent(true);
     w.findChild<QPushButton *>("btbRefresh")->click(); // a read that stays unanswered
     QVERIFY(!w.ops().IsIdle());
@@ -459,7 +465,7 @@ void TestMainWindow::schedulerAndFramesViewOnly()
     storeSettings(3);
     TfMain w({}, rig.map());
     w.show();
-    VERIFY_DONE(waitConnected(w));
+    VERIFY_DONE(waitConnected(w, *m_guard));
     int rows = -1;
     bool okEnabled = true;
     auto entries = ModalAnswer::of<TfEntries>([&](TfEntries *dialog) {
@@ -472,7 +478,7 @@ void TestMainWindow::schedulerAndFramesViewOnly()
     QTRY_VERIFY_WITH_TIMEOUT(entries->answered(), 5000);
     QCOMPARE(rows, 2);
     QVERIFY(!okEnabled);
-    VERIFY_DONE(waitIdle(w));
+    VERIFY_DONE(waitIdle(w, *m_guard));
 
     LIN_Group shown;
     auto frames = ModalAnswer::of<TfFramesConfig>([&](TfFramesConfig *dialog) {
