@@ -329,7 +329,7 @@ void TestEmulator::resetRestoresFlash()
     QCOMPARE(replyData(sim.request(2, 31, 0, hex("6009"))),
              hex("00")); // 2400, not saved
     QCOMPARE(sim.link().ResetModule(3), 0);
-    QTRY_VERIFY_WITH_TIMEOUT(sim.link().BinaryMode(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(sim.link().BinaryMode(), 10000);
     const QString text = sim.link().TakeStartupText();
     QCOMPARE(text.toLatin1(), sim.host().withModel([](ModuleModel &m) { return m.StartupText(); }));
     if (StartupStyle(style) == StartupStyle::Fixed66) {

@@ -168,7 +168,7 @@ void TestConnection::checkReconnectsAfterTimeout()
     rig.setTimeout(1);
     rig.host().setSilent(true);
     rig.ops().Scheduler().ReadMasterStatus();
-    QTRY_VERIFY_WITH_TIMEOUT(!rig.ops().IsConnected(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.ops().IsConnected(), 10000);
     rig.host().setSilent(false);
     rig.setTimeout(3);
     rig.ops().Conn().CheckConnection();
@@ -207,7 +207,7 @@ void TestConnection::programmingModeDisconnects()
     rig.op().answers = {BoxResult::Yes};
     const auto before = rig.host().requests().size();
     rig.ops().Maint().ProgrammingModeCommand();
-    QTRY_VERIFY_WITH_TIMEOUT(!rig.ops().IsConnected(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.ops().IsConnected(), 10000);
     QCOMPARE(rig.op().boxTexts(),
              (QStringList{"The module will be prepared to be programmed. Do you want to continue?",
                           "The module is ready to receive the new Hex file. Disconnection made"}));

@@ -269,7 +269,7 @@ void TestModuleRead::timeoutClearsGridAndDrops()
     rig.setTimeout(1);
     rig.host().setSilent(true);
     rig.ops().Reader().StartModuleRead();
-    QTRY_VERIFY_WITH_TIMEOUT(!rig.ops().IsConnected(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.ops().IsConnected(), 10000);
     QCOMPARE(rig.op().boxTexts(BoxKind::Error),
              QStringList{"Error retreiving information from the module.  Check the RS-232 "
                          "connection, the program connection and try again. "});
