@@ -225,8 +225,10 @@ void TestConnection::identificationOnlyEndsAfterFirmware()
     rig.host().withModel([](sim::ModuleModel &) {});
     const auto before = rig.host().requests().size();
     rig.ops().Maint().IdentifyModule(1);
+    // The identification does not count as busy: wait for its own end, not for idleness.
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.ops().Engine().IsActive(TransactionKind::tkProgrammingMode),
+                             10000);
     QVERIFY(rig.waitIdle());
-    QVERIFY(!rig.ops().Engine().IsActive(TransactionKind::tkProgrammingMode));
     QCOMPARE(rig.requestTexts().mid(int(before)), (QStringList{"3/0/0", "3/1/1"}));
     QVERIFY(rig.ops().IsConnected());
     QVERIFY(rig.op().boxes.empty());
