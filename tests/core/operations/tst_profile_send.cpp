@@ -352,7 +352,7 @@ void TestProfileSend::silentModuleTimesOut()
     rig.host().setSilent(true);
     rig.ops().Sender().SetSchedulerStep(2);
     rig.ops().Sender().SendProfile();
-    QTRY_VERIFY_WITH_TIMEOUT(!rig.ops().IsConnected(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.ops().IsConnected(), 10000);
     QCOMPARE(rig.op().boxTexts(),
              QStringList{"Error sending the profile to the module. Timeout reached waiting an "
                          "acknowledge message  for RS-232 group settings."});

@@ -44,6 +44,13 @@
 using namespace vxl;
 using namespace vxl::test;
 
+// Passes when a wait returned no text, else fails with the text.
+#define VERIFY_DONE(wait) \
+    do { \
+        const QString notDone = (wait); \
+        QVERIFY2(notDone.isEmpty(), qPrintable(notDone)); \
+    } while (false)
+
 namespace {
 
 constexpr int kCom = 9;
@@ -58,22 +65,46 @@ void storeSettings(int startMode, int port = kCom, int rate = 38400)
     WriteSettings(values);
 }
 
+// Empty when the window's operations stayed idle for a moment within the time, else what was
+// awaited. A modal window that the guard had to close ends the wait at once: what the test
+// waits for will not come.
+QString waitIdle(TfMain &w, const ModalGuard &guard, int ms = 8000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    int quiet = 0;
+    while (timer.elapsed() < ms && guard.closed().isEmpty()) {
+        QTest::qWait(20);
+        quiet = w.ops().IsIdle() ? quiet + 1 : 0;
+        if (quiet >= 10)
+            return {};
+    }
+    return QStringLiteral("waited %1 ms for the end of the running action; closed meanwhile: %2")
+        .arg(timer.elapsed())
+        .arg(guard.closed().join(QStringLiteral(" | ")));
+}
+
 QString statusLine(TfMain &w)
 {
     return w.findChild<QLabel *>("stbPanel1")->text();
 }
 
-// Connected to the emulator's port and the module read done.
-bool waitConnected(TfMain &w)
+// Empty when connected to the emulator's port and the module read done, else what was awaited
+// and what the status bar showed instead.
+QString waitConnected(TfMain &w, const ModalGuard &guard, int ms = 8000)
 {
+    const QString connected = QStringLiteral(" Connected to COM9 at 38400 bit/s");
     QElapsedTimer timer;
     timer.start();
-    while (statusLine(w) != QStringLiteral(" Connected to COM9 at 38400 bit/s")) {
-        if (timer.elapsed() > 3000)
-            return false;
+    while (statusLine(w) != connected) {
+        if (timer.elapsed() > ms || !guard.closed().isEmpty())
+            return QStringLiteral("waited %1 ms for \"%2\" in the status bar; it shows \"%3\"; "
+                                  "closed meanwhile: %4")
+                .arg(timer.elapsed())
+                .arg(connected, statusLine(w), guard.closed().join(QStringLiteral(" | ")));
         QTest::qWait(20);
     }
-    return WaitIdle(w.ops());
+    return waitIdle(w, guard);
 }
 
 QColor panelColor(TfMain &w, const char *panel)
@@ -96,6 +127,7 @@ class TestMainWindow : public QObject
 
 private slots:
     void init();
+    void cleanup();
     void startModeOneTouchesNoPort();
     void startModeThreeFillsGrid();
     void startModeThreeSilentOpensDialog();
@@ -113,6 +145,9 @@ private slots:
     void applicationAddsNothingToCaptions();
     void toolBarsFitTheDefaultWindow();
     void openedProfileIsEdited();
+
+private:
+    std::unique_ptr<ModalGuard> m_guard;
 };
 
 void TestMainWindow::init()
@@ -120,6 +155,17 @@ void TestMainWindow::init()
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, "Norvel", "VEXALIN");
     store.clear();
     store.sync();
+    m_guard = std::make_unique<ModalGuard>();
+}
+
+void TestMainWindow::cleanup()
+{
+    const QStringList closed = m_guard->closed();
+    m_guard.reset();
+    if (QTest::currentTestFailed())
+        return; // its message already names them
+    QVERIFY2(closed.isEmpty(),
+             qPrintable(QStringLiteral("modal windows nobody answered: ") + closed.join(" | ")));
 }
 
 void TestMainWindow::startModeOneTouchesNoPort()
@@ -156,7 +202,7 @@ void TestMainWindow::startModeThreeFillsGrid()
     storeSettings(3);
     TfMain w({}, port.portMap());
     w.show();
-    QVERIFY(waitConnected(w));
+    VERIFY_DONE(waitConnected(w, *m_guard));
     auto *grid = w.findChild<ModuleGridWidget *>("sgridActualValues");
     QVERIFY(grid);
     QCOMPARE(grid->item(2, 2)->text(), QStringLiteral("500.0 kbit/s (0x001C)"));
@@ -219,7 +265,7 @@ void TestMainWindow::dialogOkConnects()
     TfMain w({}, port.portMap());
     w.show();
     QTRY_VERIFY_WITH_TIMEOUT(watch->answered(), 5000);
-    QVERIFY(waitConnected(w));
+    VERIFY_DONE(waitConnected(w, *m_guard));
     auto *grid = w.findChild<ModuleGridWidget *>("sgridActualValues");
     QCOMPARE(grid->item(1, 2)->text(), QStringLiteral("Enabled"));
     QCOMPARE(w.findChild<QLabel *>("sttFirmware")->text(), QStringLiteral("01.02.15"));
@@ -270,7 +316,7 @@ void TestMainWindow::viewChangeWhileBusy()
     storeSettings(3);
     TfMain w({}, port.portMap());
     w.show();
-    QVERIFY(waitConnected(w));
+    VERIFY_DONE(waitConnected(w, *m_guard));
     port.host().setSilent(true);
     w.findChild<QPushButton *>("btbRefresh")->click(); // a read that stays unanswered
     QVERIFY(!w.ops().IsIdle());
@@ -412,7 +458,7 @@ void TestMainWindow::schedulerAndFramesViewOnly()
     storeSettings(3);
     TfMain w({}, port.portMap());
     w.show();
-    QVERIFY(waitConnected(w));
+    VERIFY_DONE(waitConnected(w, *m_guard));
     int rows = -1;
     bool okEnabled = true;
     auto entries = ModalAnswer::of<TfEntries>([&](TfEntries *dialog) {
@@ -425,7 +471,7 @@ void TestMainWindow::schedulerAndFramesViewOnly()
     QTRY_VERIFY_WITH_TIMEOUT(entries->answered(), 5000);
     QCOMPARE(rows, 2);
     QVERIFY(!okEnabled);
-    QVERIFY(WaitIdle(w.ops()));
+    VERIFY_DONE(waitIdle(w, *m_guard));
 
     LIN_Group shown;
     auto frames = ModalAnswer::of<TfFramesConfig>([&](TfFramesConfig *dialog) {
