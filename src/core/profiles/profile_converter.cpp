@@ -1,5 +1,7 @@
 #include "core/profiles/profile_converter.h"
 
+#include "core/profiles/bounded_file.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,6 +12,9 @@ namespace {
 
 constexpr int kScrambleOffset = 70;
 constexpr char kMagic[] = "TVQ-CON";
+// The largest legacy layout ends with its 50 scheduler entries well inside this; a bigger file
+// is not one the old tool wrote and is refused unread.
+constexpr qint64 kMaxLegacyBytes = 64 * 1024;
 
 char descramble(char stored)
 {
@@ -18,10 +23,7 @@ char descramble(char stored)
 
 QByteArray readHead(const QString &path, qint64 size)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.read(size);
+    return ReadRegularFileHead(path, size).value_or(QByteArray());
 }
 
 // Little-endian fields of a block; reading outside the file is an error.
@@ -242,11 +244,8 @@ bool clsVLINProfileConverter::Convert()
     } else if (*version != 10) {
         return false;
     }
-    QFile file(m_source);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError || !parseLegacy(bytes, layout))
+    const std::optional<QByteArray> bytes = ReadRegularFile(m_source, kMaxLegacyBytes);
+    if (!bytes || !parseLegacy(*bytes, layout))
         return false;
 
     LIN_FrameEntry &frame = m_lin.Frames[m_lin.SlaveIdData.ID];

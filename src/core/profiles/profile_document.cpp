@@ -1,5 +1,6 @@
 #include "core/profiles/profile_document.h"
 
+#include "core/profiles/bounded_file.h"
 #include "core/profiles/in_place_writer.h"
 
 #include <QDir>
@@ -18,6 +19,12 @@ namespace {
 
 constexpr const char *kRoot = "VXLIN_PROFILE";
 constexpr const char *kComment = "VEXA-LIN CT profile.";
+
+// A profile the tool writes is a few dozen kilobytes and six levels deep. Unknown elements are
+// kept, so a file may hold more, but past these limits it is refused: saving writes two blanks
+// of indentation per level on every line, so the saved size grows with the square of the depth.
+constexpr qint64 kMaxProfileBytes = 16 * 1024 * 1024;
+constexpr int kMaxProfileDepth = 64;
 
 std::mutex g_writerMutex;
 clsVLINXMLProfile::FileWriter g_writer;
@@ -90,6 +97,30 @@ pugi::xml_node childAt(const pugi::xml_node &parent, int position)
             return child;
     }
     return {};
+}
+
+// Without recursion: the depth checked is what a recursive walk would have to survive.
+bool deeperThan(const pugi::xml_node &top, int limit)
+{
+    pugi::xml_node node = top.first_child();
+    int depth = 1;
+    while (node) {
+        if (depth > limit)
+            return true;
+        if (node.first_child()) {
+            node = node.first_child();
+            ++depth;
+            continue;
+        }
+        while (!node.next_sibling()) {
+            node = node.parent();
+            --depth;
+            if (node == top)
+                return false;
+        }
+        node = node.next_sibling();
+    }
+    return false;
 }
 
 int elementCount(const pugi::xml_node &parent)
@@ -193,7 +224,7 @@ bool clsVLINXMLProfile::loadImage(const QByteArray &image)
                                                              pugi::parse_default
                                                                  | pugi::parse_declaration
                                                                  | pugi::parse_comments);
-    if (!result || !m_doc->child(kRoot)) {
+    if (!result || !m_doc->child(kRoot) || deeperThan(*m_doc, kMaxProfileDepth)) {
         m_doc->reset();
         m_active = false;
         return false;
@@ -213,11 +244,8 @@ bool clsVLINXMLProfile::LoadDefault()
 bool clsVLINXMLProfile::OpenFile(const QString &path)
 {
     Close();
-    QFile file(path);
-    if (!file.exists() || !file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError || !loadImage(bytes))
+    const std::optional<QByteArray> bytes = ReadRegularFile(path, kMaxProfileBytes);
+    if (!bytes || !loadImage(*bytes))
         return false;
     m_fileName = path;
     m_loaded = true;
