@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vxl {
@@ -68,6 +69,11 @@ bool WriteFileInPlace(const QString &path, const QByteArray &bytes, const RawWri
 {
     const QByteArray nativePath = QFile::encodeName(path);
     const bool existed = QFile::exists(path);
+    // A FIFO or a device would block reading the old content, or never end it.
+    struct stat info
+    {};
+    if (existed && (::stat(nativePath.constData(), &info) != 0 || !S_ISREG(info.st_mode)))
+        return false;
 
     QByteArray oldContent;
     QTemporaryFile backup(QDir::tempPath() + QStringLiteral("/vxlin-backup-XXXXXX"));

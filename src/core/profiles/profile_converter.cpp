@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <limits>
+
 namespace vxl {
 
 namespace {
@@ -212,6 +214,10 @@ bool clsVLINProfileConverter::parseLegacy(const QByteArray &bytes, Layout layout
     // is not one this tool wrote.
     if (count > kMaxSchedulerEntries || m_lin.SlaveIdData.ID > kMaxLinId
         || m_lin.SlaveIdData.Length > kFrameDataBytes)
+        return false;
+    // A profile holds the RS-232 rate as a signed 32-bit number: a larger one would give a
+    // profile that no longer opens.
+    if (m_rs232Baudrate > std::uint32_t(std::numeric_limits<std::int32_t>::max()))
         return false;
     for (int i = 0; i < kMaxLinId + 1; ++i) {
         if (GetNibble(m_lin.FrameLengths, i) > kFrameDataBytes)

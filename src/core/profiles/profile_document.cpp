@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringDecoder>
 #include <QTemporaryFile>
 
 #include <pugixml.hpp>
@@ -216,6 +217,28 @@ QByteArray clsVLINXMLProfile::Serialize() const
     return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
+namespace {
+
+// The parser takes bytes that are not valid in the document's encoding, and saving would then
+// silently drop them, changing what the file said; such a document is not well-formed XML.
+bool validText(const QByteArray &image, pugi::xml_encoding encoding)
+{
+    std::optional<QStringConverter::Encoding> qtEncoding;
+    if (encoding == pugi::encoding_utf8)
+        qtEncoding = QStringConverter::Utf8;
+    else if (encoding == pugi::encoding_utf16_le)
+        qtEncoding = QStringConverter::Utf16LE;
+    else if (encoding == pugi::encoding_utf16_be)
+        qtEncoding = QStringConverter::Utf16BE;
+    if (!qtEncoding)
+        return true;
+    QStringDecoder decoder(*qtEncoding, QStringConverter::Flag::Stateless);
+    const QString text = decoder.decode(image);
+    return !decoder.hasError();
+}
+
+} // namespace
+
 bool clsVLINXMLProfile::loadImage(const QByteArray &image)
 {
     m_doc->reset();
@@ -224,7 +247,8 @@ bool clsVLINXMLProfile::loadImage(const QByteArray &image)
                                                              pugi::parse_default
                                                                  | pugi::parse_declaration
                                                                  | pugi::parse_comments);
-    if (!result || !m_doc->child(kRoot) || deeperThan(*m_doc, kMaxProfileDepth)) {
+    if (!result || !m_doc->child(kRoot) || deeperThan(*m_doc, kMaxProfileDepth)
+        || !validText(image, result.encoding)) {
         m_doc->reset();
         m_active = false;
         return false;

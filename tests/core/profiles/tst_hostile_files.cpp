@@ -110,6 +110,7 @@ private slots:
     void generousNestingIsKept();
     void legacyRefuses_data();
     void legacyRefuses();
+    void saveAsOverFifoRefused();
 };
 
 void TestHostileFiles::readRegularFile_data()
@@ -169,6 +170,8 @@ void TestHostileFiles::openRefuses_data()
     QTest::newRow("100 MB profile") << "huge";
     QTest::newRow("FIFO without writer") << "fifo";
     QTest::newRow("device /dev/zero") << "/dev/zero";
+    // Saving would drop the bad bytes and turn "3\xC9" "400" into a valid 3400.
+    QTest::newRow("byte invalid in UTF-8") << "utf8";
 }
 
 void TestHostileFiles::openRefuses()
@@ -189,6 +192,11 @@ void TestHostileFiles::openRefuses()
     }
     if (kind == QLatin1String("fifo"))
         QVERIFY(makeFifo(path));
+    if (kind == QLatin1String("utf8"))
+        QVERIFY(writeFile(path,
+                          profileNested(0).replace("<Baudrate>38400<",
+                                                   "<Baudrate>3\xC9"
+                                                   "400<")));
     if (kind.startsWith(QLatin1Char('/')))
         path = kind;
 
@@ -272,6 +280,26 @@ void TestHostileFiles::legacyRefuses()
     QVERIFY(!converted);
     QVERIFY(!QFile::exists(target));
     QVERIFY2(read < kMiB, qPrintable(QStringLiteral("%1 bytes read").arg(read)));
+}
+
+void TestHostileFiles::saveAsOverFifoRefused()
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("chosen.vxlin"));
+    QVERIFY(makeFifo(fifo));
+
+    clsVLINXMLProfile profile;
+    QVERIFY(profile.LoadDefault());
+    bool saved = true;
+    QVERIFY(finishesWithoutBlocking([&] { saved = profile.SaveAs(fifo); }, fifo));
+    QVERIFY(!saved);
+    // The profile stays as it was, and the FIFO is still a FIFO.
+    QVERIFY(profile.IsLoaded());
+    QVERIFY(profile.FileName().isEmpty());
+    struct stat info
+    {};
+    QCOMPARE(::stat(QFile::encodeName(fifo).constData(), &info), 0);
+    QVERIFY(S_ISFIFO(info.st_mode));
 }
 
 QTEST_GUILESS_MAIN(TestHostileFiles)
