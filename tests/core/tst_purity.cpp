@@ -58,7 +58,8 @@ void TestPurity::coreAndEmulatorIncludeNoGuiHeaders()
 
     int checked = 0;
     QStringList offenders;
-    for (const QString &folder : {QStringLiteral("/src/core"), QStringLiteral("/sim")}) {
+    for (const QString &folder :
+         {QStringLiteral("/src/core"), QStringLiteral("/sim"), QStringLiteral("/cli")}) {
         for (const QString &path : sourcesUnder(folder)) {
             ++checked;
             if (guiInclude.match(readAll(path)).hasMatch())

@@ -21,6 +21,16 @@ BoxResult ScriptedOperator::ShowMessage(BoxKind kind, const QString &text)
     return answer;
 }
 
+QString ScriptedOperator::PromptSaveFileAs(const SaveFilePrompt &prompt)
+{
+    savePrompts.push_back(prompt);
+    if (boxOpenMs > 0)
+        QTest::qWait(boxOpenMs);
+    if (whileSavePromptOpen)
+        whileSavePromptOpen();
+    return saveFileAnswer;
+}
+
 void ScriptedOperator::ShowNotice(const QString &text, int)
 {
     notices << text;
@@ -32,6 +42,16 @@ void ScriptedOperator::SetStatusText(int panel, const QString &text)
         statusLine = text;
     else
         hints << text;
+}
+
+QString ScriptedOperator::PromptFile(const FilePrompt &prompt)
+{
+    filePrompts.push_back(prompt);
+    if (fileAnswers.empty())
+        return {};
+    const QString answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    return answer;
 }
 
 std::optional<ConnectChoice> ScriptedOperator::ExecConnectDialog()

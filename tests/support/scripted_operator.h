@@ -59,6 +59,14 @@ public:
     bool profileModified = false;
     std::vector<ModuleConfig> newProfiles;
     QString saveFileAnswer;
+    // File dialogs: every prompt shown, and the answers in order (empty = Cancel; none left =
+    // Cancel).
+    std::vector<FilePrompt> filePrompts;
+    std::deque<QString> fileAnswers;
+    // Every save dialog asked for with a title, in order; while one is "open" the event loop
+    // runs for boxOpenMs and `whileSavePromptOpen` is called (re-entrancy).
+    std::vector<SaveFilePrompt> savePrompts;
+    std::function<void()> whileSavePromptOpen;
 
     // OperatorInterface
     BoxResult ShowMessage(BoxKind kind, const QString &text) override;
@@ -66,6 +74,8 @@ public:
     void SetPanelColor(std::uint32_t systemColor) override { colors.push_back(systemColor); }
     void SetStatusText(int panel, const QString &text) override;
     QString PromptSaveFile(const QString &) override { return saveFileAnswer; }
+    QString PromptFile(const FilePrompt &prompt) override;
+    QString PromptSaveFileAs(const SaveFilePrompt &prompt) override;
     void OpenConnectDialog(int, int, int) override { ++connectDialogsOpened; }
     std::optional<ConnectChoice> ExecConnectDialog() override;
     void CloseConnectDialog() override {}

@@ -124,6 +124,7 @@ void Operations::onOwnMessage(const LIN_Msg &msg)
     const auto &entry = m_trace->AddTraceEntry(msg, TickCount());
     if (m_log->IsRecording())
         m_log->Append(entry);
+    emit ownMessageReceived(msg);
 }
 
 std::uint32_t Operations::TickCount()

@@ -128,6 +128,8 @@ signals:
     void connectionChanged(bool connected);
     // While the log records and the connection is gone, the log must be stopped.
     void logStopRequested();
+    // Each message of the module's own, after it has been counted in the trace.
+    void ownMessageReceived(const vxl::LIN_Msg &msg);
 
 private slots:
     void takeNotification();
