@@ -4,12 +4,16 @@ SHELL        := /bin/bash
 BUILD        ?= build
 TSAN_BUILD   ?= build-tsan
 RELEASE      ?= build-release
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := frame_assembler profile_document profile_converter display_entry console_rules
 JOBS         ?= $(shell nproc)
 CMAKE_FLAGS  ?=
 DEMO_PORT    ?= 7
 
 DEB_PACKAGES := build-essential cmake ccache qt6-base-dev libqt6opengl6-dev libgl-dev \
-                libpugixml-dev libbenchmark-dev xvfb xauth libxml2-utils clang-format
+                libpugixml-dev libbenchmark-dev xvfb xauth libxml2-utils clang-format \
+                clang libclang-rt-14-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -20,7 +24,7 @@ export CCACHE_BASEDIR := $(abspath ..)
 # Debug builds of several checkouts share cached objects.
 export CCACHE_NOHASHDIR := 1
 
-.PHONY: all deps build test test-asan test-tsan demo format bench clean
+.PHONY: all deps build test test-asan test-tsan fuzz demo format bench clean
 
 all: build
 
@@ -51,6 +55,20 @@ test-tsan: deps
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target tsan_tests
 	cd $(TSAN_BUILD) && ctest --output-on-failure -L tsan --no-tests=error
 
+# Each fuzz target (fuzz/) built with clang's libFuzzer, run for FUZZ_SECONDS from its seeds in
+# fuzz/corpus; what it learns stays in $(FUZZ_BUILD)/corpus, what fails in $(FUZZ_BUILD)/crashes.
+fuzz: deps
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DVXL_SANITIZE=fuzzer -DBUILD_TESTING=OFF $(CMAKE_FLAGS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_targets
+	@mkdir -p $(FUZZ_BUILD)/crashes
+	@for t in $(FUZZ_TARGETS); do \
+	    mkdir -p $(FUZZ_BUILD)/corpus/$$t; \
+	    echo "== fuzz_$$t for $(FUZZ_SECONDS) s"; \
+	    $(FUZZ_BUILD)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	        -artifact_prefix=$(FUZZ_BUILD)/crashes/$$t- $(FUZZ_BUILD)/corpus/$$t fuzz/corpus/$$t \
+	        || exit 1; \
+	done
+
 # Starts the emulator on a virtual COM port and the tool connected to it.
 demo: build
 	@bash scripts/demo.sh $(BUILD) $(DEMO_PORT)
@@ -61,7 +79,7 @@ bench: deps
 	@if [ -x scripts/bench.sh ]; then bash scripts/bench.sh $(RELEASE); fi
 
 format:
-	find src sim tests bench -name '*.cpp' -o -name '*.h' | xargs -r clang-format -i
+	find src sim tests bench fuzz -name '*.cpp' -o -name '*.h' | xargs -r clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(TSAN_BUILD) $(RELEASE)
+	rm -rf $(BUILD) $(TSAN_BUILD) $(RELEASE) $(FUZZ_BUILD)

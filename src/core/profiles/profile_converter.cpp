@@ -1,8 +1,12 @@
 #include "core/profiles/profile_converter.h"
 
+#include "core/profiles/bounded_file.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <limits>
 
 namespace vxl {
 
@@ -10,6 +14,9 @@ namespace {
 
 constexpr int kScrambleOffset = 70;
 constexpr char kMagic[] = "TVQ-CON";
+// The largest legacy layout ends with its 50 scheduler entries well inside this; a bigger file
+// is not one the old tool wrote and is refused unread.
+constexpr qint64 kMaxLegacyBytes = 64 * 1024;
 
 char descramble(char stored)
 {
@@ -18,10 +25,7 @@ char descramble(char stored)
 
 QByteArray readHead(const QString &path, qint64 size)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.read(size);
+    return ReadRegularFileHead(path, size).value_or(QByteArray());
 }
 
 // Little-endian fields of a block; reading outside the file is an error.
@@ -233,6 +237,10 @@ bool clsVLINProfileConverter::parseLegacy(const QByteArray &bytes, Layout layout
     if (count > kMaxSchedulerEntries || m_lin.SlaveIdData.ID > kMaxLinId
         || m_lin.SlaveIdData.Length > kFrameDataBytes)
         return false;
+    // A profile holds the RS-232 rate as a signed 32-bit number: a larger one would give a
+    // profile that no longer opens.
+    if (m_rs232Baudrate > std::uint32_t(std::numeric_limits<std::int32_t>::max()))
+        return false;
     for (int i = 0; i < kMaxLinId + 1; ++i) {
         if (GetNibble(m_lin.FrameLengths, i) > kFrameDataBytes)
             return false;
@@ -266,11 +274,8 @@ bool clsVLINProfileConverter::Convert()
     } else if (*version != 10) {
         return false;
     }
-    QFile file(m_source);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError || !parseLegacy(bytes, layout))
+    const std::optional<QByteArray> bytes = ReadRegularFile(m_source, kMaxLegacyBytes);
+    if (!bytes || !parseLegacy(*bytes, layout))
         return false;
 
     LIN_FrameEntry &frame = m_lin.Frames[m_lin.SlaveIdData.ID];

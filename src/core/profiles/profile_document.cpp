@@ -1,9 +1,11 @@
 #include "core/profiles/profile_document.h"
 
+#include "core/profiles/bounded_file.h"
 #include "core/profiles/in_place_writer.h"
 
 #include <QDir>
 #include <QFile>
+#include <QStringDecoder>
 #include <QTemporaryFile>
 
 #include <pugixml.hpp>
@@ -18,6 +20,12 @@ namespace {
 
 constexpr const char *kRoot = "VXLIN_PROFILE";
 constexpr const char *kComment = "VEXA-LIN CT profile.";
+
+// A profile the tool writes is a few dozen kilobytes and six levels deep. Unknown elements are
+// kept, so a file may hold more, but past these limits it is refused: saving writes two blanks
+// of indentation per level on every line, so the saved size grows with the square of the depth.
+constexpr qint64 kMaxProfileBytes = 16 * 1024 * 1024;
+constexpr int kMaxProfileDepth = 64;
 
 std::mutex g_writerMutex;
 clsVLINXMLProfile::FileWriter g_writer;
@@ -80,6 +88,30 @@ pugi::xml_node childAt(const pugi::xml_node &parent, int position)
             return child;
     }
     return {};
+}
+
+// Without recursion: the depth checked is what a recursive walk would have to survive.
+bool deeperThan(const pugi::xml_node &top, int limit)
+{
+    pugi::xml_node node = top.first_child();
+    int depth = 1;
+    while (node) {
+        if (depth > limit)
+            return true;
+        if (node.first_child()) {
+            node = node.first_child();
+            ++depth;
+            continue;
+        }
+        while (!node.next_sibling()) {
+            node = node.parent();
+            --depth;
+            if (node == top)
+                return false;
+        }
+        node = node.next_sibling();
+    }
+    return false;
 }
 
 int elementCount(const pugi::xml_node &parent)
@@ -175,6 +207,28 @@ QByteArray clsVLINXMLProfile::Serialize() const
     return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
+namespace {
+
+// The parser takes bytes that are not valid in the document's encoding, and saving would then
+// silently drop them, changing what the file said; such a document is not well-formed XML.
+bool validText(const QByteArray &image, pugi::xml_encoding encoding)
+{
+    std::optional<QStringConverter::Encoding> qtEncoding;
+    if (encoding == pugi::encoding_utf8)
+        qtEncoding = QStringConverter::Utf8;
+    else if (encoding == pugi::encoding_utf16_le)
+        qtEncoding = QStringConverter::Utf16LE;
+    else if (encoding == pugi::encoding_utf16_be)
+        qtEncoding = QStringConverter::Utf16BE;
+    if (!qtEncoding)
+        return true;
+    QStringDecoder decoder(*qtEncoding, QStringConverter::Flag::Stateless);
+    const QString text = decoder.decode(image);
+    return !decoder.hasError();
+}
+
+} // namespace
+
 bool clsVLINXMLProfile::loadImage(const QByteArray &image)
 {
     m_doc->reset();
@@ -183,7 +237,8 @@ bool clsVLINXMLProfile::loadImage(const QByteArray &image)
                                                              pugi::parse_default
                                                                  | pugi::parse_declaration
                                                                  | pugi::parse_comments);
-    if (!result || !m_doc->child(kRoot)) {
+    if (!result || !m_doc->child(kRoot) || deeperThan(*m_doc, kMaxProfileDepth)
+        || !validText(image, result.encoding)) {
         m_doc->reset();
         m_active = false;
         return false;
@@ -203,11 +258,8 @@ bool clsVLINXMLProfile::LoadDefault()
 bool clsVLINXMLProfile::OpenFile(const QString &path)
 {
     Close();
-    QFile file(path);
-    if (!file.exists() || !file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError || !loadImage(bytes))
+    const std::optional<QByteArray> bytes = ReadRegularFile(path, kMaxProfileBytes);
+    if (!bytes || !loadImage(*bytes))
         return false;
     m_fileName = path;
     m_loaded = true;

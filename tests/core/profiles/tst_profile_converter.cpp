@@ -214,12 +214,16 @@ void TestProfileConverter::refusedFiles_data()
     longSlave[60 + 89 + 2] = 9;
     QByteArray badLengths = buildLegacy(kLong, "abc", 0);
     badLengths[46 + 57] = char(0x9F);
+    // A rate the profile cannot hold: the converted profile would not open again.
+    QByteArray hugeRate = buildLegacy(kVersion10, "V10", 0);
+    hugeRate[10 + 3] = char(0x80);
     QTest::newRow("version 11") << buildLegacy(kVersion10, "V11", 0);
     QTest::newRow("version not a number") << buildLegacy(kVersion10, "Vx1", 0);
     QTest::newRow("51 scheduler entries") << tooMany;
     QTest::newRow("slave id 64") << badSlave;
     QTest::newRow("slave length 9") << longSlave;
     QTest::newRow("frame length 15") << badLengths;
+    QTest::newRow("RS-232 rate past 2^31 - 1") << hugeRate;
     QTest::newRow("truncated version 10") << buildLegacy(kVersion10, "V10", 0).left(500);
 }
 
