@@ -47,6 +47,9 @@ public:
     static constexpr std::chrono::microseconds kSendMargin{500};
     static constexpr std::chrono::milliseconds kConfirmWait{200};
     static constexpr int kStartupTextLength = 66;
+    // Text that never ends (no carriage return, or a line that is not the module) is not kept
+    // beyond this.
+    static constexpr int kMaxTextBytes = 4096;
 
     explicit clsLinPort(LinNotify notify = {}, ComPortMap map = ComPortMap());
     ~clsLinPort() override;
@@ -80,6 +83,7 @@ public:
 
     [[nodiscard]] std::size_t ReceivedCount() const;
     [[nodiscard]] std::size_t OutgoingCount() const;
+    [[nodiscard]] std::size_t TextByteCount() const;
 
 protected:
     void OnRxChar() override;
@@ -95,6 +99,7 @@ private:
     int fixedCommand(int sequence, std::uint8_t code);
     void setBinaryModeLocked(bool binary);
     void discardReceivedAndText();
+    void startClean();
 
     std::mutex m_notifyMutex;
     LinNotify m_notify;
@@ -106,6 +111,7 @@ private:
     // Receive state: the assembler and the mode switch are only touched under this lock.
     std::recursive_mutex m_receiveMutex;
     FrameAssembler m_assembler;
+    bool m_textReceived = false; // text bytes arrived in the block being handled
 
     mutable std::mutex m_receivedMutex;
     std::deque<LIN_Msg> m_received;
