@@ -134,6 +134,7 @@ private slots:
     void toolBarRules();
     void preferencesWrittenOnlyOnOk();
     void closeWithModifiedProfileCancel();
+    void closingWhileNotConnectedShowsNoError();
     void aboutWithoutModule();
     void schedulerAndFramesViewOnly();
 };
@@ -401,6 +402,22 @@ void TestMainWindow::closeWithModifiedProfileCancel()
     // The placement was written before the question.
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, "Norvel", "VEXALIN");
     QVERIFY(store.contains("Width"));
+}
+
+void TestMainWindow::closingWhileNotConnectedShowsNoError()
+{
+    Rig rig(false);
+    storeSettings(1);
+    TfMain w({}, rig.map());
+    w.show();
+    QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
+    QString shown;
+    auto watch = ModalAnswer::of<TfMsg>([&](TfMsg *box) {
+        shown = box->findChild<QLabel *>("laText")->text();
+        box->reject();
+    });
+    QVERIFY(w.close());
+    QVERIFY2(!watch->answered(), qPrintable(shown));
 }
 
 void TestMainWindow::aboutWithoutModule()
