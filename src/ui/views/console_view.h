@@ -7,13 +7,13 @@
 class QComboBox;
 class QLineEdit;
 class QPushButton;
-class QSpinBox;
 class QTreeWidget;
 class QTreeWidgetItem;
 
 namespace vxl {
 
 class Operations;
+class UpDownEdit;
 
 // The "Advanced" view: the raw command console with its message tree, and the Reset,
 // Defaults and Flash Save buttons. Everything it shows comes from the console logic.
@@ -22,6 +22,7 @@ class ConsoleView : public QWidget
     Q_OBJECT
 public:
     explicit ConsoleView(Operations &ops, QWidget *parent = nullptr);
+    ~ConsoleView() override;
 
     [[nodiscard]] QWidget *controlPanel() const { return m_panel; }
     [[nodiscard]] QPushButton *defaultButton() const { return m_send; }
@@ -43,7 +44,7 @@ private:
     QComboBox *m_group = nullptr;
     QComboBox *m_mode = nullptr;
     QComboBox *m_action = nullptr;
-    QSpinBox *m_count = nullptr;
+    UpDownEdit *m_count = nullptr;
     std::array<QLineEdit *, 15> m_params{};
     QPushButton *m_send = nullptr;
     QPushButton *m_reset = nullptr;
