@@ -23,6 +23,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QStackedWidget>
@@ -135,6 +136,7 @@ private slots:
     void preferencesWrittenOnlyOnOk();
     void closeWithModifiedProfileCancel();
     void closingWhileNotConnectedShowsNoError();
+    void plainMessageIsASimpleBoxWithOk();
     void aboutWithoutModule();
     void schedulerAndFramesViewOnly();
 };
@@ -418,6 +420,29 @@ void TestMainWindow::closingWhileNotConnectedShowsNoError()
     });
     QVERIFY(w.close());
     QVERIFY2(!watch->answered(), qPrintable(shown));
+}
+
+void TestMainWindow::plainMessageIsASimpleBoxWithOk()
+{
+    Rig rig(false);
+    storeSettings(1);
+    TfMain w({}, rig.map());
+    w.show();
+    QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
+    QString text;
+    QStringList buttons;
+    auto watch = ModalAnswer::of<QMessageBox>([&](QMessageBox *box) {
+        text = box->text();
+        for (auto *button : box->buttons())
+            buttons << (box->standardButton(button) == QMessageBox::Ok ? "Ok" : button->text());
+        box->button(QMessageBox::Ok)->click();
+    });
+    const QString message = QStringLiteral(
+        "Program: Flash Magic is not installed or it is incompatible");
+    w.ops().Operator().ShowPlainMessage(message);
+    QVERIFY(watch->answered());
+    QCOMPARE(text, message);
+    QCOMPARE(buttons, QStringList{"Ok"}); // a plain box, not the application's message box
 }
 
 void TestMainWindow::aboutWithoutModule()
