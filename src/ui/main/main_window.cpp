@@ -14,6 +14,7 @@
 #include "ui/views/console_view.h"
 #include "ui/views/messages_view.h"
 #include "ui/views/module_data_view.h"
+#include "ui/views/profile_editor.h"
 #include "ui/views/profiles_view.h"
 
 #include <QAbstractButton>
@@ -137,6 +138,8 @@ void TfMain::buildViews()
     m_dataView = new ModuleDataView(*m_ops, m_pages);
     m_messagesView = new MessagesView(*m_ops, m_pages);
     m_profilesView = new ProfilesView(*m_ops, m_pages);
+    for (auto signal : {&ProfileEditor::profileModified, &ProfileEditor::commandStatesRequested})
+        connect(m_profilesView->editor(), signal, m_ops.get(), &Operations::UpdateCommandStates);
     m_consoleView = new ConsoleView(*m_ops, m_pages);
     for (QWidget *page :
          std::initializer_list<QWidget *>{m_dataView, m_messagesView, m_profilesView, m_consoleView})
@@ -242,6 +245,7 @@ void TfMain::newProfileFrom(const ModuleConfig &module)
     m_profile.Close();
     m_profile.LoadDefault();
     m_profile.WriteAll(module.RS232.Baudrate, module.CAN, module.LIN);
+    m_profilesView->editor()->showProfile(m_profile);
     m_profilesView->setProfileName(QStringLiteral("(new profile from the module)"));
     m_ops->UpdateCommandStates();
 }
@@ -272,8 +276,11 @@ bool TfMain::openProfile(const QString &path)
         return false;
     }
     m_profile.Close();
-    if (!m_profile.OpenFile(path))
+    if (!m_profile.OpenFile(path)) {
+        m_profilesView->editor()->reset();
         return false;
+    }
+    m_profilesView->editor()->showProfile(m_profile);
     m_profilesView->setProfileName(path);
     m_ops->UpdateCommandStates();
     return true;

@@ -2,6 +2,7 @@
 
 #include "core/operations/operations.h"
 #include "core/operations/profile_send.h"
+#include "ui/views/profile_editor.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -24,7 +25,9 @@ ProfilesView::ProfilesView(Operations &ops, QWidget *parent)
     m_path->setObjectName(QStringLiteral("ediProfilePath"));
     m_path->setAlignment(Qt::AlignCenter);
     m_path->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    layout->addWidget(m_path, 1);
+    layout->addWidget(m_path);
+    m_editor = new ProfileEditor(this);
+    layout->addWidget(m_editor, 1);
 
     m_panel = new QWidget(this);
     m_panel->setObjectName(QStringLiteral("panControls3"));

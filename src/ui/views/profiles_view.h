@@ -9,6 +9,7 @@ class QPushButton;
 namespace vxl {
 
 class Operations;
+class ProfileEditor;
 
 // "Profiles Management": the profile loaded for editing and sending. Sending goes through the
 // operations; the hidden "Put in Flash Memory" tick follows the operations' state.
@@ -20,6 +21,8 @@ public:
 
     [[nodiscard]] QWidget *controlPanel() const { return m_panel; }
     [[nodiscard]] QPushButton *defaultButton() const { return m_send; }
+    // The profile tree and its editing panel (see profile_editor.h for how to drive it).
+    [[nodiscard]] ProfileEditor *editor() const { return m_editor; }
     void setProfileName(const QString &path);
     void applyCommandStates();
 
@@ -30,6 +33,7 @@ private:
     Operations &m_ops;
     QWidget *m_panel = nullptr;
     QLabel *m_path = nullptr;
+    ProfileEditor *m_editor = nullptr;
     QPushButton *m_send = nullptr;
     QCheckBox *m_flashWrite = nullptr;
 };

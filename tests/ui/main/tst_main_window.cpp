@@ -139,6 +139,7 @@ private slots:
     void plainMessageIsASimpleBoxWithOk();
     void aboutWithoutModule();
     void schedulerAndFramesViewOnly();
+    void openedProfileIsEdited();
 };
 
 void TestMainWindow::init()
@@ -499,6 +500,40 @@ void TestMainWindow::schedulerAndFramesViewOnly()
     w.findChild<QPushButton *>("btbFrames")->click();
     QTRY_VERIFY_WITH_TIMEOUT(frames->answered(), 5000);
     QCOMPARE(shown.FrameLengths, w.ops().ModuleCopy().LIN.FrameLengths);
+}
+
+void TestMainWindow::openedProfileIsEdited()
+{
+    Rig rig(false);
+    storeSettings(1);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("opened.vxlin");
+    {
+        clsVLINXMLProfile writer;
+        QVERIFY(writer.LoadDefault());
+        LIN_Group lin = ModuleConfig::NewProfile().LIN;
+        lin.Baudrate = 9600;
+        CAN_Group can;
+        QVERIFY(writer.WriteAll(57600, can, lin));
+        QVERIFY(writer.SaveAs(path));
+    }
+    TfMain w({QStringLiteral("vexalin-ct"), path}, rig.map());
+    w.show();
+    auto *tree = w.findChild<QTreeWidget *>("trvProfile");
+    QVERIFY(tree);
+    QTreeWidgetItem *lin = tree->topLevelItem(2);
+    QCOMPARE(tree->topLevelItem(0)->child(0)->text(0), QStringLiteral("Bit rate : 57600"));
+    QCOMPARE(lin->child(1)->text(0), QStringLiteral("Bit rate : 9600"));
+    w.selectViewFromMenu(View::Profiles);
+    QVERIFY(w.findChild<QWidget *>("panEditing")->isVisible());
+    QVERIFY(!w.profile().IsModified());
+    tree->setCurrentItem(lin->child(6)); // LIN bus termination
+    QTest::mouseClick(w.findChild<QPushButton *>("btnSetStandarValue"), Qt::LeftButton);
+    QVERIFY(w.profile().IsModified());
+    QCOMPARE(lin->child(6)->text(0), QStringLiteral("LIN Bus Termination : Master"));
+    LIN_Group stored;
+    QVERIFY(w.profile().ReadLIN(&stored));
+    QCOMPARE(stored.BusTermination, std::uint16_t(1));
 }
 
 QTEST_MAIN(TestMainWindow)
