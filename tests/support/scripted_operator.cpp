@@ -34,6 +34,16 @@ void ScriptedOperator::SetStatusText(int panel, const QString &text)
         hints << text;
 }
 
+QString ScriptedOperator::PromptFile(const FilePrompt &prompt)
+{
+    filePrompts.push_back(prompt);
+    if (fileAnswers.empty())
+        return {};
+    const QString answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    return answer;
+}
+
 std::optional<ConnectChoice> ScriptedOperator::ExecConnectDialog()
 {
     ++connectDialogExecs;

@@ -60,6 +60,10 @@ public:
     bool profileModified = false;
     std::vector<ModuleConfig> newProfiles;
     QString saveFileAnswer;
+    // File dialogs: every prompt shown, and the answers in order (empty = Cancel; none left =
+    // Cancel).
+    std::vector<FilePrompt> filePrompts;
+    std::deque<QString> fileAnswers;
 
     // OperatorInterface
     BoxResult ShowMessage(BoxKind kind, const QString &text) override;
@@ -68,6 +72,7 @@ public:
     void SetPanelColor(std::uint32_t systemColor) override { colors.push_back(systemColor); }
     void SetStatusText(int panel, const QString &text) override;
     QString PromptSaveFile(const QString &) override { return saveFileAnswer; }
+    QString PromptFile(const FilePrompt &prompt) override;
     void OpenConnectDialog(int, int, int) override { ++connectDialogsOpened; }
     std::optional<ConnectChoice> ExecConnectDialog() override;
     void CloseConnectDialog() override {}

@@ -17,6 +17,17 @@ enum class BoxResult : int { Yes, No, Cancel, Closed };
 // The four views of the main window, by page index.
 enum class View : int { ModuleData = 0, Messages = 1, Profiles = 2, Advanced = 3 };
 
+// A file dialog: what it shows and which file it starts with. Open dialogs accept only an
+// existing file; save dialogs ask before overwriting one.
+struct FilePrompt
+{
+    bool save = false;
+    QString title;
+    QString filter; // "Description (*.ext)"
+    QString defaultSuffix;
+    QString initialName;
+};
+
 struct ConnectChoice
 {
     int port = 0;
@@ -44,6 +55,8 @@ public:
     virtual void SetStatusText(int panel, const QString &text) = 0;
     // Empty when the user cancelled.
     virtual QString PromptSaveFile(const QString &suggestedName) = 0;
+    // The chosen file's path; empty when the user cancelled.
+    virtual QString PromptFile(const FilePrompt &prompt) = 0;
 
     // The connection dialog, kept open across retries: Open scans, Exec shows it again with the
     // same list and selection, Close destroys it.

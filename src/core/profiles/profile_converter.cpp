@@ -105,8 +105,30 @@ QString clsVLINProfileConverter::ProposeTarget(const QString &folder, const QStr
     const QString extension = QStringLiteral(".vxlin");
     QString candidate = folder + base + extension;
     for (int n = 1; QFileInfo::exists(candidate); ++n)
-        candidate = QStringLiteral("%1%2 (%3)%4").arg(folder, base).arg(n).arg(extension);
+        candidate = folder + base + QStringLiteral(" (") + QString::number(n) + QLatin1Char(')')
+                    + extension;
     return candidate;
+}
+
+std::optional<QString> clsVLINProfileConverter::TargetFromText(const QString &text,
+                                                               const QString &currentFolder)
+{
+    const qsizetype slash = text.lastIndexOf(QLatin1Char('/'));
+    QString folder = slash < 0 ? currentFolder : text.left(slash + 1);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return std::nullopt;
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    QString name = text.mid(slash + 1);
+    if (name.isEmpty())
+        name = QStringLiteral("VXLIN");
+    const QString extension = QStringLiteral(".vxlin");
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0)
+        name += extension;
+    else if (name.mid(dot) != extension)
+        name = name.left(dot) + extension;
+    return folder + name;
 }
 
 bool clsVLINProfileConverter::Recognize() const
@@ -230,6 +252,8 @@ bool clsVLINProfileConverter::parseLegacy(const QByteArray &bytes, Layout layout
 
 bool clsVLINProfileConverter::Convert()
 {
+    if (!Recognize())
+        return false;
     const std::optional<int> version = LegacyVersion();
     if (!version)
         return false;

@@ -26,6 +26,11 @@ public:
 
     // folder (with its trailing separator) + base + ".vxlin", numbered " (n)" while taken.
     [[nodiscard]] static QString ProposeTarget(const QString &folder, const QString &base);
+    // The target a typed path stands for: its folder (the current one when it names none) and
+    // its name ("VXLIN" when empty) with the extension ".vxlin". Nothing when the folder does
+    // not exist.
+    [[nodiscard]] static std::optional<QString> TargetFromText(const QString &text,
+                                                               const QString &currentFolder);
 
     [[nodiscard]] bool Recognize() const;
     // 0 for unversioned files, the number after "V" otherwise; nothing when unreadable.

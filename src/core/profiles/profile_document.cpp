@@ -254,34 +254,45 @@ bool clsVLINXMLProfile::Save()
 
 bool clsVLINXMLProfile::SaveAs(const QString &path)
 {
+    m_saveError.clear();
+    m_keptBackup.clear();
     if (IsUnchangedFile() && path.isEmpty())
         return false;
-    if (!ensureLoaded())
-        return false;
     const QString target = path.isEmpty() ? m_fileName : path;
-    if (target.isEmpty())
+    if (!ensureLoaded() || target.isEmpty()) {
+        m_saveError = QStringLiteral("No profile to save");
         return false;
-    FileWriter writer;
+    }
+    SafeWriteOptions options;
     {
         std::lock_guard lock(g_writerMutex);
-        writer = g_writer;
+        if (g_writer)
+            options.writer = g_writer;
     }
-    if (!WriteFileInPlace(target,
-                          Serialize(),
-                          writer ? RawWriter(writer) : RawWriter(WriteAllBytes)))
+    const WriteResult written = WriteFileSafely(target, Serialize(), options);
+    if (!written) {
+        m_saveError = written.error;
+        m_keptBackup = written.keptBackup;
         return false;
+    }
     m_modified = false;
     if (path.isEmpty())
         return true;
-    return OpenFile(path);
+    if (OpenFile(path))
+        return true;
+    m_saveError = QStringLiteral("The saved file cannot be read again");
+    return false;
 }
 
 bool clsVLINXMLProfile::SaveToTempFile()
 {
     QTemporaryFile file(QDir::tempPath() + QStringLiteral("/vxlinXXXXXX.vxlin"));
     file.setAutoRemove(false);
-    if (!file.open())
+    if (!file.open()) {
+        m_saveError = file.errorString();
+        m_keptBackup.clear();
         return false;
+    }
     const QString path = file.fileName();
     file.close();
     return SaveAs(path);

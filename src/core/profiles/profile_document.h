@@ -39,6 +39,10 @@ public:
     [[nodiscard]] bool IsLoaded() const { return m_loaded; }
     [[nodiscard]] bool IsModified() const { return m_loaded && m_modified; }
     [[nodiscard]] bool IsUnchangedFile() const;
+    // Why the last Save, SaveAs or SaveToTempFile failed, in the system's words, and where the
+    // old content of the file was kept when it could not be put back.
+    [[nodiscard]] QString LastSaveError() const { return m_saveError; }
+    [[nodiscard]] QString KeptBackup() const { return m_keptBackup; }
 
     bool ReadAll(std::uint32_t *rs232Baudrate, CAN_Group *can, LIN_Group *lin) const;
     bool ReadRS232(std::uint32_t *baudrate) const;
@@ -68,6 +72,8 @@ private:
     std::unique_ptr<pugi::xml_document> m_doc;
     QByteArray m_defaultImage;
     QString m_fileName;
+    QString m_saveError;
+    QString m_keptBackup;
     bool m_active = false;
     bool m_loaded = false;
     bool m_modified = false;

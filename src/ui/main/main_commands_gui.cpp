@@ -7,13 +7,13 @@
 #include "core/operations/maintenance.h"
 #include "core/operations/module_read.h"
 #include "core/operations/operations.h"
+#include "core/operations/profile_files.h"
 #include "ui/dialogs/message_box.h"
 #include "ui/main/operator_gui.h"
 #include "ui/views/profiles_view.h"
 
 #include <QAction>
 #include <QActionGroup>
-#include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
@@ -74,14 +74,7 @@ void TfMain::buildCommands()
                        "Creates a new profile with standard values"),
             &QAction::triggered,
             this,
-            [this] {
-                if (!m_ops->IsIdle()) {
-                    m_ops->ShowBusyNotice();
-                    return;
-                }
-                selectViewFromMenu(View::Profiles);
-                newProfileFrom(ModuleConfig::NewProfile());
-            });
+            [this] { m_files->NewFromMenu(); });
     connect(addCommand(file,
                        "mniNewFromModule",
                        "New from Module",
@@ -97,15 +90,7 @@ void TfMain::buildCommands()
                        "Opens an existing profile"),
             &QAction::triggered,
             this,
-            [this] {
-                const QString path
-                    = QFileDialog::getOpenFileName(this,
-                                                   QStringLiteral("Open"),
-                                                   QString(),
-                                                   QStringLiteral("VEXA-LIN profiles (*.vxlin)"));
-                if (!path.isEmpty())
-                    openProfile(path);
-            });
+            [this] { m_files->OpenProfile(); });
     connect(addCommand(file,
                        "mniSave",
                        "Save ",
@@ -113,10 +98,7 @@ void TfMain::buildCommands()
                        "Saves the changes made to a profile"),
             &QAction::triggered,
             this,
-            [this] {
-                if (!m_profile.Save())
-                    saveProfileAs();
-            });
+            [this] { m_files->SaveProfile(); });
     connect(addCommand(file,
                        "mniSaveAs",
                        "Save As",
@@ -124,7 +106,7 @@ void TfMain::buildCommands()
                        "Saves the current loaded profile in a new file"),
             &QAction::triggered,
             this,
-            &TfMain::saveProfileAs);
+            [this] { m_files->SaveProfileAs(); });
     file->addSeparator();
     connect(addCommand(file, "mniFinish", "Exit", K(Qt::ALT | Qt::Key_F4), "Quits this application"),
             &QAction::triggered,
@@ -196,8 +178,10 @@ void TfMain::buildCommands()
             [&ops] { ops.Maint().ProgrammingModeCommand(); });
 
     QMenu *tools = menuBar()->addMenu(QStringLiteral("Tools"));
-    auto *converter = addCommand(tools, "mniProfileConverter", "Profile Converter", K(), QString());
-    converter->setEnabled(false); // the converter dialog is not part of this window yet
+    connect(addCommand(tools, "mniProfileConverter", "Profile Converter", K(), QString()),
+            &QAction::triggered,
+            this,
+            &TfMain::showProfileConverter);
     connect(addCommand(tools, "mniFlashMagic", "Flash Magic", K(), QString()),
             &QAction::triggered,
             this,

@@ -5,16 +5,17 @@
 #include "core/operations/console_logic.h"
 #include "core/operations/flash_magic.h"
 #include "core/operations/operations.h"
+#include "core/operations/profile_files.h"
 #include "core/settings/form_config.h"
 #include "ui/dialogs/about_dialog.h"
 #include "ui/dialogs/busy_notice.h"
 #include "ui/dialogs/message_box.h"
 #include "ui/dialogs/preferences_dialog.h"
+#include "ui/dialogs/profile_converter_dialog.h"
 #include "ui/main/operator_gui.h"
 #include "ui/views/console_view.h"
 #include "ui/views/messages_view.h"
 #include "ui/views/module_data_view.h"
-#include "ui/views/profile_editor.h"
 #include "ui/views/profiles_view.h"
 
 #include <QAbstractButton>
@@ -73,6 +74,12 @@ TfMain::TfMain(const QStringList &arguments, ComPortMap portMap, QWidget *parent
     m_operator = std::make_unique<GuiOperator>(*this, portMap);
     ReadSettings(m_settings);
     m_ops = std::make_unique<Operations>(*m_operator, m_settings, portMap);
+    m_files = std::make_unique<ProfileFiles>(*m_operator, m_profile, [this] {
+        if (m_ops->IsIdle())
+            return true;
+        m_ops->ShowBusyNotice();
+        return false;
+    });
     m_placement = std::make_unique<clsFormConfig>(desktopSize());
     if (m_placement->NotStored()) {
         // Applied at the first activation and written at exit.
@@ -89,6 +96,7 @@ TfMain::TfMain(const QStringList &arguments, ComPortMap portMap, QWidget *parent
     buildToolBars();
     buildStatusBar();
     connect(m_ops.get(), &Operations::commandStatesChanged, this, &TfMain::applyCommandStates);
+    connect(m_files.get(), &ProfileFiles::commandsChanged, this, &TfMain::applyProfileCommands);
     qApp->installEventFilter(this);
 
     auto *enter = new QShortcut(QKeySequence(Qt::Key_Return), this);
@@ -109,10 +117,8 @@ TfMain::TfMain(const QStringList &arguments, ComPortMap portMap, QWidget *parent
                 button->click();
         });
     }
-    const QString path = arguments.value(1);
-    if (!path.isEmpty() && QFileInfo(path).isFile())
-        openProfile(path);
-    m_ops->UpdateCommandStates();
+    m_files->OpenProfileAtStart(arguments.value(1));
+    m_files->UpdateProfileCommands();
 }
 
 TfMain::~TfMain()
@@ -137,9 +143,7 @@ void TfMain::buildViews()
     m_pages->setObjectName(QStringLiteral("pgcViews"));
     m_dataView = new ModuleDataView(*m_ops, m_pages);
     m_messagesView = new MessagesView(*m_ops, m_pages);
-    m_profilesView = new ProfilesView(*m_ops, m_pages);
-    for (auto signal : {&ProfileEditor::profileModified, &ProfileEditor::commandStatesRequested})
-        connect(m_profilesView->editor(), signal, m_ops.get(), &Operations::UpdateCommandStates);
+    m_profilesView = new ProfilesView(*m_ops, *m_files, m_pages);
     m_consoleView = new ConsoleView(*m_ops, m_pages);
     for (QWidget *page :
          std::initializer_list<QWidget *>{m_dataView, m_messagesView, m_profilesView, m_consoleView})
@@ -230,73 +234,23 @@ void TfMain::applyCommandStates()
         if (QAction *item = action(name))
             item->setEnabled(enabled);
     }
-    const bool hasPath = !m_profile.FileName().isEmpty();
+}
+
+// "Save" and "Save As" follow the profile alone: enabled by the path field, a new profile could
+// never get a file.
+void TfMain::applyProfileCommands()
+{
     for (const char *name : {"mniSave", "mniSaveAs"}) {
         if (QAction *item = action(QString::fromLatin1(name)))
-            item->setEnabled(hasPath);
+            item->setEnabled(m_files->State(QString::fromLatin1(name)));
     }
+    // "Send" needs a loaded profile.
+    m_ops->UpdateCommandStates();
 }
 
 void TfMain::newProfileFrom(const ModuleConfig &module)
 {
-    if (!askUnsavedChanges(QStringLiteral(
-            "The profile was modified.  Unsaved changes will be lost. Do you want to proceed?")))
-        return;
-    m_profile.Close();
-    m_profile.LoadDefault();
-    m_profile.WriteAll(module.RS232.Baudrate, module.CAN, module.LIN);
-    m_profilesView->editor()->showProfile(m_profile);
-    m_profilesView->setProfileName(QStringLiteral("(new profile from the module)"));
-    m_ops->UpdateCommandStates();
-}
-
-bool TfMain::askUnsavedChanges(const QString &question)
-{
-    if (!m_profile.IsModified())
-        return true;
-    const auto answer = TfMsg::Ask(this, BoxKind::Question, question);
-    if (answer == BoxResult::Cancel || answer == BoxResult::Closed)
-        return false;
-    // Without a file name "Save" writes nothing and the command goes on all the same.
-    if (answer == BoxResult::Yes)
-        m_profile.Save();
-    return true;
-}
-
-bool TfMain::openProfile(const QString &path)
-{
-    if (!askUnsavedChanges(
-            QStringLiteral("The current profile has changed.  Do you want to save the changes?")))
-        return false;
-    clsVLINXMLProfile document;
-    if (!document.OpenFile(path)) {
-        TfMsg::Ask(this,
-                   BoxKind::Error,
-                   QStringLiteral("Error opening the profile \"") + path + QStringLiteral("\""));
-        return false;
-    }
-    m_profile.Close();
-    if (!m_profile.OpenFile(path)) {
-        m_profilesView->editor()->reset();
-        return false;
-    }
-    m_profilesView->editor()->showProfile(m_profile);
-    m_profilesView->setProfileName(path);
-    m_ops->UpdateCommandStates();
-    return true;
-}
-
-void TfMain::saveProfileAs()
-{
-    const QString path = m_operator->PromptSaveFile(m_profile.FileName());
-    if (path.isEmpty())
-        return;
-    if (!m_profile.SaveAs(path)) {
-        TfMsg::Ask(this, BoxKind::Error, QStringLiteral("Error saving the profile"));
-        return;
-    }
-    m_profilesView->setProfileName(path);
-    m_ops->UpdateCommandStates();
+    m_files->NewProfile(&module);
 }
 
 void TfMain::applyStayOnTop()
@@ -355,6 +309,12 @@ void TfMain::showAbout()
     about.exec();
 }
 
+void TfMain::showProfileConverter()
+{
+    TfProfileConverter dialog(this);
+    dialog.exec();
+}
+
 void TfMain::openHelp()
 {
     const QString file = QCoreApplication::applicationDirPath() + QLatin1Char('/')
@@ -374,22 +334,7 @@ bool TfMain::confirmClose()
     m_placement->SetHeight(normal.height());
     m_placement->Write();
     m_messagesView->stopLog();
-    if (!m_profile.IsModified())
-        return true;
-    const auto answer = TfMsg::Ask(this,
-                                   BoxKind::Question,
-                                   QStringLiteral(
-                                       "The current profile was modified. Do you want to save the "
-                                       "changes before leaving the application?"));
-    if (answer == BoxResult::Cancel || answer == BoxResult::Closed)
-        return false;
-    if (answer == BoxResult::Yes) {
-        if (QFileInfo::exists(m_profile.FileName()))
-            m_profile.Save();
-        else
-            saveProfileAs();
-    }
-    return true;
+    return m_files->ConfirmExit();
 }
 
 void TfMain::closeEvent(QCloseEvent *event)

@@ -25,6 +25,7 @@ class GuiOperator;
 class MessagesView;
 class ModuleDataView;
 class Operations;
+class ProfileFiles;
 class ProfilesView;
 
 // The main window: owns the long-lived objects, shows the four views, carries the menus, tool
@@ -45,6 +46,7 @@ public:
     GuiOperator &op() { return *m_operator; }
     [[nodiscard]] const clsVLINXMLProfile &profile() const { return m_profile; }
     clsVLINXMLProfile &profile() { return m_profile; }
+    ProfileFiles &files() { return *m_files; }
     [[nodiscard]] const VXLIN_Values &settings() const { return m_settings; }
 
     // Operator services.
@@ -61,7 +63,7 @@ public:
     // Commands.
     void showPreferences();
     void showAbout();
-    bool openProfile(const QString &path);
+    void showProfileConverter();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -86,16 +88,15 @@ private:
     void toggleToolBar(const QString &menuName, bool on);
     void applyStayOnTop();
     bool confirmClose();
-    // The unsaved-changes question before a profile is replaced; false: the command ends.
-    bool askUnsavedChanges(const QString &question);
+    void applyProfileCommands();
     void openHelp();
-    void saveProfileAs();
 
     VXLIN_Values m_settings;
     std::unique_ptr<clsFormConfig> m_placement;
     clsVLINXMLProfile m_profile;
     std::unique_ptr<GuiOperator> m_operator;
     std::unique_ptr<Operations> m_ops;
+    std::unique_ptr<ProfileFiles> m_files;
     QTabBar *m_tabs = nullptr;
     QStackedWidget *m_pages = nullptr;
     ModuleDataView *m_dataView = nullptr;

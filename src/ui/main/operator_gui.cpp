@@ -4,6 +4,7 @@
 #include "ui/dialogs/busy_notice.h"
 #include "ui/dialogs/connect_dialog.h"
 #include "ui/dialogs/entries_dialog.h"
+#include "ui/dialogs/file_prompt_dialog.h"
 #include "ui/dialogs/frames_config_dialog.h"
 #include "ui/dialogs/message_box.h"
 #include "ui/main/main_window.h"
@@ -59,6 +60,11 @@ QString GuiOperator::PromptSaveFile(const QString &suggestedName)
                                         QStringLiteral("Save As"),
                                         suggestedName,
                                         QStringLiteral("VEXA-LIN profiles (*.vxlin)"));
+}
+
+QString GuiOperator::PromptFile(const FilePrompt &prompt)
+{
+    return RunFilePrompt(&m_main, prompt);
 }
 
 void GuiOperator::OpenConnectDialog(int preselectPort, int rate, int scanCount)

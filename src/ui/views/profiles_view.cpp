@@ -1,12 +1,13 @@
 #include "ui/views/profiles_view.h"
 
 #include "core/operations/operations.h"
+#include "core/operations/profile_files.h"
 #include "core/operations/profile_send.h"
 #include "ui/views/profile_editor.h"
+#include "ui/views/profile_file_panel.h"
 
 #include <QCheckBox>
 #include <QEvent>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -14,18 +15,16 @@
 
 namespace vxl {
 
-ProfilesView::ProfilesView(Operations &ops, QWidget *parent)
+ProfilesView::ProfilesView(Operations &ops, ProfileFiles &files, QWidget *parent)
     : QWidget(parent)
     , m_ops(ops)
+    , m_files(files)
 {
     setObjectName(QStringLiteral("tbsFiles"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    m_path = new QLabel(this);
-    m_path->setObjectName(QStringLiteral("ediProfilePath"));
-    m_path->setAlignment(Qt::AlignCenter);
-    m_path->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    layout->addWidget(m_path);
+    auto *filePanel = new ProfileFilePanel(files, this);
+    layout->addWidget(filePanel);
     m_editor = new ProfileEditor(this);
     layout->addWidget(m_editor, 1);
 
@@ -33,6 +32,8 @@ ProfilesView::ProfilesView(Operations &ops, QWidget *parent)
     m_panel->setObjectName(QStringLiteral("panControls3"));
     m_panel->setAutoFillBackground(true);
     auto *row = new QHBoxLayout(m_panel);
+    for (QPushButton *button : filePanel->createButtons(m_panel))
+        row->addWidget(button);
     m_flashWrite = new QCheckBox(QStringLiteral("Put in Flash Memory"), m_panel);
     m_flashWrite->setObjectName(QStringLiteral("chbFlashWrite"));
     m_flashWrite->setToolTip(
@@ -53,7 +54,13 @@ ProfilesView::ProfilesView(Operations &ops, QWidget *parent)
         applyCommandStates();
     });
     connect(&m_ops, &Operations::commandStatesChanged, this, &ProfilesView::applyCommandStates);
-    setProfileName(QString());
+    // The tree shows what the file commands loaded, and its changes enable "Save".
+    connect(&m_files, &ProfileFiles::profileShown, m_editor, [this] {
+        m_editor->showProfile(m_files.Document());
+    });
+    connect(&m_files, &ProfileFiles::profileCleared, m_editor, &ProfileEditor::reset);
+    for (auto signal : {&ProfileEditor::profileModified, &ProfileEditor::commandStatesRequested})
+        connect(m_editor, signal, &m_files, &ProfileFiles::UpdateProfileCommands);
     applyCommandStates();
 }
 
@@ -63,13 +70,6 @@ bool ProfilesView::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_send && event->type() == QEvent::Enter)
         m_ops.SetFlashWriteTicked(true);
     return QWidget::eventFilter(watched, event);
-}
-
-void ProfilesView::setProfileName(const QString &path)
-{
-    m_path->setText(path.isEmpty() ? QStringLiteral("No profile loaded")
-                                   : QStringLiteral("Profile: ") + QFileInfo(path).fileName());
-    m_path->setToolTip(path);
 }
 
 void ProfilesView::applyCommandStates()

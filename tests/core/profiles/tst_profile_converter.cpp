@@ -2,6 +2,7 @@
 
 #include "core/profiles/profile_converter.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -114,6 +115,10 @@ private slots:
     void refusedFiles();
     void recognize();
     void proposedTargets();
+    void placeholdersInNames();
+    void wrongMagicIsNeverConverted();
+    void targetFromText_data();
+    void targetFromText();
 };
 
 void TestProfileConverter::convertLayouts_data()
@@ -261,6 +266,77 @@ void TestProfileConverter::proposedTargets()
     clsVLINProfileConverter converter;
     converter.SetSource(noDot);
     QCOMPARE(converter.Target(), folder + ".vxlin");
+}
+
+void TestProfileConverter::placeholdersInNames()
+{
+    // Folder and name are taken literally, whatever they hold.
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("rate %1 %2"));
+    const QString folder = dir.filePath("rate %1 %2") + '/';
+    QVERIFY(writeFile(folder + "%2 of %1.vxlin", "x"));
+    QCOMPARE(clsVLINProfileConverter::ProposeTarget(folder, "%2 of %1"),
+             folder + "%2 of %1 (1).vxlin");
+    QCOMPARE(clsVLINProfileConverter::ProposeTarget(folder, "%3"), folder + "%3.vxlin");
+}
+
+void TestProfileConverter::wrongMagicIsNeverConverted()
+{
+    // The layout fits and the version reads 10, but the magic is not the legacy one.
+    QTemporaryDir dir;
+    QByteArray bytes = buildLegacy(kVersion10, "V10", 1);
+    bytes[0] = 'X';
+    const QString source = dir.filePath("other.lin");
+    QVERIFY(writeFile(source, bytes));
+    clsVLINProfileConverter converter;
+    converter.SetSource(source);
+    QVERIFY(!converter.Recognize());
+    QVERIFY(!converter.Convert());
+    QVERIFY(!QFile::exists(converter.Target()));
+}
+
+void TestProfileConverter::targetFromText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected"); // relative to the folder; "-" for none
+    QTest::newRow("other extension") << "F/profile.txt"
+                                     << "F/profile.vxlin";
+    QTest::newRow("no extension") << "F/profile"
+                                  << "F/profile.vxlin";
+    QTest::newRow("upper-case extension") << "F/profile.VXLIN"
+                                          << "F/profile.vxlin";
+    QTest::newRow("kept") << "F/profile.vxlin"
+                          << "F/profile.vxlin";
+    QTest::newRow("two dots") << "F/old.cfg.lin"
+                              << "F/old.cfg.vxlin";
+    QTest::newRow("empty name") << "F/"
+                                << "F/VXLIN.vxlin";
+    QTest::newRow("no folder") << "plain.txt"
+                               << "C/plain.vxlin";
+    QTest::newRow("empty text") << ""
+                                << "C/VXLIN.vxlin";
+    QTest::newRow("missing folder") << "F/missing/profile.vxlin"
+                                    << "-";
+    QTest::newRow("folder is a file") << "F/file/profile.vxlin"
+                                      << "-";
+}
+
+void TestProfileConverter::targetFromText()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    QTemporaryDir current;
+    QVERIFY(writeFile(dir.filePath("file"), "x"));
+    const auto expand = [&](QString s) {
+        return s.replace("F/", dir.path() + '/').replace("C/", current.path() + '/');
+    };
+    const std::optional<QString> target = clsVLINProfileConverter::TargetFromText(expand(text),
+                                                                                  current.path());
+    if (expected == "-")
+        QVERIFY(!target);
+    else
+        QCOMPARE(target.value_or("none"), expand(expected));
 }
 
 QTEST_GUILESS_MAIN(TestProfileConverter)

@@ -390,7 +390,9 @@ void TestMainWindow::closeWithModifiedProfileCancel()
     w.show();
     QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
     w.action("mniNew")->trigger();
-    QVERIFY(w.profile().IsModified());
+    // A new profile starts unmodified; one change makes closing ask.
+    QVERIFY(!w.profile().IsModified());
+    QVERIFY(w.profile().WriteRS232(4800));
     QString question;
     auto watch = ModalAnswer::of<TfMsg>([&](TfMsg *box) {
         question = box->findChild<QLabel *>("laText")->text();

@@ -3,6 +3,7 @@
 // sent to the emulated module.
 
 #include "core/editing/profile_fields.h"
+#include "core/operations/profile_files.h"
 #include "core/operations/profile_send.h"
 #include "core/profiles/profile_document.h"
 #include "modal_answer.h"
@@ -512,13 +513,14 @@ void TestProfileEditorView::editedProfileArrivesInTheModule()
     ModuleConfig start = ModuleConfig::NewProfile();
     start.RS232.Baudrate = 38400; // the line's rate stays as it is
     ProfileFile file(start);
-    ProfilesView view(rig.ops());
+    ProfileFiles files(rig.op(), file.document);
+    ProfilesView view(rig.ops(), files);
     view.resize(1100, 640);
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
     ProfileEditor &editor = *view.editor();
     QVERIFY(editor.showProfile(file.document));
-    view.setProfileName(file.document.FileName());
+    files.ShowProfileFile(false);
 
     const auto set = [&](int node, const std::function<void()> &edit) {
         select(editor, node);

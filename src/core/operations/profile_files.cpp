@@ -1,0 +1,233 @@
+#include "core/operations/profile_files.h"
+
+#include "core/profiles/file_times.h"
+#include "core/profiles/profile_document.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace vxl {
+
+namespace {
+
+const QString kFilter = QStringLiteral("VEXA-LIN profile (*.vxlin)");
+const QString kSuffix = QStringLiteral("vxlin");
+
+FilePrompt openPrompt()
+{
+    return {false,
+            QStringLiteral("Select LIN Configuration File"),
+            kFilter,
+            kSuffix,
+            QStringLiteral("*.vxlin")};
+}
+
+FilePrompt savePrompt()
+{
+    return {true,
+            QStringLiteral("Save LIN Configuration File"),
+            kFilter,
+            kSuffix,
+            QString::fromLatin1(ProfileFiles::kNewProfileName)};
+}
+
+} // namespace
+
+ProfileFiles::ProfileFiles(OperatorInterface &op,
+                           clsVLINXMLProfile &document,
+                           StartCheck mayStart,
+                           QObject *parent)
+    : QObject(parent)
+    , m_op(op)
+    , m_document(document)
+    , m_mayStart(std::move(mayStart))
+    , m_copy(ModuleConfig::NewProfile())
+{
+    UpdateProfileCommands();
+}
+
+bool ProfileFiles::State(const QString &name) const
+{
+    const auto found = m_states.find(name);
+    return found != m_states.end() && found->second;
+}
+
+void ProfileFiles::NewFromMenu()
+{
+    if (m_mayStart && !m_mayStart())
+        return;
+    if (m_op.CurrentView() != View::Profiles)
+        m_op.SwitchView(View::Profiles);
+    NewProfile();
+}
+
+void ProfileFiles::NewProfile(const ModuleConfig *module)
+{
+    if (!askUnsavedChanges(kNewQuestion))
+        return;
+    m_document.LoadDefault();
+    if (module) {
+        m_document.WriteAll(module->RS232.Baudrate, module->CAN, module->LIN);
+        if (!m_document.SaveToTempFile())
+            reportSaveError(QDir::tempPath());
+    }
+    readIntoCopy();
+    ShowProfileFile(true);
+    emit profileShown();
+}
+
+void ProfileFiles::OpenProfile()
+{
+    if (!askUnsavedChanges(kOpenQuestion))
+        return;
+    const QString path = m_op.PromptFile(openPrompt());
+    if (path.isEmpty())
+        return;
+    // A file that is no profile at all leaves the loaded one as it is.
+    if (clsVLINXMLProfile probe; !probe.OpenFile(path))
+        return;
+    if (!m_document.OpenFile(path) || !readIntoCopy()) {
+        m_op.ShowMessage(BoxKind::Error,
+                         QStringLiteral("Reading from file \"") + QFileInfo(path).fileName()
+                             + QStringLiteral("\" failed"));
+        m_document.Close();
+        ShowProfileFile(true);
+        return;
+    }
+    emit profileShown();
+    ShowProfileFile(false);
+    if (m_op.CurrentView() != View::Profiles)
+        m_op.SwitchView(View::Profiles);
+}
+
+bool ProfileFiles::SaveProfile()
+{
+    if (!m_document.IsLoaded())
+        return true;
+    if (m_document.FileName().isEmpty())
+        return SaveProfileAs();
+    bool saved = true;
+    if (m_document.IsModified()) {
+        saved = m_document.Save();
+        if (!saved)
+            reportSaveError(m_document.FileName());
+    }
+    ShowProfileFile(false);
+    return saved;
+}
+
+bool ProfileFiles::SaveProfileAs()
+{
+    const QString path = m_op.PromptFile(savePrompt());
+    bool saved = false;
+    if (!path.isEmpty()) {
+        saved = m_document.SaveAs(path);
+        if (!saved)
+            reportSaveError(path);
+    }
+    ShowProfileFile(false);
+    return saved;
+}
+
+void ProfileFiles::ClearProfile()
+{
+    if (!askUnsavedChanges(kClearQuestion))
+        return;
+    m_document.Close();
+    ShowProfileFile(true);
+}
+
+bool ProfileFiles::OpenProfileAtStart(const QString &path)
+{
+    if (path.isEmpty() || !QFileInfo(path).isFile() || !m_document.OpenFile(path))
+        return false;
+    if (!readIntoCopy()) {
+        m_document.Close();
+        return false;
+    }
+    emit profileShown();
+    ShowProfileFile(false);
+    return true;
+}
+
+bool ProfileFiles::ConfirmExit()
+{
+    return askUnsavedChanges(kExitQuestion);
+}
+
+void ProfileFiles::ShowProfileFile(bool cleared)
+{
+    if (cleared) {
+        emit profileCleared();
+        m_labels = {};
+    } else {
+        m_labels.path = m_document.FileName();
+        // A file that cannot be read keeps the times shown before.
+        if (const auto times = ReadFileTimes(m_labels.path)) {
+            const FileTimeTexts created = FormatFileTime(times->created);
+            const FileTimeTexts modified = FormatFileTime(times->modified);
+            m_labels.date = created.date;
+            m_labels.time = created.time;
+            m_labels.accDate = modified.date;
+            m_labels.accTime = modified.time;
+        }
+    }
+    emit labelsChanged();
+    UpdateProfileCommands();
+}
+
+void ProfileFiles::UpdateProfileCommands()
+{
+    const bool loaded = m_document.IsLoaded();
+    const bool savable = m_document.IsModified() && !m_document.FileName().isEmpty();
+    for (const char *name : {"mniSaveAs", "btbSaveAs", "tbtSaveAs", "btbClear", "panEditing"})
+        m_states[QString::fromLatin1(name)] = loaded;
+    for (const char *name : {"mniSave", "tbtSave", "btbSave"})
+        m_states[QString::fromLatin1(name)] = savable;
+    emit commandsChanged();
+}
+
+bool ProfileFiles::askUnsavedChanges(const char *question)
+{
+    if (!m_document.IsModified())
+        return true;
+    switch (m_op.ShowMessage(BoxKind::Question, QString::fromLatin1(question))) {
+    case BoxResult::Yes:
+        return saveBeforeGoingOn();
+    case BoxResult::No:
+        return true;
+    case BoxResult::Cancel:
+    case BoxResult::Closed:
+        break;
+    }
+    return false;
+}
+
+// "Yes" to a question about unsaved changes: the command goes on only once they are saved.
+bool ProfileFiles::saveBeforeGoingOn()
+{
+    if (QFileInfo::exists(m_document.FileName()))
+        return SaveProfile();
+    return SaveProfileAs();
+}
+
+bool ProfileFiles::readIntoCopy()
+{
+    ModuleConfig copy = ModuleConfig::NewProfile();
+    if (!m_document.ReadAll(&copy.RS232.Baudrate, &copy.CAN, &copy.LIN))
+        return false;
+    m_copy = copy;
+    return true;
+}
+
+void ProfileFiles::reportSaveError(const QString &path)
+{
+    QString text = QStringLiteral("Error saving the profile \"") + QFileInfo(path).fileName()
+                   + QStringLiteral("\": ") + m_document.LastSaveError();
+    if (!m_document.KeptBackup().isEmpty())
+        text += QStringLiteral("\nThe previous content of the file is kept in \"")
+                + m_document.KeptBackup() + QLatin1Char('"');
+    m_op.ShowMessage(BoxKind::Error, text);
+}
+
+} // namespace vxl
