@@ -36,6 +36,7 @@ public:
     std::function<void(BoxKind, const QString &)> whileOpen;
 
     std::vector<Box> boxes;
+    QStringList plainMessages;
     QStringList notices;
     std::vector<std::uint32_t> colors;
     QString statusLine;
@@ -72,6 +73,7 @@ public:
 
     // OperatorInterface
     BoxResult ShowMessage(BoxKind kind, const QString &text) override;
+    void ShowPlainMessage(const QString &text) override { plainMessages << text; }
     void ShowNotice(const QString &text, int displayMs) override;
     void SetPanelColor(std::uint32_t systemColor) override { colors.push_back(systemColor); }
     void SetStatusText(int panel, const QString &text) override;

@@ -63,9 +63,27 @@ void clsLinPort::notify(unsigned message, int wparam, int lparam)
         target(message, wparam, lparam);
 }
 
+// Nothing of an earlier connection may reach the next one: a reset cut short would leave the
+// reply of the next confirmation on the text path, a frame cut in half would swallow the first
+// replies, and requests of an exchange that failed would be written to the next module.
+void clsLinPort::startClean()
+{
+    ClearOutgoingMessages();
+    std::lock_guard lock(m_receiveMutex);
+    DiscardReceivedBytes();
+    discardReceivedAndText();
+    m_assembler.Reset();
+    m_textReceived = false;
+    m_startupAwaited.store(false);
+    m_binaryMode.store(true);
+    std::lock_guard textLock(m_textMutex);
+    m_startupText.clear();
+}
+
 int clsLinPort::Connect(int portNumber, std::uint32_t baudRate)
 {
     ClosePort();
+    startClean();
     if (baudRate == 0)
         baudRate = GetBaudRate();
     const bool opened = portNumber >= 0 && portNumber <= 255
@@ -78,6 +96,7 @@ int clsLinPort::Disconnect()
 {
     const bool wasConnected = m_connectedPort.load() > 0;
     ClosePort();
+    startClean();
     m_connectedPort.store(0);
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     return wasConnected ? LinCode::Ok : LinCode::NotConnected;
@@ -240,6 +259,12 @@ std::size_t clsLinPort::OutgoingCount() const
     return m_outgoing.size();
 }
 
+std::size_t clsLinPort::TextByteCount() const
+{
+    std::lock_guard lock(m_textMutex);
+    return std::size_t(m_textBytes.size());
+}
+
 void clsLinPort::queueReceived(const LIN_Msg &msg)
 {
     {
@@ -254,6 +279,12 @@ void clsLinPort::queueReceived(const LIN_Msg &msg)
 void clsLinPort::OnRxBlock()
 {
     std::lock_guard lock(m_receiveMutex);
+    // One notice per block, not per character: nothing acts on it, and a chatty line would
+    // otherwise flood the owner's queue.
+    if (m_textReceived) {
+        m_textReceived = false;
+        notify(WM_LIN_CHAR, 0, 0);
+    }
     if (!m_binaryMode.load())
         return;
     try {
@@ -277,7 +308,10 @@ void clsLinPort::OnRxChar()
     bool complete = false;
     {
         std::lock_guard textLock(m_textMutex);
+        if (m_textBytes.size() >= kMaxTextBytes)
+            return;
         m_textBytes.append(static_cast<char>(byte));
+        m_textReceived = true;
         if (m_startupAwaited.load()) {
             if (m_textBytes.front() != 'P') {
                 m_textBytes.remove(0, 1);
@@ -292,9 +326,10 @@ void clsLinPort::OnRxChar()
             }
         }
     }
-    notify(WM_LIN_CHAR, 0, 0);
     if (!complete)
         return;
+    m_textReceived = false;
+    notify(WM_LIN_CHAR, 0, 0);
     m_startupAwaited.store(false);
     setBinaryModeLocked(true);
     notify(WM_LIN_TEXT, 0, 0);

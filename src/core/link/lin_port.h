@@ -57,6 +57,9 @@ public:
     static constexpr std::chrono::microseconds kSendMargin{500};
     static constexpr std::chrono::milliseconds kConfirmWait{200};
     static constexpr int kStartupTextLength = 66;
+    // Text that never ends (no carriage return, or a line that is not the module) is not kept
+    // beyond this.
+    static constexpr int kMaxTextBytes = 4096;
 
     explicit clsLinPort(LinNotify notify = {}, ComPortMap map = ComPortMap());
     ~clsLinPort() override;
@@ -88,6 +91,7 @@ public:
 
     [[nodiscard]] std::size_t ReceivedCount() const;
     [[nodiscard]] std::size_t OutgoingCount() const;
+    [[nodiscard]] std::size_t TextByteCount() const;
 
     // While on, every write of the sender is kept with its times, so that pacing can be checked
     // where it is decided rather than where a busy reader happens to see the bytes. Switching it
@@ -110,6 +114,7 @@ private:
     int fixedCommand(int sequence, std::uint8_t code);
     void setBinaryModeLocked(bool binary);
     void discardReceivedAndText();
+    void startClean();
 
     std::mutex m_notifyMutex;
     LinNotify m_notify;
@@ -121,6 +126,7 @@ private:
     // Receive state: the assembler and the mode switch are only touched under this lock.
     std::recursive_mutex m_receiveMutex;
     FrameAssembler m_assembler;
+    bool m_textReceived = false; // text bytes arrived in the block being handled
 
     mutable std::mutex m_receivedMutex;
     std::deque<LIN_Msg> m_received;

@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -43,9 +44,25 @@ speed_t speedFor(std::uint32_t baudRate)
     }
 }
 
+// Only a character device that is a terminal can be a serial line; a regular file, a pipe or
+// any other device a port number may have been mapped to is left alone.
+bool isTerminalDevice(int fd, termios &settings)
+{
+    struct stat info
+    {};
+    if (::fstat(fd, &info) != 0)
+        return false;
+    if (!S_ISCHR(info.st_mode) || !::isatty(fd)) {
+        errno = ENOTTY;
+        return false;
+    }
+    return ::tcgetattr(fd, &settings) == 0;
+}
+
 // Opens a device the way the port is always opened: exclusively, without becoming its
-// controlling terminal, refusing anything that is not a terminal. -1 with errno set on failure.
-int openExclusive(const QString &path)
+// controlling terminal, refusing anything that is not a terminal. -1 with errno set on failure;
+// on success `settings` holds the terminal's settings as they were found.
+int openExclusive(const QString &path, termios &settings)
 {
     if (path.isEmpty()) {
         errno = ENOENT;
@@ -55,8 +72,7 @@ int openExclusive(const QString &path)
                           O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return -1;
-    termios probe{};
-    if (::tcgetattr(fd, &probe) != 0) {
+    if (!isTerminalDevice(fd, settings)) {
         const int error = errno;
         ::close(fd);
         errno = error;
@@ -140,11 +156,14 @@ bool clsSrlPort::OpenPort(std::uint8_t portNumber, std::uint32_t baudRate)
     if (baudRate != 0)
         m_baudRate.store(baudRate);
 
-    const int fd = openExclusive(PortMap().devicePath(m_portNumber.load()));
+    termios found{};
+    const int fd = openExclusive(PortMap().devicePath(m_portNumber.load()), found);
     if (fd < 0) {
         m_lastError.store(static_cast<std::uint32_t>(errno));
         return false;
     }
+    m_savedSettings = found;
+    m_haveSavedSettings = true;
     m_fd.store(fd);
     if (!configure(fd)) {
         // The handle stays held until the next ClosePort, which the link always issues.
@@ -214,8 +233,20 @@ void clsSrlPort::releaseHandle()
 {
     std::lock_guard lock(m_writeMutex);
     const int fd = m_fd.exchange(-1);
-    if (fd >= 0)
-        closeExclusive(fd);
+    if (fd < 0)
+        return;
+    // The terminal goes back the way it was found, so that a terminal someone else uses is not
+    // left raw.
+    if (m_haveSavedSettings)
+        ::tcsetattr(fd, TCSANOW, &m_savedSettings);
+    m_haveSavedSettings = false;
+    closeExclusive(fd);
+}
+
+void clsSrlPort::DiscardReceivedBytes()
+{
+    std::lock_guard lock(m_rxMutex);
+    m_rx.clear();
 }
 
 void clsSrlPort::ClosePort()
@@ -319,7 +350,8 @@ std::size_t clsSrlPort::RxCount() const
 
 bool clsSrlPort::PortExists(int number, const ComPortMap &map)
 {
-    const int fd = openExclusive(map.devicePath(number));
+    termios settings{};
+    const int fd = openExclusive(map.devicePath(number), settings);
     if (fd < 0)
         return false;
     closeExclusive(fd);
@@ -335,7 +367,8 @@ int clsSrlPort::ListPorts(QString &text, int highest, const ComPortMap &map, int
         const QString path = map.devicePath(number);
         if (path.isEmpty())
             continue;
-        const int fd = openExclusive(path);
+        termios settings{};
+        const int fd = openExclusive(path, settings);
         if (fd < 0) {
             if (errno == EACCES || errno == EPERM)
                 ++denied;

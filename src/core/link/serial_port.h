@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <termios.h>
+
 #include <atomic>
 #include <cstdint>
 #include <deque>
@@ -63,6 +65,8 @@ protected:
 
     // For subclasses that keep a last error of their own.
     void SetLastError(std::uint32_t error) { m_lastError.store(error); }
+    // Drops the queued received bytes, whether or not the port is open.
+    void DiscardReceivedBytes();
 
 private:
     std::uint32_t purge(int queues);
@@ -74,6 +78,10 @@ private:
     ComPortMap m_map;
 
     std::atomic<int> m_fd{-1};
+    // The terminal's settings before this port took it over; put back on closing. Only the
+    // opening and closing thread touches them.
+    termios m_savedSettings{};
+    bool m_haveSavedSettings = false;
     std::atomic<std::uint32_t> m_baudRate{kDefaultBaudRate};
     std::atomic<std::uint8_t> m_portNumber{1};
     std::atomic<bool> m_open{false};

@@ -16,6 +16,8 @@ namespace {
 
 constexpr int kCan = 1, kLin = 2;
 constexpr int kInitWrite = 0, kSet = 2;
+constexpr int kWriteOnBus = 1;
+constexpr int kSetSlaveData = 41, kSetFrameLength = 43, kSetFrameFormat = 44, kSetSlaveMask = 46;
 constexpr auto kRaw = TransactionKind::tkRawCommand;
 
 QString formatHint(int byteIndex)
@@ -187,88 +189,97 @@ void ConsoleLogic::firstParameterRules()
 {
     m_ctx.Operator().SetStatusText(1, m_hints[0]);
     const int v = parameterValue(0);
-    if (selected(kCan, kInitWrite, 1)) {
-        int count = 0;
-        int firstData = 0;
-        if (v < 0x80) {
-            count = 3;
-            setHint(1, QStringLiteral("STD Frm: LSB ID - Expl: 0x(7FF) P01 == \"FF\""));
-            setHint(2, QStringLiteral("STD Frm: MSB ID - Expl: 0x(7FF) P02 == \"07\""));
-        } else {
-            count = 5;
-            setHint(1,
-                    QStringLiteral(
-                        "EXT Frm: First ID Byte (LSB) - Expl: 0x1ABBCCDD P01 == \"DD\""));
-            setHint(2, QStringLiteral("EXT Frm: Second ID Byte - Expl: 0x1ABBCCDD P02 == \"CC\""));
-            setHint(3, QStringLiteral("EXT Frm: Third ID Byte - Expl: 0x1ABBCCDD P03 == \"BB\""));
-            setHint(4,
-                    QStringLiteral(
-                        "EXT Frm: Fourth ID Byte (MSB) - Expl: 0x1ABBCCDD P04 == \"1A\""));
-        }
-        firstData = count;
-        if ((v & 0x40) == 0)
-            count += v & 0x0F;
-        count = std::min(count, kParameterEdits);
-        for (int i = firstData; i < count; ++i)
-            setHint(i,
-                    QStringLiteral("Data Byte [") + QString::number(i - firstData)
-                        + QStringLiteral("]"));
-        setCount(count);
+    // Each rule belongs to one command: other commands of the same group and mode (LIN
+    // "Initialization according to Current Params." takes no parameters) keep their count.
+    if (selected(kCan, kInitWrite, kWriteOnBus))
+        canWriteRule(v);
+    else if (selected(kLin, kInitWrite, kWriteOnBus))
+        linWriteRule(v);
+    else if (selected(kLin, kSet, kSetFrameLength))
+        frameLengthRule(v);
+    else if (selected(kLin, kSet, kSetFrameFormat) || selected(kLin, kSet, kSetSlaveMask))
+        formatOrSlaveMaskRule(v, selected(kLin, kSet, kSetFrameFormat));
+}
+
+void ConsoleLogic::canWriteRule(int v)
+{
+    int count = 0;
+    if (v < 0x80) {
+        count = 3;
+        setHint(1, QStringLiteral("STD Frm: LSB ID - Expl: 0x(7FF) P01 == \"FF\""));
+        setHint(2, QStringLiteral("STD Frm: MSB ID - Expl: 0x(7FF) P02 == \"07\""));
+    } else {
+        count = 5;
+        setHint(1, QStringLiteral("EXT Frm: First ID Byte (LSB) - Expl: 0x1ABBCCDD P01 == \"DD\""));
+        setHint(2, QStringLiteral("EXT Frm: Second ID Byte - Expl: 0x1ABBCCDD P02 == \"CC\""));
+        setHint(3, QStringLiteral("EXT Frm: Third ID Byte - Expl: 0x1ABBCCDD P03 == \"BB\""));
+        setHint(4, QStringLiteral("EXT Frm: Fourth ID Byte (MSB) - Expl: 0x1ABBCCDD P04 == \"1A\""));
+    }
+    const int firstData = count;
+    if ((v & 0x40) == 0)
+        count += v & 0x0F;
+    count = std::min(count, kParameterEdits);
+    for (int i = firstData; i < count; ++i)
+        setHint(i,
+                QStringLiteral("Data Byte [") + QString::number(i - firstData)
+                    + QStringLiteral("]"));
+    setCount(count);
+}
+
+void ConsoleLogic::linWriteRule(int v)
+{
+    if (v >= 0x40) {
+        setCount(1);
+        if (v <= 0x7F)
+            m_ctx.Operator().SetStatusText(1,
+                                           QStringLiteral(
+                                               "Range between 0x40 and 0x7F is not possible"));
         return;
     }
-    if (m_group == kLin && m_mode == kInitWrite && m_selected) {
-        struct Range
-        {
-            int count;
-            const char *words;
-        };
-        if (v >= 0x40) {
-            setCount(1);
-            if (v <= 0x7F)
-                m_ctx.Operator().SetStatusText(1,
-                                               QStringLiteral(
-                                                   "Range between 0x40 and 0x7F is not possible"));
-            return;
-        }
-        const Range range = v < 0x20 ? Range{2, "between 0 and 1F are TWO"}
-                                     : (v < 0x30 ? Range{4, "between 20 and 2F are FOUR"}
-                                                 : Range{8, "between 30 and 3F are EIGHT"});
-        for (int j = 0; j < range.count; ++j)
-            setHint(1 + j,
-                    QStringLiteral("Data Byte [%1] - ID %2 Data Bytes")
-                        .arg(j)
-                        .arg(QLatin1String(range.words)));
-        setCount(range.count + 1);
-        return;
-    }
-    const bool frameLength = selected(kLin, kSet, 43);
-    const bool frameFormat = selected(kLin, kSet, 44);
-    const bool slaveMask = selected(kLin, kSet, 46);
-    if (!frameLength && !frameFormat && !slaveMask)
-        return;
-    const auto dataByteHints = [this] {
-        for (int i = 1; i < kParameterEdits; ++i)
-            setHint(i, DataByteHint(i));
+    struct Range
+    {
+        int count;
+        const char *words;
     };
-    if (frameLength) {
-        if (v <= 3) {
-            for (int j = 0; j < 8; ++j)
-                setHint(1 + j,
-                        QStringLiteral(
-                            "Bit 3-0: Frame length LINID %1. Bit 7-4: Frame length LINID %2.")
-                            .arg(16 * v + 2 * j)
-                            .arg(16 * v + 2 * j + 1));
-            setCount(9);
-        } else if (v == 4) {
-            setHint(1, QStringLiteral("LIN ID.  Range (0..63 / 0..3F) "));
-            setHint(2, QStringLiteral("Frame Length (1-8)"));
-            setCount(3);
-        } else {
-            dataByteHints();
-            setCount(1);
-        }
-        return;
+    const Range range = v < 0x20 ? Range{2, "between 0 and 1F are TWO"}
+                                 : (v < 0x30 ? Range{4, "between 20 and 2F are FOUR"}
+                                             : Range{8, "between 30 and 3F are EIGHT"});
+    for (int j = 0; j < range.count; ++j)
+        setHint(1 + j,
+                QStringLiteral("Data Byte [%1] - ID %2 Data Bytes")
+                    .arg(j)
+                    .arg(QLatin1String(range.words)));
+    setCount(range.count + 1);
+}
+
+void ConsoleLogic::dataByteHintsFromSecond()
+{
+    for (int i = 1; i < kParameterEdits; ++i)
+        setHint(i, DataByteHint(i));
+}
+
+void ConsoleLogic::frameLengthRule(int v)
+{
+    if (v <= 3) {
+        for (int j = 0; j < 8; ++j)
+            setHint(1 + j,
+                    QStringLiteral(
+                        "Bit 3-0: Frame length LINID %1. Bit 7-4: Frame length LINID %2.")
+                        .arg(16 * v + 2 * j)
+                        .arg(16 * v + 2 * j + 1));
+        setCount(9);
+    } else if (v == 4) {
+        setHint(1, QStringLiteral("LIN ID.  Range (0..63 / 0..3F) "));
+        setHint(2, QStringLiteral("Frame Length (1-8)"));
+        setCount(3);
+    } else {
+        dataByteHintsFromSecond();
+        setCount(1);
     }
+}
+
+void ConsoleLogic::formatOrSlaveMaskRule(int v, bool frameFormat)
+{
     if (v == 0) {
         for (int j = 0; j < 8; ++j)
             setHint(1 + j, formatHint(j));
@@ -282,13 +293,13 @@ void ConsoleLogic::firstParameterRules()
                         "Slave Activation (0/1) - 0: Deactivate Slave - 1: Activate Slave"));
         setCount(3);
     } else {
-        dataByteHints();
+        dataByteHintsFromSecond();
     }
 }
 
 void ConsoleLogic::secondParameterRule()
 {
-    if (!selected(kLin, kSet, 41))
+    if (!selected(kLin, kSet, kSetSlaveData))
         return;
     const int id = parameterValue(1);
     const auto &module = m_ctx.ModuleCopy();

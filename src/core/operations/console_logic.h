@@ -97,6 +97,11 @@ private:
     void refill();
     void applyCommandHints();
     void firstParameterRules();
+    void canWriteRule(int v);
+    void linWriteRule(int v);
+    void frameLengthRule(int v);
+    void formatOrSlaveMaskRule(int v, bool frameFormat);
+    void dataByteHintsFromSecond();
     void secondParameterRule();
     [[nodiscard]] int parameterValue(int index) const;
     void setHint(int index, const QString &hint);

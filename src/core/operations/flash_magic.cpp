@@ -5,6 +5,9 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTimer>
+
+#include <iterator>
 
 namespace vxl {
 
@@ -53,19 +56,65 @@ constexpr SettingValue kSettings[] = {
 
 FlashMagic::FlashMagic(OperationContext &context)
     : m_ctx(context)
-{}
+    , m_watchdog(std::make_unique<QTimer>())
+{
+    m_watchdog->setSingleShot(true);
+    m_watchdog->setInterval(kWineTimeoutMs);
+    connect(m_watchdog.get(), &QTimer::timeout, this, [this] {
+        if (m_process)
+            m_process->kill(); // reported as a crash through finished()
+    });
+}
 
-FlashMagic::Result FlashMagic::runWine(const QStringList &arguments)
+FlashMagic::~FlashMagic()
+{
+    m_done = nullptr;
+    if (!m_process)
+        return;
+    m_process->disconnect(this);
+    m_process->kill();
+    m_process->waitForFinished(1000);
+}
+
+void FlashMagic::runWine(const QStringList &arguments, Done done)
 {
     const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
-    if (wine.isEmpty())
-        return {};
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(wine, arguments);
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
-        return {};
-    return {process.exitCode(), QString::fromLocal8Bit(process.readAll())};
+    if (wine.isEmpty()) {
+        done({});
+        return;
+    }
+    m_done = std::move(done);
+    m_process = std::make_unique<QProcess>();
+    m_process->setProcessChannelMode(QProcess::MergedChannels);
+    connect(m_process.get(),
+            &QProcess::finished,
+            this,
+            [this](int exitCode, QProcess::ExitStatus status) {
+                Result result;
+                if (status == QProcess::NormalExit)
+                    result = {exitCode, QString::fromLocal8Bit(m_process->readAll())};
+                wineEnded(result);
+            });
+    connect(m_process.get(), &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            wineEnded({});
+    });
+    m_watchdog->start();
+    m_process->start(wine, arguments);
+}
+
+void FlashMagic::wineEnded(const Result &result)
+{
+    m_watchdog->stop();
+    // The process object may not be destroyed inside its own signal.
+    if (m_process) {
+        m_process->disconnect(this);
+        m_process.release()->deleteLater();
+    }
+    Done done = std::move(m_done);
+    m_done = nullptr;
+    if (done)
+        done(result);
 }
 
 QString FlashMagic::DefaultValueOf(const QString &queryOutput)
@@ -85,46 +134,34 @@ QString FlashMagic::CommandFromOpenText(const QString &openText)
     return openText.left(std::max<qsizetype>(0, percent - 2));
 }
 
-bool FlashMagic::Find()
+void FlashMagic::Find()
 {
+    if (Busy())
+        return;
     m_command.clear();
     m_found = false;
-    if (QStandardPaths::findExecutable(QStringLiteral("wine")).isEmpty())
-        return false;
-    const Result query = runWine({QStringLiteral("reg"),
-                                  QStringLiteral("query"),
-                                  QString::fromLatin1(kCommandKey),
-                                  QStringLiteral("/ve")});
-    if (query.exitCode != 0)
-        return false;
-    m_command = CommandFromOpenText(DefaultValueOf(query.output));
-    m_found = true;
-    return true;
+    if (QStandardPaths::findExecutable(QStringLiteral("wine")).isEmpty()) {
+        emit searchFinished(false); // no Wine: not installed
+        return;
+    }
+    runWine({QStringLiteral("reg"),
+             QStringLiteral("query"),
+             QString::fromLatin1(kCommandKey),
+             QStringLiteral("/ve")},
+            [this](const Result &query) { searchAnswered(query); });
 }
 
-bool FlashMagic::writeSettings()
+void FlashMagic::searchAnswered(const Result &query)
 {
-    const QString key = QString::fromLatin1(kSettingsKey);
-    if (runWine({QStringLiteral("reg"), QStringLiteral("query"), key}).exitCode != 0)
-        return true; // the programmer has never run: nothing to prepare
-    const QString port = QStringLiteral("COM ") + QString::number(m_ctx.Connection().port);
-    for (const auto &setting : kSettings) {
-        const QString value = setting.value ? QString::fromLatin1(setting.value) : port;
-        const QStringList arguments{QStringLiteral("reg"),
-                                    QStringLiteral("add"),
-                                    key,
-                                    QStringLiteral("/v"),
-                                    QString::fromLatin1(setting.name),
-                                    QStringLiteral("/t"),
-                                    setting.text ? QStringLiteral("REG_SZ")
-                                                 : QStringLiteral("REG_DWORD"),
-                                    QStringLiteral("/d"),
-                                    value,
-                                    QStringLiteral("/f")};
-        if (runWine(arguments).exitCode != 0)
-            return false;
+    // `reg query` ends with 1 when the key does not exist: not installed, nothing to say.
+    // Anything else that is not success means the store could not be read.
+    if (query.exitCode == 0) {
+        m_command = CommandFromOpenText(DefaultValueOf(query.output));
+        m_found = true;
+    } else if (query.exitCode != 1) {
+        m_ctx.Operator().ShowPlainMessage(kNotInstalled);
     }
-    return true;
+    emit searchFinished(m_found);
 }
 
 void FlashMagic::Launch()
@@ -133,16 +170,64 @@ void FlashMagic::Launch()
         m_ctx.Information(QStringLiteral("Please install Flash Magic first!"));
         return;
     }
-    if (!writeSettings())
-        m_ctx.Information(kNotInstalled);
+    m_ctx.ShowBusyNotice();
+    if (Busy())
+        return;
+    m_launching = true;
+    const QString key = QString::fromLatin1(kSettingsKey);
+    runWine({QStringLiteral("reg"), QStringLiteral("query"), key}, [this](const Result &query) {
+        // Without its key the programmer has never run: nothing to prepare.
+        if (query.exitCode == 0)
+            writeSetting(0);
+        else
+            startProgram();
+    });
+}
+
+void FlashMagic::writeSetting(int index)
+{
+    if (index >= int(std::size(kSettings))) {
+        startProgram();
+        return;
+    }
+    const auto &setting = kSettings[index];
+    const QString value = setting.value ? QString::fromLatin1(setting.value)
+                                        : QStringLiteral("COM ")
+                                              + QString::number(m_ctx.Connection().port);
+    const QStringList arguments{QStringLiteral("reg"),
+                                QStringLiteral("add"),
+                                QString::fromLatin1(kSettingsKey),
+                                QStringLiteral("/v"),
+                                QString::fromLatin1(setting.name),
+                                QStringLiteral("/t"),
+                                setting.text ? QStringLiteral("REG_SZ")
+                                             : QStringLiteral("REG_DWORD"),
+                                QStringLiteral("/d"),
+                                value,
+                                QStringLiteral("/f")};
+    runWine(arguments, [this, index](const Result &added) {
+        if (added.exitCode == 0) {
+            writeSetting(index + 1);
+            return;
+        }
+        // The launch still follows.
+        m_ctx.Operator().ShowPlainMessage(kNotInstalled);
+        startProgram();
+    });
+}
+
+void FlashMagic::startProgram()
+{
     QString program = m_command.trimmed();
     if (program.startsWith(QLatin1Char('"')))
         program = program.mid(1);
     if (program.endsWith(QLatin1Char('"')))
         program.chop(1);
     const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
+    m_launching = false;
     if (wine.isEmpty() || !QProcess::startDetached(wine, {program}))
         m_ctx.Error(QStringLiteral("Error trying to launch FLASH MAGIC."));
+    emit launchFinished();
 }
 
 } // namespace vxl

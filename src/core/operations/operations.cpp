@@ -102,6 +102,8 @@ void Operations::createOperations()
                                [this] { m_maintenance->ResetModuleAction(); },
                                [this] { m_frameInfo->ReadFrameInfo(); }});
     m_flashMagic = std::make_unique<FlashMagic>(ctx);
+    // The search ends in the background: the menu item follows what it found.
+    connect(m_flashMagic.get(), &FlashMagic::searchFinished, this, &Operations::UpdateCommandStates);
 }
 
 void Operations::wireEngine()

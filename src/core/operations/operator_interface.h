@@ -54,6 +54,9 @@ public:
     virtual ~OperatorInterface() = default;
 
     virtual BoxResult ShowMessage(BoxKind kind, const QString &text) = 0;
+    // A plain message: a simple box with the text and an OK button, not the application's
+    // message box.
+    virtual void ShowPlainMessage(const QString &text) = 0;
     // A display time of -1 keeps the one stored; an empty text shows the stored text again.
     virtual void ShowNotice(const QString &text, int displayMs = -1) = 0;
     // Colour in the stored order (blue in bits 23..16).

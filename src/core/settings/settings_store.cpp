@@ -1,7 +1,11 @@
 #include "core/settings/settings_store.h"
 
+#include "core/settings/preferences_mapping.h"
+
 #include <QSettings>
 
+#include <algorithm>
+#include <climits>
 #include <optional>
 
 namespace vxl {
@@ -58,11 +62,15 @@ bool ReadSettings(QSettings &store, VXLIN_Values &values)
         }
         numbers[i] = *number;
     }
-    read.StartMode = static_cast<std::uint8_t>(numbers[0]);
-    read.Port = static_cast<std::int32_t>(numbers[1]);
-    read.Baudrate = static_cast<std::int32_t>(numbers[2]);
-    read.Timeout = static_cast<std::int32_t>(numbers[3]);
-    read.ScanCount = static_cast<std::int32_t>(numbers[4]);
+    // Values edited by hand or written by another version are brought into the ranges the
+    // Preferences dialog offers: a time-out of 0 would never end a transaction, a port 0 would
+    // open one port and name another.
+    read.StartMode = numbers[0] >= 1 && numbers[0] <= 3 ? static_cast<std::uint8_t>(numbers[0]) : 2;
+    read.Port = ClampPort(numbers[1]);
+    read.Baudrate = IndexToBaudrate(BaudrateToIndex(
+        static_cast<std::int32_t>(std::clamp<qint64>(numbers[2], INT32_MIN, INT32_MAX))));
+    read.Timeout = ClampTimeout(numbers[3]);
+    read.ScanCount = ClampScanCount(numbers[4]);
     read.ColorOn = static_cast<std::uint32_t>(numbers[5]);
     read.ColorOff = static_cast<std::uint32_t>(numbers[6]);
     read.ColorWorking = static_cast<std::uint32_t>(numbers[7]);

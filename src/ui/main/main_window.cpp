@@ -345,7 +345,9 @@ void TfMain::closeEvent(QCloseEvent *event)
         return;
     }
     m_profile.Close();
-    if (m_ops->Link().Disconnect() != 0)
+    // Closing while not connected is not a failure.
+    if (const int code = m_ops->Link().Disconnect();
+        code != LinCode::Ok && code != LinCode::NotConnected)
         TfMsg::Ask(this, BoxKind::Error, QStringLiteral("Error disconnecting the comm-port"));
     m_ops->CollectedEntries().clear();
     event->accept();

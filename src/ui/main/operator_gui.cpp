@@ -9,7 +9,9 @@
 #include "ui/dialogs/message_box.h"
 #include "ui/main/main_window.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
+#include <QMessageBox>
 
 namespace vxl {
 
@@ -24,6 +26,17 @@ GuiOperator::~GuiOperator() = default;
 BoxResult GuiOperator::ShowMessage(BoxKind kind, const QString &text)
 {
     return TfMsg::Ask(&m_main, kind, text);
+}
+
+void GuiOperator::ShowPlainMessage(const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon,
+                    QCoreApplication::applicationName(),
+                    text,
+                    QMessageBox::Ok,
+                    &m_main);
+    box.setObjectName(QStringLiteral("PlainMessage"));
+    box.exec();
 }
 
 void GuiOperator::ShowNotice(const QString &text, int displayMs)

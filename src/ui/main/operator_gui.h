@@ -22,6 +22,7 @@ public:
     [[nodiscard]] TfPopup &Popup() { return *m_popup; }
 
     BoxResult ShowMessage(BoxKind kind, const QString &text) override;
+    void ShowPlainMessage(const QString &text) override;
     void ShowNotice(const QString &text, int displayMs) override;
     void SetPanelColor(std::uint32_t systemColor) override;
     void SetStatusText(int panel, const QString &text) override;

@@ -8,6 +8,7 @@
 #include "ui/widgets/command_button_widget.h"
 #include "ui/widgets/control_panel_widget.h"
 #include "ui/widgets/press_once.h"
+#include "ui/widgets/up_down_widget.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -18,7 +19,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QSpinBox>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -71,6 +71,17 @@ ConsoleView::ConsoleView(Operations &ops, QWidget *parent)
     refreshList();
     refreshParameters();
     applyCommandStates();
+}
+
+ConsoleView::~ConsoleView()
+{
+    // The edit that has the focus loses it while the children are destroyed, after this part
+    // of the view is gone: it must not call back.
+    m_count->edit()->disconnect(this);
+    for (auto *edit : m_params) {
+        edit->disconnect(this);
+        static_cast<ParameterEdit *>(edit)->left = nullptr;
+    }
 }
 
 void ConsoleView::buildSelectors(QWidget *panel)
@@ -130,8 +141,12 @@ void ConsoleView::buildSelectors(QWidget *panel)
     auto changeGroup = [this] {
         if (m_updating)
             return;
-        m_ops.Console().SetGroup(m_group->currentIndex());
-        m_ops.Console().SetMode(m_mode->currentIndex());
+        // Both are read first: refilling the list after the group shows the console's mode
+        // again, which would undo a mode just chosen.
+        const int group = m_group->currentIndex();
+        const int mode = m_mode->currentIndex();
+        m_ops.Console().SetGroup(group);
+        m_ops.Console().SetMode(mode);
     };
     connect(m_group, &QComboBox::currentIndexChanged, this, changeGroup);
     connect(m_mode, &QComboBox::currentIndexChanged, this, changeGroup);
@@ -145,16 +160,26 @@ void ConsoleView::buildParameters(QWidget *panel)
 {
     auto *grid = new QGridLayout();
     static_cast<QVBoxLayout *>(panel->layout())->addLayout(grid);
-    m_count = new QSpinBox(panel);
-    m_count->setObjectName(QStringLiteral("ediParam"));
-    m_count->setRange(0, 15);
-    m_count->setToolTip(QStringLiteral("Number of Parameters to Send"));
+    m_count = new UpDownEdit(QStringLiteral("ediParam"), 0, kParameterEdits, 2, panel);
+    m_count->setObjectName(QStringLiteral("udwParams"));
+    m_count->edit()->setFixedWidth(34);
+    m_count->edit()->setToolTip(QStringLiteral("Number of Parameters to Send"));
     grid->addWidget(new QLabel(QStringLiteral("Parameters:"), panel), 0, 0);
     grid->addWidget(m_count, 1, 0);
     grid->addWidget(new QLabel(QStringLiteral("0x"), panel), 1, 1);
-    connect(m_count, &QSpinBox::valueChanged, this, [this](int value) {
+    // Only the arrows give the edits beyond the count their data-byte hints; a typed count
+    // keeps the command's hints.
+    connect(m_count, &UpDownEdit::stepped, this, [this](int value) {
         if (!m_updating)
             m_ops.Console().StepParameterCount(value);
+    });
+    connect(m_count->edit(), &QLineEdit::textEdited, this, [this](const QString &text) {
+        if (!m_updating && !text.isEmpty())
+            m_ops.Console().ParameterCountEdited(text);
+    });
+    connect(m_count->edit(), &QLineEdit::editingFinished, this, [this] {
+        if (!m_updating)
+            m_ops.Console().ParameterCountEdited(m_count->edit()->text());
     });
     static const QRegularExpression hex(QStringLiteral("[0-9A-Fa-f]{0,2}"));
     for (int i = 0; i < int(m_params.size()); ++i) {

@@ -7,7 +7,6 @@
 class QComboBox;
 class QLineEdit;
 class QPushButton;
-class QSpinBox;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -16,6 +15,7 @@ namespace vxl {
 class ControlPanel;
 class Operations;
 class PressOnce;
+class UpDownEdit;
 
 // The "Advanced" view: the raw command console with its message tree, and the Reset,
 // Defaults and Flash Save buttons. Everything it shows comes from the console logic.
@@ -24,6 +24,7 @@ class ConsoleView : public QWidget
     Q_OBJECT
 public:
     explicit ConsoleView(Operations &ops, QWidget *parent = nullptr);
+    ~ConsoleView() override;
 
     [[nodiscard]] ControlPanel *controlPanel() const { return m_panel; }
     [[nodiscard]] QPushButton *defaultButton() const { return m_send; }
@@ -46,7 +47,7 @@ private:
     QComboBox *m_group = nullptr;
     QComboBox *m_mode = nullptr;
     QComboBox *m_action = nullptr;
-    QSpinBox *m_count = nullptr;
+    UpDownEdit *m_count = nullptr;
     std::array<QLineEdit *, 15> m_params{};
     QPushButton *m_send = nullptr;
     QPushButton *m_reset = nullptr;

@@ -84,6 +84,7 @@ int UpDownEdit::value() const
 void UpDownEdit::step(int delta)
 {
     setValue(value() + delta);
+    emit stepped(m_value);
 }
 
 bool UpDownEdit::eventFilter(QObject *watched, QEvent *event)

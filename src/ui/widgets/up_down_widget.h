@@ -25,6 +25,10 @@ public:
 
     [[nodiscard]] QLineEdit *edit() const { return m_edit; }
 
+signals:
+    // The arrows (buttons or keys) moved the value; typing does not emit this.
+    void stepped(int value);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -71,6 +71,12 @@ private slots:
     void startupText_data();
     void startupText();
     void connectFailsOnMissingPort();
+    void reconnectAfterInterruptedResetIsBinary();
+    void leftoverBytesDoNotSwallowRepliesAfterReconnect_data();
+    void leftoverBytesDoNotSwallowRepliesAfterReconnect();
+    void queuedRequestsAreNotSentOnTheNextConnection();
+    void endlessTextIsBoundedAndNotifiedPerBlock_data();
+    void endlessTextIsBoundedAndNotifiedPerBlock();
 };
 
 void TestLinPort::fixedCommandsOnTheWire_data()
@@ -286,7 +292,9 @@ void TestLinPort::startupText()
     QCOMPARE(link.TakeStartupText(), QString::fromLatin1(text));
     QCOMPARE(link.TakeStartupText(), QString());
     QCOMPARE(recorder.of(WM_LIN_TEXT).size(), std::size_t(1));
-    QVERIFY(recorder.of(WM_LIN_CHAR).size() >= std::size_t(text.size()));
+    // Once per received block, not once per character.
+    QVERIFY(!recorder.of(WM_LIN_CHAR).empty());
+    QVERIFY(recorder.of(WM_LIN_CHAR).size() < std::size_t(text.size()));
     QVERIFY(pty.write(QByteArray::fromHex("02010504")));
     QTRY_COMPARE(link.ReceivedCount(), std::size_t(1));
 }
@@ -298,6 +306,114 @@ void TestLinPort::connectFailsOnMissingPort()
     QCOMPARE(link.Connect(2, 38400), 39);
     QCOMPARE(link.ConnectedPort(), 0);
     QCOMPARE(link.LastError(), std::uint32_t(ENOENT));
+}
+
+void TestLinPort::reconnectAfterInterruptedResetIsBinary()
+{
+    test::PtyPair pty(5);
+    clsLinPort link({}, mapFor(pty));
+    QCOMPARE(link.Connect(5, 38400), 0);
+    QCOMPARE(link.ResetModule(3), 0);
+    QVERIFY(link.StartupTextAwaited());
+    QCOMPARE(link.Disconnect(), 0); // unplugged while the module restarts
+    QVERIFY(link.BinaryMode());
+    QVERIFY(!link.StartupTextAwaited());
+
+    QCOMPARE(link.Connect(5, 38400), 0);
+    pty.readAvailable();
+    std::thread module([&pty] {
+        if (pty.read(4, 1000).endsWith(QByteArray::fromHex("0270C1B1")))
+            pty.write(QByteArray::fromHex("0272"
+                                          "4142"
+                                          "71"));
+    });
+    const int confirmed = link.ConfirmModule();
+    module.join();
+    QCOMPARE(confirmed, 0);
+    QCOMPARE(link.ReceivedCount(), std::size_t(1));
+    QCOMPARE(link.TextByteCount(), std::size_t(0));
+}
+
+void TestLinPort::leftoverBytesDoNotSwallowRepliesAfterReconnect_data()
+{
+    QTest::addColumn<QByteArray>("leftover");
+    QTest::newRow("start of a frame still queued") << QByteArray::fromHex("0201");
+    QTest::newRow("frame half assembled") << QByteArray::fromHex("02030102");
+}
+
+void TestLinPort::leftoverBytesDoNotSwallowRepliesAfterReconnect()
+{
+    QFETCH(QByteArray, leftover);
+    test::PtyPair pty(3);
+    Recorder recorder;
+    clsLinPort link(recorder.callback(), mapFor(pty));
+    QCOMPARE(link.Connect(3, 38400), 0);
+    QVERIFY(pty.write(leftover));
+    QTest::qWait(100); // taken in by the reader
+    QCOMPARE(link.ReceivedCount(), std::size_t(0));
+    QCOMPARE(link.Disconnect(), 0);
+    QCOMPARE(link.Connect(3, 38400), 0);
+    QVERIFY(pty.write(QByteArray::fromHex("02010504")));
+    QTRY_COMPARE(link.ReceivedCount(), std::size_t(1));
+    LIN_Msg msg;
+    QCOMPARE(link.GetMessage(&msg), 0);
+    QCOMPARE(msg.header, 0x01);
+    QCOMPARE(msg.data[0], 0x05);
+    QCOMPARE(recorder.of(WM_LIN_MESSAGE).size(), std::size_t(1));
+}
+
+void TestLinPort::queuedRequestsAreNotSentOnTheNextConnection()
+{
+    test::PtyPair pty(6);
+    clsLinPort link({}, mapFor(pty));
+    QCOMPARE(link.Connect(6, 38400), 0);
+    constexpr int kRequests = 20;
+    for (int i = 0; i < kRequests; ++i)
+        SendCommand(link, 2, 16, i % 8);
+    QCOMPARE(link.Disconnect(), 0);
+    QCOMPARE(link.OutgoingCount(), std::size_t(0));
+    pty.readAvailable();
+    QCOMPARE(link.Connect(6, 38400), 0);
+    QCOMPARE(link.OutgoingCount(), std::size_t(0));
+    QCOMPARE(pty.readAvailable(200), QByteArray());
+    QCOMPARE(link.ReadFirmwareVersion(2), 0);
+    QCOMPARE(pty.read(4), QByteArray::fromHex("0220C1E1"));
+}
+
+void TestLinPort::endlessTextIsBoundedAndNotifiedPerBlock_data()
+{
+    QTest::addColumn<bool>("afterReset");
+    QTest::newRow("start-up text awaited, no carriage return") << true;
+    QTest::newRow("text mode, nothing awaited") << false;
+}
+
+void TestLinPort::endlessTextIsBoundedAndNotifiedPerBlock()
+{
+    QFETCH(bool, afterReset);
+    test::PtyPair pty(5);
+    Recorder recorder;
+    clsLinPort link(recorder.callback(), mapFor(pty));
+    QCOMPARE(link.Connect(5, 38400), 0);
+    if (afterReset)
+        QCOMPARE(link.ResetModule(3), 0);
+    else
+        link.SetBinaryMode(false);
+    QByteArray text = "PVXL-LIN2";
+    text += QByteArray(10000 - text.size(), 'x');
+    constexpr int kPieces = 4;
+    const int piece = int(text.size()) / kPieces;
+    for (int i = 0; i < kPieces; ++i) {
+        QVERIFY(pty.write(text.mid(i * piece, piece)));
+        QTest::qWait(30);
+    }
+    QTRY_COMPARE(link.TextByteCount(), std::size_t(clsLinPort::kMaxTextBytes));
+    QTest::qWait(100);
+    QCOMPARE(link.TextByteCount(), std::size_t(clsLinPort::kMaxTextBytes));
+    QCOMPARE(link.StartupTextAwaited(), afterReset);
+    QVERIFY(recorder.of(WM_LIN_TEXT).empty());
+    const std::size_t chars = recorder.of(WM_LIN_CHAR).size();
+    QVERIFY(chars >= std::size_t(kPieces) / 2);
+    QVERIFY2(chars <= 40, qPrintable(QString::number(chars))); // a few blocks, not 10000 bytes
 }
 
 QTEST_GUILESS_MAIN(TestLinPort)

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <ctime>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -57,6 +58,9 @@ private slots:
     void readerIdlesAfterHangUp();
     void closeWaitsForReader();
     void openMissingPortFails();
+    void terminalSettingsAreRestoredOnClose();
+    void nonTerminalsAreNeitherListedNorOpened_data();
+    void nonTerminalsAreNeitherListedNorOpened();
 };
 
 void TestSerialPort::burstsArriveInOrderWithoutLoss()
@@ -243,6 +247,71 @@ void TestSerialPort::openMissingPortFails()
     QVERIFY(!port.OpenPort(9, 38400));
     QVERIFY(!port.IsOpen());
     QCOMPARE(port.LastError(), std::uint32_t(ENOENT));
+}
+
+void TestSerialPort::terminalSettingsAreRestoredOnClose()
+{
+    // A terminal someone works in: line editing and echo on, 9600 bit/s.
+    test::PtyPair pty(3);
+    termios cooked{};
+    QCOMPARE(tcgetattr(pty.masterFd(), &cooked), 0);
+    cooked.c_lflag |= ICANON | ECHO | ISIG;
+    cooked.c_iflag |= ICRNL;
+    cooked.c_oflag |= OPOST;
+    cfsetspeed(&cooked, B9600);
+    QCOMPARE(tcsetattr(pty.masterFd(), TCSANOW, &cooked), 0);
+
+    clsSrlPort port(mapFor(pty));
+    QVERIFY(port.OpenPort(3, 38400));
+    termios during{};
+    tcgetattr(pty.masterFd(), &during);
+    QCOMPARE(during.c_lflag & (ICANON | ECHO), tcflag_t(0));
+    port.ClosePort();
+
+    termios after{};
+    QCOMPARE(tcgetattr(pty.masterFd(), &after), 0);
+    QCOMPARE(after.c_lflag & (ICANON | ECHO | ISIG), tcflag_t(ICANON | ECHO | ISIG));
+    QCOMPARE(after.c_iflag & ICRNL, tcflag_t(ICRNL));
+    QCOMPARE(after.c_oflag & OPOST, tcflag_t(OPOST));
+    QCOMPARE(cfgetospeed(&after), speed_t(B9600));
+}
+
+void TestSerialPort::nonTerminalsAreNeitherListedNorOpened_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("regular file") << "file";
+    QTest::newRow("named pipe") << "fifo";
+    QTest::newRow("character device that is no terminal") << "null";
+}
+
+void TestSerialPort::nonTerminalsAreNeitherListedNorOpened()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    QString target = dir.filePath("target");
+    if (kind == "file") {
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("keep");
+    } else if (kind == "fifo") {
+        QCOMPARE(::mkfifo(target.toLocal8Bit().constData(), 0600), 0);
+    } else {
+        target = "/dev/null";
+    }
+    QVERIFY(QFile::link(target, dir.filePath("com3")));
+    const ComPortMap map(ComPortRoots{dir.path(), QString(), QStringLiteral("/nonexistent")});
+    QString text;
+    QCOMPARE(clsSrlPort::ListPorts(text, 5, map), 0);
+    QVERIFY(!clsSrlPort::PortExists(3, map));
+    clsSrlPort port(map);
+    QVERIFY(!port.OpenPort(3, 38400));
+    QCOMPARE(port.LastError(), std::uint32_t(ENOTTY));
+    port.ClosePort();
+    if (kind == "file") {
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("keep"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSerialPort)

@@ -149,6 +149,15 @@ void TestConsole::parameterCounts_data()
                                   << "30" << 9;
     QTest::newRow("LIN write 45") << 2 << 0 << "Write Data on Bus"
                                   << "45" << 1;
+    QTest::newRow("LIN initialization takes no parameters")
+        << 2 << 0 << "Initialization according to Current Params."
+        << "" << 0;
+    QTest::newRow("LIN initialization, P00 typed")
+        << 2 << 0 << "Initialization according to Current Params."
+        << "25" << 0;
+    QTest::newRow("CAN initialization, P00 typed")
+        << 1 << 0 << "Initialization according to Current Params."
+        << "88" << 0;
     QTest::newRow("frame format 00") << 2 << 2 << "Frame Format"
                                      << "00" << 9;
     QTest::newRow("frame format 01") << 2 << 2 << "Frame Format"

@@ -50,6 +50,8 @@ private slots:
     void brokenValues_data();
     void brokenValues();
     void missingStringReadsEmpty();
+    void outOfRangeValuesAreBroughtIntoRange_data();
+    void outOfRangeValuesAreBroughtIntoRange();
     void colours();
     void preferenceMappings_data();
     void preferenceMappings();
@@ -161,6 +163,58 @@ void TestSettingsStore::missingStringReadsEmpty()
     VXLIN_Values expected = customValues();
     expected.FirmwareVerUpdate.clear();
     QCOMPARE(values, expected);
+}
+
+void TestSettingsStore::outOfRangeValuesAreBroughtIntoRange_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<qint64>("stored");
+    QTest::addColumn<qint64>("used");
+    QTest::newRow("StartMode 0") << "StartMode" << qint64(0) << qint64(2);
+    QTest::newRow("StartMode 4") << "StartMode" << qint64(4) << qint64(2);
+    QTest::newRow("StartMode 259 (3 in its low byte)") << "StartMode" << qint64(259) << qint64(2);
+    QTest::newRow("Port 0") << "Port" << qint64(0) << qint64(1);
+    QTest::newRow("Port -5") << "Port" << qint64(-5) << qint64(1);
+    QTest::newRow("Port 256") << "Port" << qint64(256) << qint64(255);
+    QTest::newRow("Timeout 0") << "Timeout" << qint64(0) << qint64(1);
+    QTest::newRow("Timeout -1") << "Timeout" << qint64(-1) << qint64(1);
+    QTest::newRow("Timeout 301") << "Timeout" << qint64(301) << qint64(300);
+    QTest::newRow("ScanCount 256 (low byte 0)") << "ScanCount" << qint64(256) << qint64(1);
+    QTest::newRow("ScanCount 300 (low byte 44)") << "ScanCount" << qint64(300) << qint64(44);
+    QTest::newRow("ScanCount -1 (low byte 255)") << "ScanCount" << qint64(-1) << qint64(255);
+    QTest::newRow("Baudrate 12345") << "Baudrate" << qint64(12345) << qint64(38400);
+    QTest::newRow("Baudrate 0") << "Baudrate" << qint64(0) << qint64(38400);
+    QTest::newRow("Baudrate 115200 kept") << "Baudrate" << qint64(115200) << qint64(115200);
+}
+
+void TestSettingsStore::outOfRangeValuesAreBroughtIntoRange()
+{
+    QFETCH(QString, name);
+    QFETCH(qint64, stored);
+    QFETCH(qint64, used);
+    const QString path = freshPath();
+    {
+        QSettings store(path, QSettings::IniFormat);
+        WriteSettings(store, customValues());
+        store.setValue(name, stored);
+    }
+    const QString before = fileText(path);
+    QSettings store(path, QSettings::IniFormat);
+    VXLIN_Values values;
+    QVERIFY(ReadSettings(store, values));
+    const auto integers = [](const VXLIN_Values &v) {
+        return QList<qint64>{v.StartMode, v.Port, v.Baudrate, v.Timeout, v.ScanCount};
+    };
+    const QStringList names{"StartMode", "Port", "Baudrate", "Timeout", "ScanCount"};
+    // Only that value differs from what was written; the rest is read as stored.
+    QList<qint64> expected = integers(customValues());
+    expected[names.indexOf(name)] = used;
+    QCOMPARE(integers(values), expected);
+    QCOMPARE(values.ColorWorking, customValues().ColorWorking);
+    QCOMPARE(values.FirmwareVerUpdate, customValues().FirmwareVerUpdate);
+    // Nothing is written back.
+    store.sync();
+    QCOMPARE(fileText(path), before);
 }
 
 void TestSettingsStore::colours()

@@ -30,6 +30,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QStackedWidget>
@@ -138,6 +139,8 @@ private slots:
     void toolBarRules();
     void preferencesWrittenOnlyOnOk();
     void closeWithModifiedProfileCancel();
+    void closingWhileNotConnectedShowsNoError();
+    void plainMessageIsASimpleBoxWithOk();
     void aboutWithoutModule();
     void schedulerAndFramesViewOnly();
     void viewTabsReadTheViewCaptions();
@@ -426,6 +429,45 @@ void TestMainWindow::closeWithModifiedProfileCancel()
     // The placement was written before the question.
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, "Norvel", "VEXALIN");
     QVERIFY(store.contains("Width"));
+}
+
+void TestMainWindow::closingWhileNotConnectedShowsNoError()
+{
+    SimPort port(kCom, {}, false);
+    storeSettings(1);
+    TfMain w({}, port.portMap());
+    w.show();
+    QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
+    QString shown;
+    auto watch = ModalAnswer::of<TfMsg>([&](TfMsg *box) {
+        shown = box->findChild<QLabel *>("laText")->text();
+        box->reject();
+    });
+    QVERIFY(w.close());
+    QVERIFY2(!watch->answered(), qPrintable(shown));
+}
+
+void TestMainWindow::plainMessageIsASimpleBoxWithOk()
+{
+    SimPort port(kCom, {}, false);
+    storeSettings(1);
+    TfMain w({}, port.portMap());
+    w.show();
+    QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
+    QString text;
+    QStringList buttons;
+    auto watch = ModalAnswer::of<QMessageBox>([&](QMessageBox *box) {
+        text = box->text();
+        for (auto *button : box->buttons())
+            buttons << (box->standardButton(button) == QMessageBox::Ok ? "Ok" : button->text());
+        box->button(QMessageBox::Ok)->click();
+    });
+    const QString message = QStringLiteral(
+        "Program: Flash Magic is not installed or it is incompatible");
+    w.ops().Operator().ShowPlainMessage(message);
+    QVERIFY(watch->answered());
+    QCOMPARE(text, message);
+    QCOMPARE(buttons, QStringList{"Ok"}); // a plain box, not the application's message box
 }
 
 void TestMainWindow::aboutWithoutModule()
