@@ -47,6 +47,8 @@ public:
 
     // OperatorInterface
     BoxResult ShowMessage(BoxKind kind, const QString &text) override;
+    // A plain message has nothing to answer: it is printed like an error.
+    void ShowPlainMessage(const QString &text) override { ShowMessage(BoxKind::Error, text); }
     void ShowNotice(const QString &text, int displayMs) override;
     void SetPanelColor(std::uint32_t) override {}
     void SetStatusText(int, const QString &) override {}
