@@ -269,7 +269,7 @@ void TfMain::buildCommands()
                        "Shows the \"Search\" research pane of the VEXA-LIN CT online help"),
             &QAction::triggered,
             this,
-            &TfMain::openHelp);
+            &TfMain::openHelpSearch);
     connect(addCommand(help,
                        "mniAbout",
                        "About...",

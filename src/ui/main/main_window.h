@@ -22,6 +22,7 @@ namespace vxl {
 class clsFormConfig;
 class ConsoleView;
 class GuiOperator;
+class HelpAccess;
 class MessagesView;
 class ModuleDataView;
 class Operations;
@@ -48,6 +49,7 @@ public:
     clsVLINXMLProfile &profile() { return m_profile; }
     ProfileFiles &files() { return *m_files; }
     [[nodiscard]] const VXLIN_Values &settings() const { return m_settings; }
+    HelpAccess &help() { return *m_help; }
 
     // Operator services.
     void paintPanels(std::uint32_t systemColor);
@@ -89,7 +91,9 @@ private:
     void applyStayOnTop();
     bool confirmClose();
     void applyProfileCommands();
+    void installHelp();
     void openHelp();
+    void openHelpSearch();
 
     VXLIN_Values m_settings;
     std::unique_ptr<clsFormConfig> m_placement;
@@ -97,6 +101,7 @@ private:
     std::unique_ptr<GuiOperator> m_operator;
     std::unique_ptr<Operations> m_ops;
     std::unique_ptr<ProfileFiles> m_files;
+    HelpAccess *m_help = nullptr;
     QTabBar *m_tabs = nullptr;
     QStackedWidget *m_pages = nullptr;
     ModuleDataView *m_dataView = nullptr;
