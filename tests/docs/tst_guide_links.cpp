@@ -21,7 +21,7 @@ QString readAll(const QString &path)
 
 QSet<QString> idsOf(const QString &html)
 {
-    static const QRegularExpression id(QStringLiteral(R"(\bid="([^"]+)")"));
+    static const QRegularExpression id(QStringLiteral("\\bid=\"([^\"]+)\""));
     QSet<QString> ids;
     for (const auto &match : id.globalMatch(html))
         ids.insert(match.captured(1));
@@ -78,7 +78,7 @@ void tst_GuideLinks::linksResolve()
     QFETCH(QString, page);
     const QString html = readAll(page);
     QVERIFY(!html.isEmpty());
-    static const QRegularExpression link(QStringLiteral(R"(\b(?:href|src)="([^"]*)")"));
+    static const QRegularExpression link(QStringLiteral("\\b(?:href|src)=\"([^\"]*)\""));
     int links = 0;
     QStringList broken;
     for (const auto &match : link.globalMatch(html)) {
