@@ -465,6 +465,7 @@ void EmulatorHost::runTraffic()
         out.frame = msg;
         out.rate = rate;
         sendOutput(out, false);
+        ++m_ownSent;
     }
 }
 

@@ -78,6 +78,8 @@ public:
     // Traffic on request.
     void sendOwnMessage(const LIN_Msg &msg);
     void setFlood(int distinctIds);
+    // Messages of the module's own written to the line so far (traffic, flood, on request).
+    [[nodiscard]] std::uint64_t ownMessagesSent() const { return m_ownSent.load(); }
 
     [[nodiscard]] std::vector<TranscriptEntry> transcript() const;
     [[nodiscard]] std::vector<TranscriptEntry> requests() const;
@@ -109,6 +111,7 @@ private:
     std::thread m_thread;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_toolPresent{false};
+    std::atomic<std::uint64_t> m_ownSent{0};
     std::chrono::steady_clock::time_point m_started;
     std::chrono::steady_clock::time_point m_lineFree;
 

@@ -5,8 +5,10 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <thread>
 
 using namespace vxl::sim;
 
@@ -51,11 +53,12 @@ int main(int argc, char *argv[])
                     "Send a random CAN frame, CAN event or LIN error every MS milliseconds."),
                 QStringLiteral("MS"),
                 QStringLiteral("0"));
-    const QCommandLineOption
-        flood(QStringLiteral("flood"),
-              QStringLiteral("Fill the line with CAN frames over N distinct identifiers."),
-              QStringLiteral("N"),
-              QStringLiteral("0"));
+    const QCommandLineOption flood(QStringLiteral("flood"),
+                                   QStringLiteral(
+                                       "Fill the line with CAN frames over N distinct identifiers; "
+                                       "SIGUSR1 ends it and prints how many messages were sent."),
+                                   QStringLiteral("N"),
+                                   QStringLiteral("0"));
     const QCommandLineOption
         noPacing(QStringLiteral("no-pacing"),
                  QStringLiteral("Send as fast as the pty takes it, not at the line's bit rate."));
@@ -115,6 +118,7 @@ int main(int argc, char *argv[])
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
     sigaddset(&stopSignals, SIGHUP);
+    sigaddset(&stopSignals, SIGUSR1);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     EmulatorHost host(options);
@@ -136,8 +140,16 @@ int main(int argc, char *argv[])
                 qPrintable(host.devicePath()));
     std::fflush(stdout);
 
+    // SIGUSR1 ends the flood and says how many messages of its own the module sent, so that a
+    // benchmark can compare them with what the tool counted.
     int received = 0;
-    sigwait(&stopSignals, &received);
+    while (sigwait(&stopSignals, &received) == 0 && received == SIGUSR1) {
+        host.setFlood(0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        std::printf("sent %llu messages of the module's own\n",
+                    static_cast<unsigned long long>(host.ownMessagesSent()));
+        std::fflush(stdout);
+    }
     host.stop();
     return 0;
 }

@@ -2,13 +2,15 @@
 
 #include "core/operations/operations.h"
 #include "scripted_operator.h"
-#include "sim/emulator_host.h"
-
-#include <QTemporaryDir>
+#include "sim_fixture.h"
 
 #include <memory>
 
 namespace vxl::test {
+
+// Waits until no transaction runs and nothing waits to be sent, for a moment: a finished step
+// may start the next one from a queued call. False on time-out.
+[[nodiscard]] bool WaitIdle(Operations &ops, int timeoutMs = 8000);
 
 // The operations of the tool, with a scripted operator, against the emulator on a pty
 // registered as a COM number of its own.
@@ -28,10 +30,10 @@ public:
     // Waits until the emulator has received `count` requests in all.
     [[nodiscard]] bool waitRequests(std::size_t count, int timeoutMs = 8000);
 
-    [[nodiscard]] int comNumber() const { return m_comNumber; }
-    [[nodiscard]] ComPortMap portMap() const;
+    [[nodiscard]] int comNumber() const { return m_port.comNumber(); }
+    [[nodiscard]] ComPortMap portMap() const { return m_port.portMap(); }
 
-    sim::EmulatorHost &host() { return *m_host; }
+    sim::EmulatorHost &host() { return m_port.host(); }
     ScriptedOperator &op() { return m_op; }
     Operations &ops() { return *m_ops; }
 
@@ -39,9 +41,7 @@ public:
     [[nodiscard]] QStringList requestTexts();
 
 private:
-    QTemporaryDir m_dir;
-    int m_comNumber = 5;
-    std::unique_ptr<sim::EmulatorHost> m_host;
+    SimPort m_port;
     ScriptedOperator m_op;
     std::unique_ptr<Operations> m_ops;
 };

@@ -11,6 +11,8 @@ BoxResult ScriptedOperator::ShowMessage(BoxKind kind, const QString &text)
     boxes.push_back({kind, text, statusLine});
     if (boxOpenMs > 0)
         QTest::qWait(boxOpenMs);
+    if (whileOpen)
+        whileOpen(kind, text);
     // Error and Information boxes only have "Close".
     if (kind != BoxKind::Question && kind != BoxKind::Confirmation)
         return BoxResult::Closed;
@@ -19,6 +21,16 @@ BoxResult ScriptedOperator::ShowMessage(BoxKind kind, const QString &text)
     const BoxResult answer = answers.front();
     answers.pop_front();
     return answer;
+}
+
+QString ScriptedOperator::PromptSaveFileAs(const SaveFilePrompt &prompt)
+{
+    savePrompts.push_back(prompt);
+    if (boxOpenMs > 0)
+        QTest::qWait(boxOpenMs);
+    if (whileSavePromptOpen)
+        whileSavePromptOpen();
+    return saveFileAnswer;
 }
 
 void ScriptedOperator::ShowNotice(const QString &text, int)

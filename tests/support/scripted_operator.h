@@ -32,6 +32,8 @@ public:
     BoxResult defaultAnswer = BoxResult::Yes;
     // While a box is "open" the event loop keeps running this long (re-entrancy).
     int boxOpenMs = 0;
+    // Runs while a box is "open", before it is answered: what happens meanwhile.
+    std::function<void(BoxKind, const QString &)> whileOpen;
 
     std::vector<Box> boxes;
     QStringList notices;
@@ -63,6 +65,10 @@ public:
     // Cancel).
     std::vector<FilePrompt> filePrompts;
     std::deque<QString> fileAnswers;
+    // Every save dialog asked for with a title, in order; while one is "open" the event loop
+    // runs for boxOpenMs and `whileSavePromptOpen` is called (re-entrancy).
+    std::vector<SaveFilePrompt> savePrompts;
+    std::function<void()> whileSavePromptOpen;
 
     // OperatorInterface
     BoxResult ShowMessage(BoxKind kind, const QString &text) override;
@@ -71,6 +77,7 @@ public:
     void SetStatusText(int panel, const QString &text) override;
     QString PromptSaveFile(const QString &) override { return saveFileAnswer; }
     QString PromptFile(const FilePrompt &prompt) override;
+    QString PromptSaveFileAs(const SaveFilePrompt &prompt) override;
     void OpenConnectDialog(int, int, int) override { ++connectDialogsOpened; }
     std::optional<ConnectChoice> ExecConnectDialog() override;
     void CloseConnectDialog() override {}

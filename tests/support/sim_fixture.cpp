@@ -7,31 +7,38 @@
 
 namespace vxl::test {
 
-SimLink::SimLink(sim::EmulatorOptions options, int comNumber)
+SimPort::SimPort(int comNumber, sim::EmulatorOptions options, bool withModule)
     : m_comNumber(comNumber)
 {
+    if (!withModule)
+        return;
     options.comNumber = comNumber;
     options.dosDevices = m_dir.path();
     m_host = std::make_unique<sim::EmulatorHost>(options);
     m_host->start();
-    m_link = std::make_unique<clsLinPort>(LinNotify{}, portMap());
 }
 
-ComPortMap SimLink::portMap() const
+ComPortMap SimPort::portMap() const
 {
     return ComPortMap(ComPortRoots{m_dir.path(), QString(), QStringLiteral("/nonexistent")});
 }
 
+SimLink::SimLink(sim::EmulatorOptions options, int comNumber)
+    : m_port(comNumber, std::move(options))
+{
+    m_link = std::make_unique<clsLinPort>(LinNotify{}, portMap());
+}
+
 bool SimLink::connect(std::uint32_t rate)
 {
-    if (m_link->Connect(m_comNumber, rate) != 0)
+    if (m_link->Connect(m_port.comNumber(), rate) != 0)
         return false;
     // The emulator notices the tool within its presence interval.
     QElapsedTimer timer;
     timer.start();
-    while (!m_host->toolPresent() && timer.elapsed() < 1000)
+    while (!host().toolPresent() && timer.elapsed() < 1000)
         QThread::msleep(5);
-    return m_host->toolPresent();
+    return host().toolPresent();
 }
 
 std::optional<LIN_Msg> SimLink::next(int timeoutMs)

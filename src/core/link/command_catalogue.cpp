@@ -115,23 +115,6 @@ QString GroupName(int group)
     return QString::fromLatin1(names[static_cast<std::size_t>(group)]);
 }
 
-QString ModeName(CommandMode mode)
-{
-    switch (mode) {
-    case CommandMode::InitWrite:
-        return QStringLiteral("Initialization and Write");
-    case CommandMode::Read:
-        return QStringLiteral("Read");
-    case CommandMode::Set:
-        return QStringLiteral("Set");
-    case CommandMode::DeleteReset:
-        return QStringLiteral("Delete / Reset");
-    case CommandMode::ModuleCommand:
-        break;
-    }
-    return {};
-}
-
 CommandMode ModeOf(int group, int number)
 {
     if (group == 3)
@@ -143,11 +126,6 @@ CommandMode ModeOf(int group, int number)
     if (number < 50)
         return CommandMode::Set;
     return CommandMode::DeleteReset;
-}
-
-std::span<const CommandInfo> CommandCatalogue()
-{
-    return kCatalogue;
 }
 
 std::optional<CommandInfo> FindCommand(int group, int number)

@@ -4,7 +4,6 @@
 #include <QStringList>
 
 #include <optional>
-#include <span>
 
 namespace vxl {
 
@@ -31,12 +30,9 @@ struct CommandInfo
 };
 
 [[nodiscard]] QString GroupName(int group);
-// The console's wording of a mode: "Initialization and Write", "Read", "Set", "Delete / Reset".
-[[nodiscard]] QString ModeName(CommandMode mode);
 // The mode a command number has within groups 0 to 2; ModuleCommand for group 3.
 [[nodiscard]] CommandMode ModeOf(int group, int number);
 
-[[nodiscard]] std::span<const CommandInfo> CommandCatalogue();
 [[nodiscard]] std::optional<CommandInfo> FindCommand(int group, int number);
 // The commands of one group and mode, in catalogue order.
 [[nodiscard]] std::vector<CommandInfo> CommandsOf(int group, CommandMode mode);

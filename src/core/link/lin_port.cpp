@@ -52,12 +52,6 @@ clsLinPort::~clsLinPort()
     discardReceivedAndText();
 }
 
-void clsLinPort::SetNotifyWindow(LinNotify notify)
-{
-    std::lock_guard lock(m_notifyMutex);
-    m_notify = std::move(notify);
-}
-
 void clsLinPort::notify(unsigned message, int wparam, int lparam)
 {
     LinNotify target;
@@ -316,6 +310,27 @@ bool clsLinPort::writeMessage(const LIN_Msg &msg)
     return ok;
 }
 
+void clsLinPort::RecordWrites(bool on)
+{
+    std::lock_guard lock(m_writesMutex);
+    if (on)
+        m_writes.clear();
+    m_recordWrites.store(on);
+}
+
+std::vector<SentRequest> clsLinPort::Writes() const
+{
+    std::lock_guard lock(m_writesMutex);
+    return m_writes;
+}
+
+void clsLinPort::keepWrite(const SentRequest &write)
+{
+    std::lock_guard lock(m_writesMutex);
+    if (m_recordWrites.load())
+        m_writes.push_back(write);
+}
+
 void clsLinPort::senderLoop()
 {
     using Clock = std::chrono::steady_clock;
@@ -333,8 +348,12 @@ void clsLinPort::senderLoop()
         const LIN_Msg msg = m_outgoing.front();
         m_outgoing.pop_front();
         lock.unlock();
+        const bool recording = m_recordWrites.load();
+        const auto started = recording ? Clock::now() : Clock::time_point{};
         // A failed write is not retried: the waiting transaction times out.
-        writeMessage(msg);
+        const bool ok = writeMessage(msg);
+        if (recording)
+            keepWrite({msg, started, Clock::now(), ok});
         // Counted from the end of the write, with a little to spare, so that neither a late
         // wake-up here nor the line's delivery jitter ever brings two requests closer than the
         // interval at the module.

@@ -13,6 +13,7 @@
 #include <functional>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace vxl {
 
@@ -37,6 +38,15 @@ inline constexpr int QueueEmpty = 69;
 inline constexpr int InvalidSequence = 72;
 } // namespace LinCode
 
+// One request as the sender thread wrote it to the line.
+struct SentRequest
+{
+    LIN_Msg msg;
+    std::chrono::steady_clock::time_point started;  // before its first byte
+    std::chrono::steady_clock::time_point finished; // after its last byte
+    bool ok = false;
+};
+
 // The link to one module: assembles module messages from the byte stream, queues them for the
 // user-interface thread, sends queued requests paced one per 20 ms, and collects the start-up
 // text after a reset. Lives across connections.
@@ -50,8 +60,6 @@ public:
 
     explicit clsLinPort(LinNotify notify = {}, ComPortMap map = ComPortMap());
     ~clsLinPort() override;
-
-    void SetNotifyWindow(LinNotify notify);
 
     int Connect(int portNumber, std::uint32_t baudRate);
     int Disconnect();
@@ -81,6 +89,12 @@ public:
     [[nodiscard]] std::size_t ReceivedCount() const;
     [[nodiscard]] std::size_t OutgoingCount() const;
 
+    // While on, every write of the sender is kept with its times, so that pacing can be checked
+    // where it is decided rather than where a busy reader happens to see the bytes. Switching it
+    // on forgets what was kept; while off nothing is kept.
+    void RecordWrites(bool on);
+    [[nodiscard]] std::vector<SentRequest> Writes() const;
+
 protected:
     void OnRxChar() override;
     void OnRxBlock() override;
@@ -90,6 +104,7 @@ private:
 
     void senderLoop();
     bool writeMessage(const LIN_Msg &msg);
+    void keepWrite(const SentRequest &write);
     void queueReceived(const LIN_Msg &msg);
     void notify(unsigned message, int wparam, int lparam);
     int fixedCommand(int sequence, std::uint8_t code);
@@ -121,6 +136,10 @@ private:
     std::deque<LIN_Msg> m_outgoing;
     bool m_stopSender = false;
     std::thread m_sender;
+
+    std::atomic<bool> m_recordWrites{false};
+    mutable std::mutex m_writesMutex;
+    std::vector<SentRequest> m_writes;
 };
 
 } // namespace vxl

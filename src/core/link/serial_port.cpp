@@ -100,12 +100,6 @@ clsSrlPort::~clsSrlPort()
     m_rx.clear();
 }
 
-void clsSrlPort::SetPortMap(ComPortMap map)
-{
-    std::lock_guard lock(m_mapMutex);
-    m_map = std::move(map);
-}
-
 ComPortMap clsSrlPort::PortMap() const
 {
     std::lock_guard lock(m_mapMutex);

@@ -45,7 +45,6 @@ public:
     [[nodiscard]] std::uint32_t LastError() const { return m_lastError.load(); }
     [[nodiscard]] bool IsOpen() const { return m_open.load(); }
 
-    void SetPortMap(ComPortMap map);
     [[nodiscard]] ComPortMap PortMap() const;
 
     // True when COM <number> can be opened now (exists, is a terminal, not held by anyone).

@@ -2,43 +2,40 @@
 
 #include "core/link/lin_port.h"
 #include "core/link/status_text.h"
-#include "core/operations/module_read.h"
-#include "core/operations/operations.h"
+#include "core/operations/operation_context.h"
 
 #include <QThread>
 
 namespace vxl {
 
-int BitRateIndex(int rate)
-{
-    for (int i = 0; i < int(std::size(kBitRates)); ++i) {
-        if (kBitRates[i] == rate)
-            return i;
-    }
-    return kDefaultRateIndex;
-}
-
-int BitRateAt(int index)
-{
-    if (index < 0 || index >= int(std::size(kBitRates)))
-        return kBitRates[kDefaultRateIndex];
-    return kBitRates[index];
-}
-
-QString BitRateText(int rate)
-{
-    return QString::number(rate) + QStringLiteral(" bit/s");
-}
-
-Connection::Connection(Operations &ops)
-    : m_ops(ops)
-    , m_port(ops.Settings().Port)
-    , m_rate(ops.Settings().Baudrate)
+Connection::Connection(OperationContext &context, Handoffs handoffs)
+    : m_ctx(context)
+    , m_handoffs(std::move(handoffs))
 {}
+
+bool Connection::IsConnected() const
+{
+    return m_ctx.IsConnected();
+}
+
+void Connection::SetConnected(bool connected)
+{
+    m_ctx.Connection().connected = connected;
+}
+
+int Connection::CurrentPort() const
+{
+    return m_ctx.Connection().port;
+}
+
+int Connection::CurrentRate() const
+{
+    return m_ctx.Connection().rate;
+}
 
 bool Connection::TryConnect(int port, int rate, int *code)
 {
-    auto &link = m_ops.Link();
+    auto &link = m_ctx.Link();
     int result = link.Connect(port, std::uint32_t(rate));
     if (result == LinCode::Ok && link.ConfirmModule() != LinCode::Ok)
         result = LinCode::NotConnected;
@@ -46,26 +43,25 @@ bool Connection::TryConnect(int port, int rate, int *code)
         *code = result;
     if (result != LinCode::Ok)
         return false;
-    m_port = port;
-    m_rate = rate;
+    m_ctx.Connection().port = port;
+    m_ctx.Connection().rate = rate;
     m_checkEnabled = true;
-    m_ops.SetEnabled(QStringLiteral("mniCheckConnection"), true);
-    m_ops.SetEnabled(QStringLiteral("tbtCheckConnection"), true);
+    m_ctx.SetEnabled(Command::CheckConnection, true);
     return true;
 }
 
 void Connection::ShowConnectDialog()
 {
     QThread::msleep(100);
-    auto &op = m_ops.Operator();
-    op.OpenConnectDialog(m_port, m_rate, m_ops.Settings().ScanCount);
+    auto &op = m_ctx.Operator();
+    op.OpenConnectDialog(CurrentPort(), CurrentRate(), m_ctx.Settings().ScanCount);
     while (true) {
         const auto choice = op.ExecConnectDialog();
         if (!choice)
             break;
         int code = 0;
-        m_connected = TryConnect(choice->port, choice->rate, &code);
-        if (m_connected)
+        SetConnected(TryConnect(choice->port, choice->rate, &code));
+        if (IsConnected())
             break;
         const auto answer = op.ShowMessage(BoxKind::Question,
                                            OperatorMessage(0,
@@ -79,13 +75,13 @@ void Connection::ShowConnectDialog()
 
 void Connection::ApplyStartMode()
 {
-    switch (m_ops.Settings().StartMode) {
+    switch (m_ctx.Settings().StartMode) {
     case 1:
         UpdateConnectionState();
         return;
     case 3:
-        m_connected = TryConnect(m_port, m_rate);
-        if (!m_connected)
+        SetConnected(TryConnect(CurrentPort(), CurrentRate()));
+        if (!IsConnected())
             ShowConnectDialog();
         return;
     default:
@@ -96,68 +92,73 @@ void Connection::ApplyStartMode()
 
 QString Connection::StatusLine() const
 {
-    if (!m_connected)
+    if (!IsConnected())
         return QStringLiteral(" Not connected. ");
-    return QStringLiteral(" Connected to COM") + QString::number(m_port) + QStringLiteral(" at ")
-           + QString::number(m_rate) + QStringLiteral(" bit/s");
+    return QStringLiteral(" Connected to COM") + QString::number(CurrentPort())
+           + QStringLiteral(" at ") + QString::number(CurrentRate()) + QStringLiteral(" bit/s");
 }
 
 void Connection::UpdateConnectionState()
 {
-    auto &op = m_ops.Operator();
+    auto &op = m_ctx.Operator();
     op.SetStatusText(0, StatusLine());
-    if (m_connected) {
-        m_ops.PaintIdle();
-        m_ops.Reader().StartModuleRead();
+    const bool connected = IsConnected();
+    if (connected) {
+        m_ctx.PaintIdle();
+        m_handoffs.readModule();
     } else {
-        m_ops.PaintOff();
-        m_ops.Link().Disconnect();
-        m_ops.SetEnabled(QStringLiteral("btbSaveDataAs"), false);
-        m_ops.Reader().SetEntriesPending(false);
+        m_ctx.PaintOff();
+        m_ctx.Link().Disconnect();
+        // No exchange outlives the connection.
+        m_ctx.Engine().StopTimer();
+        m_ctx.Engine().ClearAll();
+        m_ctx.SetEnabled(Command::SaveDataAs, false);
+        m_handoffs.dropped();
     }
-    m_ops.UpdateCommandStates();
-    emit m_ops.connectionChanged(m_connected);
+    m_handoffs.shown(connected);
 }
 
 void Connection::DisconnectCommand()
 {
-    if (!m_ops.IsIdle()
-        && !m_ops.Confirm(QStringLiteral("A process is executing right now. Finish connection?")))
+    if (!m_ctx.IsIdle()
+        && !m_ctx.Confirm(QStringLiteral("A process is executing right now. Finish connection?")))
         return;
     DropConnection();
 }
 
 void Connection::DropConnection()
 {
-    m_connected = false;
-    m_ops.Link().Disconnect();
-    m_ops.Engine().StopTimer();
-    m_ops.Engine().ClearAll();
+    SetConnected(false);
+    m_ctx.Link().Disconnect();
+    m_ctx.Engine().StopTimer();
+    m_ctx.Engine().ClearAll();
     UpdateConnectionState();
 }
 
 void Connection::CheckConnection()
 {
-    auto &op = m_ops.Operator();
+    auto &op = m_ctx.Operator();
     static const QString alive = QStringLiteral("The connection is alive");
-    if (!m_ops.IsIdle()) {
+    if (!m_ctx.IsIdle()) {
         op.ShowNotice(alive);
         return;
     }
-    if (m_connected) {
-        if (m_ops.Link().ConfirmModule() != LinCode::Ok) {
-            m_connected = false;
-            m_ops.Information(QStringLiteral("There is no longer an active connection"));
+    if (IsConnected()) {
+        if (m_ctx.Link().ConfirmModule() != LinCode::Ok) {
+            SetConnected(false);
+            m_ctx.Information(QStringLiteral("There is no longer an active connection"));
         } else {
             op.ShowNotice(alive);
         }
     } else {
-        m_ops.Link().Disconnect();
+        m_ctx.Link().Disconnect();
         QThread::msleep(50);
-        m_connected = TryConnect(m_port, m_rate);
-        if (!m_connected) {
-            const auto portAndRate = std::uint32_t(m_port & 0xFF) | (std::uint32_t(m_rate) << 8);
-            m_ops.Error(OperatorMessage(7, 4, portAndRate));
+        const int port = CurrentPort();
+        const int rate = CurrentRate();
+        SetConnected(TryConnect(port, rate));
+        if (!IsConnected()) {
+            const auto portAndRate = std::uint32_t(port & 0xFF) | (std::uint32_t(rate) << 8);
+            m_ctx.Error(OperatorMessage(7, 4, portAndRate));
         }
     }
     UpdateConnectionState();

@@ -5,10 +5,8 @@
 #include "core/link/lin_port.h"
 #include "core/link/status_text.h"
 #include "core/operations/console_hints.h"
-#include "core/operations/frame_info_read.h"
-#include "core/operations/maintenance.h"
 #include "core/operations/module_read.h"
-#include "core/operations/operations.h"
+#include "core/operations/operation_context.h"
 
 #include <algorithm>
 
@@ -31,8 +29,9 @@ QString formatHint(int byteIndex)
 
 } // namespace
 
-ConsoleLogic::ConsoleLogic(Operations &ops)
-    : m_ops(ops)
+ConsoleLogic::ConsoleLogic(OperationContext &context, Handoffs handoffs)
+    : m_ctx(context)
+    , m_handoffs(std::move(handoffs))
 {
     for (int i = 0; i < kParameterEdits; ++i) {
         m_params[std::size_t(i)] = QStringLiteral("00");
@@ -186,7 +185,7 @@ void ConsoleLogic::applyCommandHints()
 
 void ConsoleLogic::firstParameterRules()
 {
-    m_ops.Operator().SetStatusText(1, m_hints[0]);
+    m_ctx.Operator().SetStatusText(1, m_hints[0]);
     const int v = parameterValue(0);
     if (selected(kCan, kInitWrite, 1)) {
         int count = 0;
@@ -226,7 +225,7 @@ void ConsoleLogic::firstParameterRules()
         if (v >= 0x40) {
             setCount(1);
             if (v <= 0x7F)
-                m_ops.Operator().SetStatusText(1,
+                m_ctx.Operator().SetStatusText(1,
                                                QStringLiteral(
                                                    "Range between 0x40 and 0x7F is not possible"));
             return;
@@ -292,7 +291,7 @@ void ConsoleLogic::secondParameterRule()
     if (!selected(kLin, kSet, 41))
         return;
     const int id = parameterValue(1);
-    const auto &module = m_ops.ModuleCopy();
+    const auto &module = m_ctx.ModuleCopy();
     const int n = id > kMaxLinId ? 0 : SlaveDataLength(module, id);
     for (int j = 0; j < n; ++j)
         setHint(2 + j, QStringLiteral("Data Byte [%1] - Data Bytes %2/%3").arg(j).arg(j + 1).arg(n));
@@ -303,33 +302,32 @@ void ConsoleLogic::Send()
 {
     const QString entryText = m_list.empty() ? QString() : m_list[std::size_t(m_position)].text;
     if (entryText.startsWith(QLatin1String("SELECT"))) {
-        m_ops.Information(QStringLiteral("Select a command to execute please"));
+        m_ctx.Information(QStringLiteral("Select a command to execute please"));
         return;
     }
     if (entryText.startsWith(QLatin1String("Nothing"))) {
-        m_ops.Information(QStringLiteral(
+        m_ctx.Information(QStringLiteral(
             "There are not commands for this combination Interface / Command Group"));
         return;
     }
-    if (!m_ops.IsConnected()) {
-        m_ops.Error(QString::fromLatin1(kNoActiveConnection));
+    if (!m_ctx.IsConnected()) {
+        m_ctx.Error(QString::fromLatin1(kNoActiveConnection));
         return;
     }
-    if (!m_ops.IsIdle() || !m_selected)
+    if (!m_ctx.IsIdle() || !m_selected)
         return;
-    m_ops.PaintBusy();
+    m_ctx.PaintBusy();
     const int g = m_group;
     std::vector<std::uint8_t> data;
     for (int i = 0; i < m_count; ++i)
         data.push_back(std::uint8_t(parameterValue(i)));
     QString frame;
-    const int status = m_count > 0 ? SendCommandData(m_ops.Link(), g, *m_selected, g, data, &frame)
-                                   : SendCommand(m_ops.Link(), g, *m_selected, g, &frame);
+    const int status = m_count > 0 ? SendCommandData(m_ctx.Link(), g, *m_selected, g, data, &frame)
+                                   : SendCommand(m_ctx.Link(), g, *m_selected, g, &frame);
     if (status != 0)
         return;
-    auto &engine = m_ops.Engine();
-    engine.RawGroup = g;
-    engine.RawCode = *m_selected;
+    auto &engine = m_ctx.Engine();
+    engine.SetRawCommand(g, *m_selected);
     engine.BeginTransaction(kRaw);
     static const char *const modes[] = {"Initialization and Write", "Read", "Set", "Delete / Reset"};
     AddStatusLine(g,
@@ -340,24 +338,24 @@ void ConsoleLogic::Send()
 
 void ConsoleLogic::OnRawCommandReply(const LIN_Msg &msg)
 {
-    auto &engine = m_ops.Engine();
+    auto &engine = m_ctx.Engine();
     engine.EndTransaction(kRaw);
-    if (engine.RefreshAfterDefaults) {
-        engine.RefreshAfterDefaults = false;
-        m_ops.RunCurrentViewActivation();
+    if (engine.RefreshAfterDefaults()) {
+        engine.SetRefreshAfterDefaults(false);
+        m_handoffs.activateView();
     }
     bool asked = false;
-    if (m_ops.FlashWriteTicked()) {
-        m_ops.SetFlashWriteTicked(false);
-        if (m_ops.Operator().CurrentView() == View::Profiles) {
+    if (m_ctx.FlashWriteTicked()) {
+        m_ctx.SetFlashWriteTicked(false);
+        if (m_ctx.Operator().CurrentView() == View::Profiles) {
             asked = true;
-            if (m_ops.Confirm(QStringLiteral(
+            if (m_ctx.Confirm(QStringLiteral(
                     "The profile was saved in the flash memory of the module. A module's reset "
                     "must "
                     "be issued in order to use the new configuration. Do you want to this now?")))
-                m_ops.Maint().ResetModuleAction();
+                m_handoffs.resetModule();
             else
-                m_ops.RunCurrentViewActivation();
+                m_handoffs.activateView();
         }
     }
     const int sequence = HeaderField(msg.header, 1);
@@ -372,31 +370,31 @@ void ConsoleLogic::OnRawCommandReply(const LIN_Msg &msg)
         line += QStringLiteral("    |    raw-command [") + FormatFrame(msg) + QStringLiteral("]");
         AddStatusLine(sequence, true, line);
     }
-    if (engine.RawCode == 43)
-        m_ops.FrameInfo().ReadFrameInfo();
-    if (engine.RawCode == 3 && !asked)
-        m_ops.Maint().ResetModuleAction();
+    if (engine.RawCode() == 43)
+        m_handoffs.readFrameInfo();
+    if (engine.RawCode() == 3 && !asked)
+        m_handoffs.resetModule();
 }
 
 void ConsoleLogic::OnTimeout()
 {
-    auto &engine = m_ops.Engine();
-    AddStatusLine(engine.RawGroup,
+    auto &engine = m_ctx.Engine();
+    AddStatusLine(engine.RawGroup(),
                   true,
                   OperatorMessage(3,
-                                  std::uint32_t(m_ops.Settings().Timeout),
-                                  std::uint32_t(engine.RawGroup)
-                                      + 256u * std::uint32_t(engine.RawCode)));
-    if (engine.DefaultsRateWarning) {
-        engine.DefaultsRateWarning = false;
-        m_ops.Error(
+                                  std::uint32_t(m_ctx.Settings().Timeout),
+                                  std::uint32_t(engine.RawGroup())
+                                      + 256u * std::uint32_t(engine.RawCode())));
+    if (engine.DefaultsRateWarning()) {
+        engine.SetDefaultsRateWarning(false);
+        m_ctx.Error(
             QStringLiteral("Connection lost because Bit rate change.  Please connect again with a "
                            "Bit rate of 38400 bit/s"));
     } else {
-        m_ops.Error(
-            OperatorMessage(7, std::uint32_t(engine.RawGroup), std::uint32_t(engine.RawCode)));
+        m_ctx.Error(
+            OperatorMessage(7, std::uint32_t(engine.RawGroup()), std::uint32_t(engine.RawCode())));
     }
-    m_ops.Link().SetBinaryMode(true);
+    m_ctx.Link().SetBinaryMode(true);
 }
 
 void ConsoleLogic::AddStatusLine(int group, bool received, const QString &text)
@@ -413,7 +411,7 @@ void ConsoleLogic::ShowStartupText()
 {
     auto &lines = m_tree[3][1];
     const QString line = QString::number(lines.size()) + QStringLiteral(":- ")
-                         + m_ops.Link().TakeStartupText();
+                         + m_ctx.Link().TakeStartupText();
     lines << line;
     emit lineAdded(3, true, line);
 }

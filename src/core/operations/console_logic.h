@@ -7,12 +7,13 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <vector>
 
 namespace vxl {
 
-class Operations;
+class OperationContext;
 
 inline constexpr int kParameterEdits = 15;
 inline constexpr int kConsoleGroups = 4; // RS-232, CAN, LIN, MODULE
@@ -31,7 +32,14 @@ public:
         int params = 0;
     };
 
-    explicit ConsoleLogic(Operations &ops);
+    struct Handoffs
+    {
+        std::function<void()> activateView;  // the current view's activation again
+        std::function<void()> resetModule;   // the maintenance Reset
+        std::function<void()> readFrameInfo; // the frame tables changed
+    };
+
+    ConsoleLogic(OperationContext &context, Handoffs handoffs);
 
     // Selectors.
     void SetGroup(int group);
@@ -95,7 +103,8 @@ private:
     void setCount(int count);
     [[nodiscard]] bool selected(int group, int mode, int command) const;
 
-    Operations &m_ops;
+    OperationContext &m_ctx;
+    Handoffs m_handoffs;
     int m_group = 0;
     int m_mode = 0;
     std::vector<ListEntry> m_list;

@@ -1,7 +1,6 @@
 #include "core/operations/flash_magic.h"
 
-#include "core/operations/connection.h"
-#include "core/operations/operations.h"
+#include "core/operations/operation_context.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -52,8 +51,8 @@ constexpr SettingValue kSettings[] = {
 
 } // namespace
 
-FlashMagic::FlashMagic(Operations &ops)
-    : m_ops(ops)
+FlashMagic::FlashMagic(OperationContext &context)
+    : m_ctx(context)
 {}
 
 FlashMagic::Result FlashMagic::runWine(const QStringList &arguments)
@@ -108,7 +107,7 @@ bool FlashMagic::writeSettings()
     const QString key = QString::fromLatin1(kSettingsKey);
     if (runWine({QStringLiteral("reg"), QStringLiteral("query"), key}).exitCode != 0)
         return true; // the programmer has never run: nothing to prepare
-    const QString port = QStringLiteral("COM ") + QString::number(m_ops.Conn().CurrentPort());
+    const QString port = QStringLiteral("COM ") + QString::number(m_ctx.Connection().port);
     for (const auto &setting : kSettings) {
         const QString value = setting.value ? QString::fromLatin1(setting.value) : port;
         const QStringList arguments{QStringLiteral("reg"),
@@ -131,11 +130,11 @@ bool FlashMagic::writeSettings()
 void FlashMagic::Launch()
 {
     if (m_command.isEmpty()) {
-        m_ops.Information(QStringLiteral("Please install Flash Magic first!"));
+        m_ctx.Information(QStringLiteral("Please install Flash Magic first!"));
         return;
     }
     if (!writeSettings())
-        m_ops.Information(kNotInstalled);
+        m_ctx.Information(kNotInstalled);
     QString program = m_command.trimmed();
     if (program.startsWith(QLatin1Char('"')))
         program = program.mid(1);
@@ -143,7 +142,7 @@ void FlashMagic::Launch()
         program.chop(1);
     const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
     if (wine.isEmpty() || !QProcess::startDetached(wine, {program}))
-        m_ops.Error(QStringLiteral("Error trying to launch FLASH MAGIC."));
+        m_ctx.Error(QStringLiteral("Error trying to launch FLASH MAGIC."));
 }
 
 } // namespace vxl

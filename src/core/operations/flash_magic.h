@@ -5,7 +5,7 @@
 
 namespace vxl {
 
-class Operations;
+class OperationContext;
 
 // The external flash programmer, which runs under Wine here: found through the open command
 // registered for its settings files, prepared through its own settings key, then started.
@@ -22,7 +22,7 @@ public:
         = "HKLM\\Software\\Classes\\FlashMagicSettings\\Shell\\Open\\Command";
     static constexpr char kSettingsKey[] = "HKCU\\Software\\Embedded Systems Academy\\FlashMagic";
 
-    explicit FlashMagic(Operations &ops);
+    explicit FlashMagic(OperationContext &context);
 
     // Once at start-up; true when the open command was found.
     bool Find();
@@ -41,7 +41,7 @@ private:
     bool writeSettings();
     static Result runWine(const QStringList &arguments);
 
-    Operations &m_ops;
+    OperationContext &m_ctx;
     QString m_command;
     bool m_found = false;
 };

@@ -3,7 +3,7 @@
 #include "core/link/command_builders.h"
 #include "core/link/status_text.h"
 #include "core/operations/module_read.h"
-#include "core/operations/operations.h"
+#include "core/operations/operation_context.h"
 
 #include <algorithm>
 
@@ -15,49 +15,49 @@ constexpr auto kFrameInfo = TransactionKind::tkFrameInfo;
 
 } // namespace
 
-FrameInfoReader::FrameInfoReader(Operations &ops)
-    : m_ops(ops)
+FrameInfoReader::FrameInfoReader(OperationContext &context)
+    : m_ctx(context)
 {}
 
 void FrameInfoReader::ReadFrameInfo()
 {
-    if (!m_ops.StartChecks())
+    if (!m_ctx.StartChecks())
         return;
     const std::uint8_t data[] = {0, 0};
-    if (SendCommandData(m_ops.Link(), 2, 27, 0, data) != 0)
+    if (SendCommandData(m_ctx.Link(), 2, 27, 0, data) != 0)
         return;
-    auto &engine = m_ops.Engine();
-    engine.Phase = 0;
-    m_ops.PaintBusy();
+    auto &engine = m_ctx.Engine();
+    engine.SetPhase(0);
+    m_ctx.PaintBusy();
     engine.SetActive(kFrameInfo, true);
     engine.Arm();
 }
 
 void FrameInfoReader::FrameInfoReply(const LIN_Msg &msg)
 {
-    auto &lin = m_ops.ModuleCopy().LIN;
+    auto &lin = m_ctx.ModuleCopy().LIN;
     const int s = HeaderField(msg.header, 1);
     if (s <= 3) {
         StoreReplyBytes(lin.FrameLengths, std::size_t(8 * s), msg);
         if (s < 3) {
             const std::uint8_t next[] = {std::uint8_t(s + 1), 0};
-            SendCommandData(m_ops.Link(), 2, 27, s + 1, next);
+            SendCommandData(m_ctx.Link(), 2, 27, s + 1, next);
         } else {
             const std::uint8_t all[] = {0, 0};
-            SendCommandData(m_ops.Link(), 2, 28, 4, all);
+            SendCommandData(m_ctx.Link(), 2, 28, 4, all);
         }
         return;
     }
     StoreReplyBytes(lin.FrameFormats, 0, msg);
-    auto &engine = m_ops.Engine();
+    auto &engine = m_ctx.Engine();
     engine.StopTimer();
     engine.SetActive(kFrameInfo, false);
-    m_ops.PaintIdle();
+    m_ctx.PaintIdle();
 }
 
 void FrameInfoReader::OnTimeout()
 {
-    m_ops.Error(OperatorMessage(11, 27));
+    m_ctx.Error(OperatorMessage(11, 27));
 }
 
 } // namespace vxl

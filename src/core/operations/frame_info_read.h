@@ -4,21 +4,21 @@
 
 namespace vxl {
 
-class Operations;
+class OperationContext;
 
 // Reads the frame lengths and formats again, one block at a time, after the console changed
 // them.
 class FrameInfoReader
 {
 public:
-    explicit FrameInfoReader(Operations &ops);
+    explicit FrameInfoReader(OperationContext &context);
 
     void ReadFrameInfo();
     void FrameInfoReply(const LIN_Msg &msg);
     void OnTimeout();
 
 private:
-    Operations &m_ops;
+    OperationContext &m_ctx;
 };
 
 } // namespace vxl

@@ -2,15 +2,27 @@
 
 #include "core/link/lin_msg.h"
 
+#include <QString>
+
+#include <functional>
+
 namespace vxl {
 
-class Operations;
+class OperationContext;
 
 // Reset, Defaults, Flash Save, and the identification exchange that precedes programming mode.
 class Maintenance
 {
 public:
-    explicit Maintenance(Operations &ops);
+    struct Handoffs
+    {
+        // A line of the console's message tree.
+        std::function<void(int group, bool received, const QString &text)> consoleLine;
+        // The module went to programming mode: the Disconnect command.
+        std::function<void()> disconnect;
+    };
+
+    Maintenance(OperationContext &context, Handoffs handoffs);
 
     void ResetModuleAction();
     // From the menu or a tool button the current view is activated again after the answer.
@@ -22,16 +34,18 @@ public:
     // 1: identification only; 2: followed by the programming-mode request.
     void IdentifyModule(int step);
     void ProgrammingReply(const LIN_Msg &msg);
+    // The identification's own replies: the one it awaits, and an ISP request's.
+    [[nodiscard]] bool AcceptsProgrammingReply(const LIN_Msg &msg) const;
     void OnProgrammingTimeout();
-
-    [[nodiscard]] int ProgrammingStep() const { return m_programmingStep; }
 
 private:
     bool startChecks();
     void beginRaw(int code, const char *line);
 
-    Operations &m_ops;
+    OperationContext &m_ctx;
+    Handoffs m_handoffs;
     int m_programmingStep = 1;
+    int m_awaitedSequence = 0; // 0: hardware text, 1: firmware text
 };
 
 } // namespace vxl

@@ -4,9 +4,7 @@
 #include "core/link/lin_port.h"
 #include "core/link/status_text.h"
 #include "core/module/module_grid_text.h"
-#include "core/operations/connection.h"
-#include "core/operations/operations.h"
-#include "core/operations/scheduler_control.h"
+#include "core/operations/operation_context.h"
 #include "core/profiles/profile_document.h"
 
 #include <QFileInfo>
@@ -68,21 +66,28 @@ std::uint8_t ReplyStatusOf(const LIN_Msg &msg)
     return msg.count == 1 ? msg.data[0] : 0;
 }
 
-ModuleReader::ModuleReader(Operations &ops)
-    : m_ops(ops)
+ModuleReader::ModuleReader(OperationContext &context, Handoffs handoffs)
+    : m_ctx(context)
+    , m_handoffs(std::move(handoffs))
 {}
 
 void ModuleReader::StartModuleRead()
 {
-    m_ops.ModuleCopy().LIN.SchedulerCount = 0;
-    if (!m_ops.StartChecks())
+    m_ctx.ModuleCopy().LIN.SchedulerCount = 0;
+    // A "New from Module" waits for this read only: a read that never starts must not leave it
+    // to the next one.
+    if (!m_ctx.StartChecks()) {
+        m_newProfilePending = false;
         return;
-    auto &link = m_ops.Link();
-    auto &engine = m_ops.Engine();
+    }
+    auto &link = m_ctx.Link();
+    auto &engine = m_ctx.Engine();
     link.SetBinaryMode(true);
-    engine.Phase = 0;
-    if (SendCommand(link, 3, 0, 0) != 0 || SendCommand(link, 3, 1, 1) != 0)
+    engine.SetPhase(0);
+    if (SendCommand(link, 3, 0, 0) != 0 || SendCommand(link, 3, 1, 1) != 0) {
+        m_newProfilePending = false;
         return;
+    }
     // The identification a profiles-view activation asked for is answered to this read.
     engine.SetActive(TransactionKind::tkProgrammingMode, false);
     engine.BeginTransaction(kRead);
@@ -90,7 +95,7 @@ void ModuleReader::StartModuleRead()
 
 void ModuleReader::queueConfigurationBatch(int firmware)
 {
-    auto &link = m_ops.Link();
+    auto &link = m_ctx.Link();
     auto plain = [&link](int group, int command, int sequence) {
         SendCommand(link, group, command, sequence);
     };
@@ -129,186 +134,232 @@ void ModuleReader::queueConfigurationBatch(int firmware)
 
 void ModuleReader::showIdentity()
 {
-    const auto &mod = m_ops.ModuleCopy().Module;
-    m_ops.SetIdentity({mod.HardwareText, mod.FirmwareText, BuildModeText(mod.BuildMode)});
-    const int firmware = FirmwareNumber(mod.FirmwareText);
-    const int threshold = FirmwareNumber(m_ops.Settings().FirmwareVerUpdate);
-    m_ops.SetEnabled(QStringLiteral("mniSetISPMode"),
-                     firmware != -1 && threshold != -1 && firmware >= threshold);
+    const auto &mod = m_ctx.ModuleCopy().Module;
+    m_handoffs.identityRead({mod.HardwareText, mod.FirmwareText, BuildModeText(mod.BuildMode)});
+    m_ctx.SetEnabled(Command::ProgrammingMode,
+                     ProgrammingModeAllowed(FirmwareNumber(mod.FirmwareText),
+                                            FirmwareNumber(m_ctx.Settings().FirmwareVerUpdate)));
 }
 
+// Each phase takes the replies of one block of the read; the reply with the block's last
+// sequence number moves the read on.
 void ModuleReader::ModuleReadReply(const LIN_Msg &msg)
 {
-    auto &engine = m_ops.Engine();
-    auto &config = m_ops.ModuleCopy();
-    auto &rs = config.RS232;
-    auto &can = config.CAN;
-    auto &lin = config.LIN;
-    const int s = sequenceOf(msg);
-    const std::uint8_t status = ReplyStatusOf(msg);
-    const auto value16 = [&msg] { return std::uint16_t(ReplyValue(msg, 0, 2)); };
-    const auto value32 = [&msg] { return ReplyValue(msg, 0, 4); };
-    const QString text = ReplyText(msg);
-
-    switch (engine.Phase) {
+    switch (m_ctx.Engine().Phase()) {
     case 0:
-        if (s == 0) {
-            config.Module.HardwareStatus = status;
-            config.Module.HardwareText = text;
-            config.Module.BuildMode = BuildModeFromHardware(text);
-        } else if (s == 1) {
-            config.Module.FirmwareStatus = status;
-            config.Module.FirmwareText = text;
-            engine.Phase = 1;
-            showIdentity();
-            queueConfigurationBatch(FirmwareNumber(text));
-        }
+        storeIdentity(msg);
         return;
     case 1:
-        if (s == 0) {
-            rs.ReplyStatus[0] = status;
-            rs.Baudrate = Rs232RateFromWire(value16());
-        } else if (s == 1) {
-            rs.ReplyStatus[1] = status;
-            storeCounters(rs.ErrorCounters, msg);
-            engine.Phase = 2;
-        }
+        storeRs232(msg);
         return;
     case 2:
-        if (s > 7)
-            return;
-        can.ReplyStatus[std::size_t(s)] = status;
-        switch (s) {
-        case 0:
-            can.Active = value16();
-            break;
-        case 1:
-            can.Baudrate = value16();
-            break;
-        case 2:
-            can.ForwardMask = value16();
-            break;
-        case 3:
-            can.FilterMask = value32();
-            break;
-        case 4:
-            can.FilterCode = value32();
-            break;
-        case 5:
-            can.IdOffset = value32();
-            break;
-        case 6:
-            storeCounters(can.ErrorCounters, msg);
-            break;
-        case 7:
-            can.ErrorId = value32();
-            engine.Phase = 3;
-            break;
-        }
+        storeCan(msg);
         return;
     case 3:
-        switch (s) {
-        case 0:
-            lin.Active = value16();
-            lin.ReplyStatus[LinActiveStatus] = status;
-            break;
-        case 1:
-            lin.Baudrate = value16();
-            lin.ReplyStatus[LinBaudrateStatus] = status;
-            break;
-        case 2:
-            lin.ForwardMask = msg.data[0];
-            lin.ReplyStatus[LinForwardMaskStatus] = status;
-            break;
-        case 3:
-            lin.FilterMask = value16();
-            lin.ReplyStatus[LinFilterMaskStatus] = status;
-            break;
-        case 4:
-            lin.FilterCode = value16();
-            lin.ReplyStatus[LinFilterCodeStatus] = status;
-            break;
-        case 5:
-            lin.SlaveMask.fill(0);
-            StoreReplyBytes(lin.SlaveMask, 0, msg);
-            lin.ReplyStatus[LinSlaveMaskStatus] = status;
-            break;
-        case 6:
-            lin.MasterStatus = value16();
-            lin.ReplyStatus[LinMasterStatusStatus] = status;
-            break;
-        case 7:
-            lin.BusTermination = value16();
-            lin.ReplyStatus[LinBusTerminationStatus] = status;
-            engine.Phase = 4;
-            break;
-        }
+        storeLin(msg);
         return;
     case 4:
-        switch (s) {
-        case 0:
-            storeCounters(lin.MessageTimeouts, msg);
-            lin.ReplyStatus[LinMessageTimeoutsStatus] = status;
-            break;
-        case 1:
-            lin.Retries = value16();
-            lin.ReplyStatus[LinRetriesStatus] = status;
-            break;
-        case 2:
-            // An empty scheduler is reported with the one-byte code 6, not with a count: taking
-            // the code for a count would read entries that do not exist.
-            lin.SchedulerCount = msg.count == 1 ? 0 : value16();
-            lin.ReplyStatus[LinSchedulerCountStatus] = status;
-            break;
-        case 3:
-            storeCounters(lin.ErrorCounters, msg);
-            lin.ReplyStatus[LinErrorCountersStatus] = status;
-            break;
-        case 4:
-            lin.BitRecognitionStatus = msg.data[0];
-            lin.ReplyStatus[LinBitRecognitionStatus] = status;
-            engine.Phase = 5;
-            break;
-        }
+        storeLinCounters(msg);
         return;
     case 5:
-        if (s <= 3) {
-            StoreReplyBytes(lin.FrameLengths, std::size_t(8 * s), msg);
-            lin.ReplyStatus[LinFrameLengthsStatus] = status;
-        } else if (s == 4) {
-            StoreReplyBytes(lin.FrameFormats, 0, msg);
-            lin.ReplyStatus[LinFrameFormatsStatus] = status;
-        } else if (s == 5) {
-            lin.SlaveActivationId = value32();
-            lin.ReplyStatus[LinSlaveActivationIdStatus] = status;
-        } else if (s == 6) {
-            storeSlaveIdData(msg);
-        }
+        storeFrameTables(msg);
         return;
-    case 6: {
-        auto &entry = lin.Frames[std::size_t(std::clamp(engine.PhaseCounter, 0, kFrameCount - 1))];
-        storeFrameEntry(entry, msg, SlaveDataLength(config, msg.data[1]));
-        if (engine.PhaseCounter < kFrameCount - 1) {
-            ++engine.PhaseCounter;
-            return;
-        }
-        completeRead();
+    case 6:
+        storePerIdEntry(msg);
         return;
-    }
     default:
         return;
     }
 }
 
+void ModuleReader::storeIdentity(const LIN_Msg &msg)
+{
+    auto &module = m_ctx.ModuleCopy().Module;
+    const QString text = ReplyText(msg);
+    const int s = sequenceOf(msg);
+    if (s == 0) {
+        module.HardwareStatus = ReplyStatusOf(msg);
+        module.HardwareText = text;
+        module.BuildMode = BuildModeFromHardware(text);
+    } else if (s == 1) {
+        module.FirmwareStatus = ReplyStatusOf(msg);
+        module.FirmwareText = text;
+        m_ctx.Engine().SetPhase(1);
+        showIdentity();
+        queueConfigurationBatch(FirmwareNumber(text));
+    }
+}
+
+void ModuleReader::storeRs232(const LIN_Msg &msg)
+{
+    auto &rs = m_ctx.ModuleCopy().RS232;
+    const int s = sequenceOf(msg);
+    if (s == 0) {
+        rs.ReplyStatus[0] = ReplyStatusOf(msg);
+        rs.Baudrate = Rs232RateFromWire(std::uint16_t(ReplyValue(msg, 0, 2)));
+    } else if (s == 1) {
+        rs.ReplyStatus[1] = ReplyStatusOf(msg);
+        storeCounters(rs.ErrorCounters, msg);
+        m_ctx.Engine().SetPhase(2);
+    }
+}
+
+void ModuleReader::storeCan(const LIN_Msg &msg)
+{
+    auto &can = m_ctx.ModuleCopy().CAN;
+    const int s = sequenceOf(msg);
+    if (s > 7)
+        return;
+    can.ReplyStatus[std::size_t(s)] = ReplyStatusOf(msg);
+    const auto value16 = std::uint16_t(ReplyValue(msg, 0, 2));
+    const auto value32 = ReplyValue(msg, 0, 4);
+    switch (s) {
+    case 0:
+        can.Active = value16;
+        break;
+    case 1:
+        can.Baudrate = value16;
+        break;
+    case 2:
+        can.ForwardMask = value16;
+        break;
+    case 3:
+        can.FilterMask = value32;
+        break;
+    case 4:
+        can.FilterCode = value32;
+        break;
+    case 5:
+        can.IdOffset = value32;
+        break;
+    case 6:
+        storeCounters(can.ErrorCounters, msg);
+        break;
+    case 7:
+        can.ErrorId = value32;
+        m_ctx.Engine().SetPhase(3);
+        break;
+    }
+}
+
+void ModuleReader::storeLin(const LIN_Msg &msg)
+{
+    auto &lin = m_ctx.ModuleCopy().LIN;
+    const int s = sequenceOf(msg);
+    const std::uint8_t status = ReplyStatusOf(msg);
+    const auto value16 = std::uint16_t(ReplyValue(msg, 0, 2));
+    switch (s) {
+    case 0:
+        lin.Active = value16;
+        lin.ReplyStatus[LinActiveStatus] = status;
+        break;
+    case 1:
+        lin.Baudrate = value16;
+        lin.ReplyStatus[LinBaudrateStatus] = status;
+        break;
+    case 2:
+        lin.ForwardMask = msg.data[0];
+        lin.ReplyStatus[LinForwardMaskStatus] = status;
+        break;
+    case 3:
+        lin.FilterMask = value16;
+        lin.ReplyStatus[LinFilterMaskStatus] = status;
+        break;
+    case 4:
+        lin.FilterCode = value16;
+        lin.ReplyStatus[LinFilterCodeStatus] = status;
+        break;
+    case 5:
+        lin.SlaveMask.fill(0);
+        StoreReplyBytes(lin.SlaveMask, 0, msg);
+        lin.ReplyStatus[LinSlaveMaskStatus] = status;
+        break;
+    case 6:
+        lin.MasterStatus = value16;
+        lin.ReplyStatus[LinMasterStatusStatus] = status;
+        break;
+    case 7:
+        lin.BusTermination = value16;
+        lin.ReplyStatus[LinBusTerminationStatus] = status;
+        m_ctx.Engine().SetPhase(4);
+        break;
+    }
+}
+
+void ModuleReader::storeLinCounters(const LIN_Msg &msg)
+{
+    auto &lin = m_ctx.ModuleCopy().LIN;
+    const int s = sequenceOf(msg);
+    const std::uint8_t status = ReplyStatusOf(msg);
+    switch (s) {
+    case 0:
+        storeCounters(lin.MessageTimeouts, msg);
+        lin.ReplyStatus[LinMessageTimeoutsStatus] = status;
+        break;
+    case 1:
+        lin.Retries = std::uint16_t(ReplyValue(msg, 0, 2));
+        lin.ReplyStatus[LinRetriesStatus] = status;
+        break;
+    case 2:
+        // An empty scheduler is reported with the one-byte code 6, not with a count: taking
+        // the code for a count would read entries that do not exist.
+        lin.SchedulerCount = msg.count == 1 ? 0 : std::uint16_t(ReplyValue(msg, 0, 2));
+        lin.ReplyStatus[LinSchedulerCountStatus] = status;
+        break;
+    case 3:
+        storeCounters(lin.ErrorCounters, msg);
+        lin.ReplyStatus[LinErrorCountersStatus] = status;
+        break;
+    case 4:
+        lin.BitRecognitionStatus = msg.data[0];
+        lin.ReplyStatus[LinBitRecognitionStatus] = status;
+        m_ctx.Engine().SetPhase(5);
+        break;
+    }
+}
+
+void ModuleReader::storeFrameTables(const LIN_Msg &msg)
+{
+    auto &lin = m_ctx.ModuleCopy().LIN;
+    const int s = sequenceOf(msg);
+    const std::uint8_t status = ReplyStatusOf(msg);
+    if (s <= 3) {
+        StoreReplyBytes(lin.FrameLengths, std::size_t(8 * s), msg);
+        lin.ReplyStatus[LinFrameLengthsStatus] = status;
+    } else if (s == 4) {
+        StoreReplyBytes(lin.FrameFormats, 0, msg);
+        lin.ReplyStatus[LinFrameFormatsStatus] = status;
+    } else if (s == 5) {
+        lin.SlaveActivationId = ReplyValue(msg, 0, 4);
+        lin.ReplyStatus[LinSlaveActivationIdStatus] = status;
+    } else if (s == 6) {
+        storeSlaveIdData(msg);
+    }
+}
+
+void ModuleReader::storePerIdEntry(const LIN_Msg &msg)
+{
+    auto &engine = m_ctx.Engine();
+    auto &config = m_ctx.ModuleCopy();
+    const int counter = engine.PhaseCounter();
+    auto &entry = config.LIN.Frames[std::size_t(std::clamp(counter, 0, kFrameCount - 1))];
+    storeFrameEntry(entry, msg, SlaveDataLength(config, msg.data[1]));
+    if (counter < kFrameCount - 1) {
+        engine.SetPhaseCounter(counter + 1);
+        return;
+    }
+    completeRead();
+}
+
 void ModuleReader::storeSlaveIdData(const LIN_Msg &msg)
 {
-    auto &config = m_ops.ModuleCopy();
+    auto &config = m_ctx.ModuleCopy();
     auto &lin = config.LIN;
     lin.ReplyStatus[LinSlaveIdDataStatus] = ReplyStatusOf(msg);
     storeFrameEntry(lin.SlaveIdData, msg, SlaveDataLength(config, msg.data[1]));
     if (HasPerIdSlaveData(FirmwareNumber(config.Module.FirmwareText))) {
-        m_ops.Engine().Phase = 6;
-        m_ops.Engine().PhaseCounter = 0;
+        m_ctx.Engine().SetPhase(6);
+        m_ctx.Engine().SetPhaseCounter(0);
         return;
     }
     // Older firmware keeps one slave data entry: every identifier shows it.
@@ -324,22 +375,22 @@ void ModuleReader::storeSlaveIdData(const LIN_Msg &msg)
 
 void ModuleReader::completeRead()
 {
-    auto &engine = m_ops.Engine();
-    engine.Phase = 0;
-    engine.PhaseCounter = 0;
-    const auto &config = m_ops.ModuleCopy();
-    m_ops.SetGrid(FillModuleGrid(config));
-    auto &scheduler = m_ops.Scheduler();
-    scheduler.SetEntryCount(config.LIN.SchedulerCount);
-    const bool entries = config.LIN.SchedulerCount != 0;
-    m_ops.SetEnabled(QStringLiteral("btbDiscardScheduler"), entries);
-    m_ops.SetEnabled(QStringLiteral("btbMasterOn"), entries);
-    m_ops.SetEnabled(QStringLiteral("btbMasterOff"), entries);
+    auto &engine = m_ctx.Engine();
+    engine.SetPhase(0);
+    engine.SetPhaseCounter(0);
+    const auto &config = m_ctx.ModuleCopy();
+    m_handoffs.gridFilled(FillModuleGrid(config));
+    const int count = config.LIN.SchedulerCount;
+    m_handoffs.schedulerCountRead(count);
+    const bool entries = count != 0;
+    m_ctx.SetEnabled(Command::DiscardScheduler, entries);
+    m_ctx.SetEnabled(Command::MasterOn, entries);
+    m_ctx.SetEnabled(Command::MasterOff, entries);
     engine.EndTransaction(kRead);
-    m_ops.SetEnabled(QStringLiteral("btbSaveDataAs"), true);
+    m_ctx.SetEnabled(Command::SaveDataAs, true);
     if (entries) {
         m_entriesPending = true;
-        ReadSchedulerEntries();
+        ReadSchedulerEntries(count);
         return;
     }
     NewFromModuleContinuation();
@@ -347,37 +398,37 @@ void ModuleReader::completeRead()
 
 void ModuleReader::OnTimeout()
 {
-    m_ops.ClearGrid();
-    m_ops.Conn().UpdateConnectionState();
-    m_ops.Error(OperatorMessage(5));
+    m_handoffs.gridFilled(FixedGridTexts());
+    m_handoffs.connectionLost();
+    m_ctx.Error(OperatorMessage(5));
 }
 
-void ModuleReader::ReadSchedulerEntries()
+void ModuleReader::ReadSchedulerEntries(int count)
 {
-    auto &collected = m_ops.CollectedEntries();
+    auto &collected = m_ctx.CollectedEntries();
     collected.clear();
-    if (!m_ops.StartChecks())
+    if (!m_ctx.StartChecks())
         return;
-    auto &engine = m_ops.Engine();
-    const int count = std::min(m_ops.Scheduler().EntryCount(), kMaxSchedulerEntries);
-    engine.PendingReplies = count;
+    auto &engine = m_ctx.Engine();
+    count = std::min(count, kMaxSchedulerEntries);
+    engine.SetPendingReplies(count);
     engine.SetActive(TransactionKind::tkScheduler, true);
-    m_ops.PaintBusy();
+    m_ctx.PaintBusy();
     for (int i = 1; i <= count; ++i) {
         const std::uint8_t number = std::uint8_t(i);
-        SendCommandData(m_ops.Link(), 2, 21, 4, {&number, 1});
+        SendCommandData(m_ctx.Link(), 2, 21, 4, {&number, 1});
     }
-    engine.SchedulerCode = 21;
+    engine.SetSchedulerCode(21);
     engine.Arm();
 }
 
 void ModuleReader::SchedulerEntryReply(const LIN_Msg &msg)
 {
-    auto &engine = m_ops.Engine();
-    auto &collected = m_ops.CollectedEntries();
-    --engine.PendingReplies;
+    auto &engine = m_ctx.Engine();
+    auto &collected = m_ctx.CollectedEntries();
+    engine.SetPendingReplies(engine.PendingReplies() - 1);
     collected.push_back({std::uint16_t(ReplyValue(msg, 0, 2)), msg.data[2]});
-    if (engine.PendingReplies > 0) {
+    if (engine.PendingReplies() > 0) {
         engine.Rearm(TransactionKind::tkScheduler);
         return;
     }
@@ -385,29 +436,29 @@ void ModuleReader::SchedulerEntryReply(const LIN_Msg &msg)
         StoreSchedulerEntries();
         return;
     }
-    m_ops.Scheduler().AdjustContinuation();
+    m_handoffs.entriesForAdjust();
 }
 
 void ModuleReader::StoreSchedulerEntries()
 {
-    auto &collected = m_ops.CollectedEntries();
-    auto &entries = m_ops.ModuleCopy().LIN.SchedulerEntries;
+    auto &collected = m_ctx.CollectedEntries();
+    auto &entries = m_ctx.ModuleCopy().LIN.SchedulerEntries;
     const std::size_t count = std::min(collected.size(), entries.size());
     std::copy_n(collected.begin(), count, entries.begin());
     collected.clear();
-    m_ops.PaintIdle();
+    m_ctx.PaintIdle();
     m_entriesPending = false;
     NewFromModuleContinuation();
 }
 
 void ModuleReader::NewFromModule()
 {
-    if (!m_ops.IsIdle()) {
-        m_ops.ShowBusyNotice();
+    if (!m_ctx.IsIdle()) {
+        m_ctx.ShowBusyNotice();
         return;
     }
     m_newProfilePending = true;
-    auto &op = m_ops.Operator();
+    auto &op = m_ctx.Operator();
     if (op.CurrentView() == View::ModuleData) {
         NewFromModuleContinuation();
         return;
@@ -422,37 +473,37 @@ void ModuleReader::NewFromModuleContinuation()
     if (!m_newProfilePending)
         return;
     m_newProfilePending = false;
-    auto &op = m_ops.Operator();
+    auto &op = m_ctx.Operator();
     if (op.CurrentView() != View::Profiles)
         op.SwitchView(View::Profiles);
-    op.NewProfileFromModule(m_ops.ModuleCopy());
+    op.NewProfileFromModule(m_ctx.ModuleCopy());
 }
 
 void ModuleReader::SaveModuleDataAsProfile()
 {
-    if (!m_ops.IsIdle()) {
-        m_ops.ShowBusyNotice();
+    if (!m_ctx.IsIdle()) {
+        m_ctx.ShowBusyNotice();
         return;
     }
-    const auto &config = m_ops.ModuleCopy();
+    const auto &config = m_ctx.ModuleCopy();
     clsVLINXMLProfile document;
     document.WriteAll(config.RS232.Baudrate, config.CAN, config.LIN);
-    const QString path = m_ops.Operator().PromptSaveFile(QStringLiteral("CurrentValues.vxlin"));
+    auto &op = m_ctx.Operator();
+    const QString path = op.PromptSaveFile(QStringLiteral("CurrentValues.vxlin"));
     if (path.isEmpty())
         return;
     const QString name = QFileInfo(path).fileName();
-    auto &op = m_ops.Operator();
     const QString edited = op.ProfileFileName();
     if (!edited.isEmpty() && QFileInfo(edited) == QFileInfo(path) && op.ProfileModified()) {
-        m_ops.Error(QStringLiteral("Error on \"") + name
+        m_ctx.Error(QStringLiteral("Error on \"") + name
                     + QStringLiteral("\". The file is being modified on \"Profiles Management\"."));
         return;
     }
     if (document.SaveAs(path))
-        m_ops.Information(QStringLiteral("Current module data was saved as \"") + name
+        m_ctx.Information(QStringLiteral("Current module data was saved as \"") + name
                           + QStringLiteral("\""));
     else
-        m_ops.Error(QStringLiteral("Error saving module configuration as Profile"));
+        m_ctx.Error(QStringLiteral("Error saving module configuration as Profile"));
 }
 
 } // namespace vxl

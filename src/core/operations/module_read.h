@@ -1,16 +1,25 @@
 #pragma once
 
 #include "core/link/lin_msg.h"
+#include "core/module/module_grid_text.h"
 
 #include <QString>
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 namespace vxl {
 
-class Operations;
+class OperationContext;
 struct ModuleConfig;
+
+struct IdentityTexts
+{
+    QString hardware;
+    QString firmware;
+    QString buildMode;
+};
 
 // Reads the module's identity and configuration into the module copy, then its scheduler
 // entries, and completes a pending "New from Module".
@@ -20,13 +29,23 @@ public:
     static constexpr int kConfigurationRequests = 30;
     static constexpr int kPerIdRequests = 64;
 
-    explicit ModuleReader(Operations &ops);
+    struct Handoffs
+    {
+        std::function<void(const IdentityTexts &)> identityRead;
+        std::function<void(const GridTexts &)> gridFilled; // also the empty grid after a failure
+        std::function<void()> connectionLost;              // after a read that timed out
+        std::function<void(int count)> schedulerCountRead;
+        std::function<void()> entriesForAdjust; // every entry an Adjust asked for has arrived
+    };
+
+    ModuleReader(OperationContext &context, Handoffs handoffs);
 
     void StartModuleRead();
     void ModuleReadReply(const LIN_Msg &msg);
     void OnTimeout();
 
-    void ReadSchedulerEntries();
+    // Reads `count` entries (at most the module's maximum).
+    void ReadSchedulerEntries(int count);
     // One entry reply (sequence number 4), after the scheduler handler ended the transaction.
     void SchedulerEntryReply(const LIN_Msg &msg);
     void StoreSchedulerEntries();
@@ -35,17 +54,29 @@ public:
     void NewFromModuleContinuation();
     void SaveModuleDataAsProfile();
 
-    [[nodiscard]] bool EntriesPending() const { return m_entriesPending; }
-    void SetEntriesPending(bool pending) { m_entriesPending = pending; }
+    // The connection is gone: nothing an earlier read was to complete is awaited any longer.
+    void ConnectionEnded()
+    {
+        m_entriesPending = false;
+        m_newProfilePending = false;
+    }
     [[nodiscard]] bool NewProfilePending() const { return m_newProfilePending; }
 
 private:
     void queueConfigurationBatch(int firmware);
     void showIdentity();
+    void storeIdentity(const LIN_Msg &msg);
+    void storeRs232(const LIN_Msg &msg);
+    void storeCan(const LIN_Msg &msg);
+    void storeLin(const LIN_Msg &msg);
+    void storeLinCounters(const LIN_Msg &msg);
+    void storeFrameTables(const LIN_Msg &msg);
+    void storePerIdEntry(const LIN_Msg &msg);
     void storeSlaveIdData(const LIN_Msg &msg);
     void completeRead();
 
-    Operations &m_ops;
+    OperationContext &m_ctx;
+    Handoffs m_handoffs;
     bool m_entriesPending = false;
     bool m_newProfilePending = false;
 };

@@ -31,15 +31,6 @@ Operations::Operations(OperatorInterface &op,
 {
     m_trace = std::make_unique<TraceList>();
     m_log = std::make_unique<TraceLog>();
-    m_connection = std::make_unique<Connection>(*this);
-    m_reader = std::make_unique<ModuleReader>(*this);
-    m_sender = std::make_unique<ProfileSender>(*this);
-    m_scheduler = std::make_unique<SchedulerControl>(*this);
-    m_maintenance = std::make_unique<Maintenance>(*this);
-    m_frameInfo = std::make_unique<FrameInfoReader>(*this);
-    m_console = std::make_unique<ConsoleLogic>(*this);
-    m_flashMagic = std::make_unique<FlashMagic>(*this);
-    // One queued call per notification, in order, on this object's thread.
     // One queued call per notification, in order; the notification itself waits in a guarded
     // queue of ours, so the hand-over from the reader thread is one our own lock orders.
     m_link = std::make_unique<clsLinPort>(
@@ -52,7 +43,69 @@ Operations::Operations(OperatorInterface &op,
         },
         std::move(portMap));
     m_module.LIN.FrameLengths = ModuleConfig::NewProfile().LIN.FrameLengths;
+    m_context = std::make_unique<OperationContext>(*m_link,
+                                                   m_engine,
+                                                   m_module,
+                                                   m_operator,
+                                                   m_settings,
+                                                   [this] { emit commandStatesChanged(); });
+    createOperations();
+    wireEngine();
+}
 
+// Every hand-off from one operation to another is wired here, so an operation knows no other.
+void Operations::createOperations()
+{
+    auto &ctx = *m_context;
+    m_connection
+        = std::make_unique<Connection>(ctx,
+                                       Connection::Handoffs{[this] { m_reader->StartModuleRead(); },
+                                                            [this] {
+                                                                m_reader->ConnectionEnded();
+                                                                m_scheduler->ConnectionEnded();
+                                                            },
+                                                            [this](bool connected) {
+                                                                connectionShown(connected);
+                                                            }});
+    m_reader = std::make_unique<ModuleReader>(
+        ctx,
+        ModuleReader::Handoffs{[this](const IdentityTexts &identity) { SetIdentity(identity); },
+                               [this](const GridTexts &grid) { SetGrid(grid); },
+                               [this] { m_connection->UpdateConnectionState(); },
+                               [this](int count) { m_scheduler->SetEntryCount(count); },
+                               [this] { m_scheduler->AdjustContinuation(); }});
+    m_sender = std::make_unique<ProfileSender>(
+        ctx,
+        ProfileSender::Handoffs{[this] { m_scheduler->Discard(); },
+                                [this] { m_maintenance->FlashSaveAction(); },
+                                [this] { RunCurrentViewActivation(); }});
+    m_scheduler = std::make_unique<SchedulerControl>(
+        ctx,
+        SchedulerControl::Handoffs{[this] { return m_sender->SchedulerStep(); },
+                                   [this](int step) { m_sender->SetSchedulerStep(step); },
+                                   [this] { return m_sender->ProfileSchedulerCount(); },
+                                   [this] { m_sender->SendProfile(); },
+                                   [this](int count) { m_reader->ReadSchedulerEntries(count); },
+                                   [this](const LIN_Msg &msg) {
+                                       m_reader->SchedulerEntryReply(msg);
+                                   }});
+    m_maintenance = std::make_unique<Maintenance>(
+        ctx,
+        Maintenance::Handoffs{[this](int group, bool received, const QString &text) {
+                                  m_console->AddStatusLine(group, received, text);
+                              },
+                              [this] { m_connection->DisconnectCommand(); }});
+    m_frameInfo = std::make_unique<FrameInfoReader>(ctx);
+    m_console = std::make_unique<ConsoleLogic>(
+        ctx,
+        ConsoleLogic::Handoffs{[this] { RunCurrentViewActivation(); },
+                               [this] { m_maintenance->ResetModuleAction(); },
+                               [this] { m_frameInfo->ReadFrameInfo(); }});
+    m_flashMagic = std::make_unique<FlashMagic>(ctx);
+}
+
+void Operations::wireEngine()
+{
     m_engine.SetLink(m_link.get());
     m_engine.SetHooks({
         [this](bool busy) { busy ? PaintBusy() : PaintIdle(); },
@@ -76,10 +129,19 @@ Operations::Operations(OperatorInterface &op,
                           [this] { m_sender->OnTimeout(); }});
     m_engine.SetHandlers(K::tkProgrammingMode,
                          {[this](const LIN_Msg &m) { m_maintenance->ProgrammingReply(m); },
-                          [this] { m_maintenance->OnProgrammingTimeout(); }});
+                          [this] { m_maintenance->OnProgrammingTimeout(); },
+                          [this](const LIN_Msg &m) {
+                              return m_maintenance->AcceptsProgrammingReply(m);
+                          }});
     m_engine.SetHandlers(K::tkFrameInfo,
                          {[this](const LIN_Msg &m) { m_frameInfo->FrameInfoReply(m); },
                           [this] { m_frameInfo->OnTimeout(); }});
+}
+
+void Operations::connectionShown(bool connected)
+{
+    UpdateCommandStates();
+    emit connectionChanged(connected);
 }
 
 Operations::~Operations()
@@ -124,6 +186,7 @@ void Operations::onOwnMessage(const LIN_Msg &msg)
     const auto &entry = m_trace->AddTraceEntry(msg, TickCount());
     if (m_log->IsRecording())
         m_log->Append(entry);
+    emit ownMessageReceived(msg);
 }
 
 std::uint32_t Operations::TickCount()
@@ -141,70 +204,47 @@ void Operations::ApplySettings(const VXLIN_Values &settings)
 
 bool Operations::IsConnected() const
 {
-    return m_connection->IsConnected();
+    return m_context->IsConnected();
 }
 
 bool Operations::StartChecks(const QString &notConnected, const QString &busy)
 {
-    if (!IsConnected()) {
-        Error(notConnected);
-        return false;
-    }
-    if (!IsIdle()) {
-        ShowBusyNotice(busy);
-        return false;
-    }
-    return true;
+    return m_context->StartChecks(notConnected, busy);
 }
 
 void Operations::ShowBusyNotice(const QString &text)
 {
-    m_operator.ShowNotice(text, -1);
+    m_context->ShowBusyNotice(text);
 }
 
 void Operations::Error(const QString &text)
 {
-    m_operator.ShowMessage(BoxKind::Error, text);
+    m_context->Error(text);
 }
 
 void Operations::Information(const QString &text)
 {
-    m_operator.ShowMessage(BoxKind::Information, text);
+    m_context->Information(text);
 }
 
 bool Operations::Confirm(const QString &text)
 {
-    return m_operator.ShowMessage(BoxKind::Confirmation, text) == BoxResult::Yes;
+    return m_context->Confirm(text);
 }
 
 void Operations::PaintBusy()
 {
-    m_operator.SetPanelColor(m_settings.ColorWorking);
+    m_context->PaintBusy();
 }
 
 void Operations::PaintIdle()
 {
-    m_operator.SetPanelColor(m_settings.ColorOn);
+    m_context->PaintIdle();
 }
 
 void Operations::PaintOff()
 {
-    m_operator.SetPanelColor(m_settings.ColorOff);
-}
-
-bool Operations::Enabled(const QString &name) const
-{
-    const auto found = m_enabled.find(name);
-    return found != m_enabled.end() && found->second;
-}
-
-void Operations::SetEnabled(const QString &name, bool enabled)
-{
-    const auto found = m_enabled.find(name);
-    if (found != m_enabled.end() && found->second == enabled)
-        return;
-    m_enabled[name] = enabled;
-    emit commandStatesChanged();
+    m_context->PaintOff();
 }
 
 void Operations::SetGrid(const GridTexts &grid)
@@ -281,53 +321,50 @@ void Operations::ActivateView(View view)
 void Operations::UpdateCommandStates()
 {
     const bool connected = IsConnected();
-    for (const char *name : {"tbtReset",
-                             "tbtSaveFlash",
-                             "tbtSetDefault",
-                             "tbtCutConnection",
-                             "mniNewFromModule",
-                             "mniReset",
-                             "mniSetDefaultValues",
-                             "mniCopyToFlash",
-                             "mniDisconnection"})
-        m_enabled[QString::fromLatin1(name)] = connected;
-    const int firmware = FirmwareNumber(m_module.Module.FirmwareText);
-    const int threshold = FirmwareNumber(m_settings.FirmwareVerUpdate);
-    m_enabled[QStringLiteral("mniSetISPMode")] = connected && firmware != -1 && threshold != -1
-                                                 && firmware >= threshold;
-    m_enabled[QStringLiteral("mniCheckConnection")] = m_connection->CheckEnabled();
-    m_enabled[QStringLiteral("tbtCheckConnection")] = m_connection->CheckEnabled();
-    m_enabled[QStringLiteral("mniFlashMagic")] = m_flashMagic->Found();
+    auto &states = m_context->States();
+    const auto set = [&states](std::initializer_list<Command> commands, bool enabled) {
+        for (const Command command : commands)
+            states.Set(command, enabled);
+    };
+    using C = Command;
+    set({C::Reset, C::SaveFlash, C::SetDefaults, C::Disconnect, C::NewFromModule}, connected);
+    states.Set(C::ProgrammingMode,
+               connected
+                   && ProgrammingModeAllowed(FirmwareNumber(m_module.Module.FirmwareText),
+                                             FirmwareNumber(m_settings.FirmwareVerUpdate)));
+    states.Set(C::CheckConnection, m_connection->CheckEnabled());
+    states.Set(C::FlashMagic, m_flashMagic->Found());
     switch (m_operator.CurrentView()) {
     case View::ModuleData:
-        for (const char *name : {"btbSaveDataAs", "btbRefresh", "btbScheduler", "btbFrames"})
-            m_enabled[QString::fromLatin1(name)] = connected;
+        set({C::SaveDataAs, C::Refresh, C::ModuleScheduler, C::ModuleFrames}, connected);
         break;
-    case View::Messages:
-        for (const char *name : {"btbMasterOn",
-                                 "btbMasterOff",
-                                 "btbDiscardScheduler",
-                                 "btbModifyScheduler",
-                                 "btbAutoRplyClear"})
-            m_enabled[QString::fromLatin1(name)] = connected;
+    case View::Messages: {
+        // The scheduler's own rule, whatever recomputes the states: Discard with entries, and
+        // exactly one of ON and OFF with them.
+        const bool discard = connected && m_scheduler->EntryCount() != 0;
+        const bool off = discard && m_scheduler->MasterActive();
+        states.Set(C::DiscardScheduler, discard);
+        states.Set(C::MasterOff, off);
+        states.Set(C::MasterOn, discard && !off);
+        set({C::ModifyScheduler, C::AutoReplyClear}, connected);
         break;
+    }
     case View::Profiles:
-        m_enabled[QStringLiteral("btbSendProfile")] = connected && m_operator.CurrentProfile();
-        m_enabled[QStringLiteral("chbFlashWrite")] = connected;
+        states.Set(C::SendProfile, connected && m_operator.CurrentProfile());
+        states.Set(C::FlashWrite, connected);
         break;
     case View::Advanced:
-        for (const char *name : {"btbReset", "btbSetValues", "btbCopyFlashBlock", "btbSendCode"})
-            m_enabled[QString::fromLatin1(name)] = connected;
+        set({C::ConsoleReset, C::ConsoleSetValues, C::ConsoleCopyFlash, C::SendCode}, connected);
         m_console->RebuildCommandList();
         break;
     }
     // The log buttons: while recording, a lost connection ends the recording.
     const bool recording = m_log->IsRecording();
-    m_enabled[QStringLiteral("btbLogStart")] = !recording && connected;
-    m_enabled[QStringLiteral("btbLogStop")] = recording;
+    states.Set(C::LogStart, !recording && connected);
+    states.Set(C::LogStop, recording);
     if (recording && !connected)
         emit logStopRequested();
-    emit commandStatesChanged();
+    m_context->PublishStates();
 }
 
 } // namespace vxl

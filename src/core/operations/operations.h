@@ -3,6 +3,9 @@
 #include "core/link/com_port_map.h"
 #include "core/module/module_config.h"
 #include "core/module/module_grid_text.h"
+#include "core/operations/command_states.h"
+#include "core/operations/module_read.h"
+#include "core/operations/operation_context.h"
 #include "core/operations/operator_interface.h"
 #include "core/operations/transaction_engine.h"
 #include "core/settings/settings_store.h"
@@ -10,9 +13,7 @@
 #include <QObject>
 #include <QString>
 
-#include <array>
 #include <deque>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -21,7 +22,6 @@ namespace vxl {
 
 class clsLinPort;
 class Connection;
-class ModuleReader;
 class ProfileSender;
 class SchedulerControl;
 class Maintenance;
@@ -31,19 +31,10 @@ class FlashMagic;
 class TraceList;
 class TraceLog;
 
-inline constexpr char kNoActiveConnection[] = "There is not an active connection";
-inline constexpr char kActionInProgress[] = "Action in progress. Please wait...";
-
-struct IdentityTexts
-{
-    QString hardware;
-    QString firmware;
-    QString buildMode;
-};
-
 // The module operations without any widget: owns the link, the transaction engine, the module
-// copy and every operation on the module, talks to the user only through the operator
-// interface, and publishes what the views show as state plus signals.
+// copy and every operation on the module, wires each operation's hand-offs to the others,
+// talks to the user only through the operator interface, and publishes what the views show as
+// state plus signals.
 class Operations : public QObject
 {
     Q_OBJECT
@@ -55,6 +46,7 @@ public:
     ~Operations() override;
 
     OperatorInterface &Operator() { return m_operator; }
+    OperationContext &Context() { return *m_context; }
     clsLinPort &Link() { return *m_link; }
     clsTransactionEngine &Engine() { return m_engine; }
     const VXLIN_Values &Settings() const { return m_settings; }
@@ -62,7 +54,7 @@ public:
     void ApplySettings(const VXLIN_Values &settings);
 
     ModuleConfig &ModuleCopy() { return m_module; }
-    std::vector<LIN_SchedulerEntry> &CollectedEntries() { return m_collected; }
+    std::vector<LIN_SchedulerEntry> &CollectedEntries() { return m_context->CollectedEntries(); }
 
     Connection &Conn() { return *m_connection; }
     ModuleReader &Reader() { return *m_reader; }
@@ -92,13 +84,13 @@ public:
     void PaintIdle();
     void PaintOff();
 
-    // Enabled state of the controls the operations decide, by object name.
-    [[nodiscard]] bool Enabled(const QString &name) const;
-    void SetEnabled(const QString &name, bool enabled);
-    [[nodiscard]] const std::map<QString, bool> &EnabledStates() const { return m_enabled; }
+    // Enabled state of the commands the operations decide (false while undecided).
+    [[nodiscard]] bool Enabled(Command command) const { return m_context->Enabled(command); }
+    void SetEnabled(Command command, bool enabled) { m_context->SetEnabled(command, enabled); }
+    [[nodiscard]] const CommandStates &Commands() const { return m_context->States(); }
     // "Put in Flash Memory" (hidden): while ticked, a successful send goes on to the flash save.
-    [[nodiscard]] bool FlashWriteTicked() const { return m_flashWrite; }
-    void SetFlashWriteTicked(bool ticked) { m_flashWrite = ticked; }
+    [[nodiscard]] bool FlashWriteTicked() const { return m_context->FlashWriteTicked(); }
+    void SetFlashWriteTicked(bool ticked) { m_context->SetFlashWriteTicked(ticked); }
 
     // The view's activation actions, and the command states of the view now shown.
     void ActivateView(View view);
@@ -128,6 +120,8 @@ signals:
     void connectionChanged(bool connected);
     // While the log records and the connection is gone, the log must be stopped.
     void logStopRequested();
+    // Each message of the module's own, after it has been counted in the trace.
+    void ownMessageReceived(const vxl::LIN_Msg &msg);
 
 private slots:
     void takeNotification();
@@ -135,21 +129,22 @@ private slots:
 private:
     void onLinkNotification(unsigned message);
     void onOwnMessage(const LIN_Msg &msg);
+    void createOperations();
+    void wireEngine();
+    void connectionShown(bool connected);
 
     OperatorInterface &m_operator;
     VXLIN_Values m_settings;
     clsTransactionEngine m_engine;
     ModuleConfig m_module;
-    std::vector<LIN_SchedulerEntry> m_collected;
-    std::map<QString, bool> m_enabled;
     std::mutex m_notificationMutex;
     std::deque<unsigned> m_notifications;
-    bool m_flashWrite = false;
     GridTexts m_grid;
     IdentityTexts m_identity;
 
     std::unique_ptr<TraceList> m_trace;
     std::unique_ptr<TraceLog> m_log;
+    std::unique_ptr<OperationContext> m_context;
     std::unique_ptr<Connection> m_connection;
     std::unique_ptr<ModuleReader> m_reader;
     std::unique_ptr<ProfileSender> m_sender;

@@ -28,6 +28,16 @@ struct FilePrompt
     QString initialName;
 };
 
+// A save dialog: its title, the name it proposes, the extension added to a name typed without
+// one, and its filter ("Text Files (*.txt)"). It asks before overwriting a file.
+struct SaveFilePrompt
+{
+    QString title;
+    QString defaultName;
+    QString defaultSuffix;
+    QString filter;
+};
+
 struct ConnectChoice
 {
     int port = 0;
@@ -54,6 +64,8 @@ public:
     virtual QString PromptSaveFile(const QString &suggestedName) = 0;
     // The chosen file's path; empty when the user cancelled.
     virtual QString PromptFile(const FilePrompt &prompt) = 0;
+    // Empty when the user cancelled.
+    virtual QString PromptSaveFileAs(const SaveFilePrompt &prompt) = 0;
 
     // The connection dialog, kept open across retries: Open scans, Exec shows it again with the
     // same list and selection, Close destroys it.

@@ -2,9 +2,7 @@
 
 #include "core/link/command_builders.h"
 #include "core/link/status_text.h"
-#include "core/operations/maintenance.h"
-#include "core/operations/operations.h"
-#include "core/operations/scheduler_control.h"
+#include "core/operations/operation_context.h"
 
 #include <QtEndian>
 
@@ -149,43 +147,44 @@ QString SendGateText(int firmware, bool slaveSim)
     return {};
 }
 
-ProfileSender::ProfileSender(Operations &ops)
-    : m_ops(ops)
+ProfileSender::ProfileSender(OperationContext &context, Handoffs handoffs)
+    : m_ctx(context)
+    , m_handoffs(std::move(handoffs))
 {}
 
 int ProfileSender::ProfileSchedulerCount() const
 {
-    const auto profile = m_ops.Operator().CurrentProfile();
+    const auto profile = m_ctx.Operator().CurrentProfile();
     return profile ? profile->LIN.SchedulerCount : 0;
 }
 
 void ProfileSender::SendProfile()
 {
-    if (!m_ops.StartChecks())
+    if (!m_ctx.StartChecks())
         return;
     if (m_schedulerStep == 2) {
         m_schedulerStep = 0;
     } else {
         m_schedulerStep = 1;
-        m_ops.Scheduler().Discard();
+        m_handoffs.emptyScheduler();
         return;
     }
-    const auto profile = m_ops.Operator().CurrentProfile();
+    const auto profile = m_ctx.Operator().CurrentProfile();
     if (!profile) {
-        m_ops.Information(QStringLiteral("You have to provide a profile to send"));
+        m_ctx.Information(QStringLiteral("You have to provide a profile to send"));
         return;
     }
-    const auto &module = m_ops.ModuleCopy();
+    const auto &module = m_ctx.ModuleCopy();
     m_sent = *profile;
     PrepareProfileForSend(m_sent, module);
     m_firmware = FirmwareNumber(module.Module.FirmwareText);
     m_slaveSim = module.Module.BuildMode == kBuildSlaveSim;
-    m_ops.SetFlashWriteTicked(true);
-    auto &engine = m_ops.Engine();
-    engine.SendOk = true;
+    m_ctx.SetFlashWriteTicked(true);
+    auto &engine = m_ctx.Engine();
+    m_sendOk = true;
     for (const auto &request : ProfileSendRequests(m_sent, m_firmware, m_slaveSim)) {
         const auto *bytes = reinterpret_cast<const std::uint8_t *>(request.data.constData());
-        if (SendCommandData(m_ops.Link(),
+        if (SendCommandData(m_ctx.Link(),
                             request.group,
                             request.command,
                             request.sequence,
@@ -193,143 +192,127 @@ void ProfileSender::SendProfile()
             != 0)
             return;
     }
-    engine.Phase = 1;
-    engine.PendingReplies = 0;
+    engine.SetPhase(1);
+    engine.SetPendingReplies(0);
     engine.BeginTransaction(kSend);
 }
 
 void ProfileSender::check(std::uint8_t code)
 {
-    auto &engine = m_ops.Engine();
-    engine.SendOk = engine.SendOk && code == 0;
+    m_sendOk = m_sendOk && code == 0;
 }
 
 void ProfileSender::ProfileSendReply(const LIN_Msg &msg)
 {
-    auto &engine = m_ops.Engine();
+    // The highest sequence number each phase answers to; other replies are not the send's.
+    static constexpr int kLastSequence[] = {-1, 0, 6, 6, 1, 5, 1, 7, 2};
+    auto &engine = m_ctx.Engine();
+    const int phase = engine.Phase();
     const int s = HeaderField(msg.header, 1);
     const std::uint8_t c = msg.data[0];
-    const int n = m_firmware;
-    const bool perId = HasPerIdSlaveData(n);
-    const bool activation = HasSlaveActivation(n, m_slaveSim ? kBuildSlaveSim : 0);
-    auto after5or6 = [&] {
-        if (perId) {
-            engine.Phase = 7;
-            engine.PhaseCounter = 0;
-        } else {
-            engine.Phase = 8;
-        }
-    };
+    if (phase < 1 || phase > 8 || s > kLastSequence[phase])
+        return;
+    check(c);
     bool ends = false;
-    switch (engine.Phase) {
-    case 1:
-        if (s != 0)
-            return;
-        check(c);
-        if (engine.SendOk)
-            engine.Phase = 2;
-        break;
-    case 2:
-        if (s > 6)
-            return;
-        check(c);
-        if (engine.SendOk && ((s == 5 && !HasErrorId(n)) || s == 6))
-            engine.Phase = 3;
-        break;
-    case 3:
-        if (s > 6)
-            return;
-        check(c);
-        if (engine.SendOk && s == 6)
-            engine.Phase = 4;
-        break;
-    case 4:
-        if (s > 1)
-            return;
-        check(c);
-        if (engine.SendOk && s == 0 && HasFrameTables(n))
-            engine.Phase = 5;
-        else if (engine.SendOk && s == 1)
-            engine.Phase = 8;
-        break;
-    case 5:
-        if (s > 5)
-            return;
-        check(c);
-        if (engine.SendOk && s == 5) {
-            if (activation)
-                engine.Phase = 6;
-            else
-                after5or6();
-        }
-        break;
-    case 6:
-        if (s > 1)
-            return;
-        check(c);
-        if (engine.SendOk && s == 1)
-            after5or6();
-        break;
-    case 7:
-        check(c);
-        if (engine.SendOk) {
-            if (engine.PhaseCounter < kFrameCount - 1)
-                ++engine.PhaseCounter;
-            else
-                engine.Phase = 8;
-        }
-        break;
-    case 8:
-        if (s > 2)
-            return;
-        check(c);
+    if (phase == 8) {
         if (s == 0) {
-            if (engine.SendOk)
-                ++engine.PendingReplies;
+            if (m_sendOk)
+                engine.SetPendingReplies(engine.PendingReplies() + 1);
             else if (c == 2)
-                engine.SendOk = true; // the entry was left out; the send goes on
+                m_sendOk = true; // the entry was left out; the send goes on
         }
         ends = s == 2;
+    } else if (m_sendOk) {
+        advance(phase, s);
+    }
+    if (!m_sendOk || ends)
+        endSend(c);
+}
+
+void ProfileSender::advance(int phase, int sequence)
+{
+    auto &engine = m_ctx.Engine();
+    const int n = m_firmware;
+    const auto afterSlaveData = [&engine, n] {
+        if (!HasPerIdSlaveData(n)) {
+            engine.SetPhase(8);
+            return;
+        }
+        engine.SetPhase(7);
+        engine.SetPhaseCounter(0);
+    };
+    switch (phase) {
+    case 1:
+        engine.SetPhase(2);
+        break;
+    case 2:
+        if ((sequence == 5 && !HasErrorId(n)) || sequence == 6)
+            engine.SetPhase(3);
+        break;
+    case 3:
+        if (sequence == 6)
+            engine.SetPhase(4);
+        break;
+    case 4:
+        if (sequence == 0 && HasFrameTables(n))
+            engine.SetPhase(5);
+        else if (sequence == 1)
+            engine.SetPhase(8);
+        break;
+    case 5:
+        if (sequence == 5 && HasSlaveActivation(n, m_slaveSim ? kBuildSlaveSim : 0))
+            engine.SetPhase(6);
+        else if (sequence == 5)
+            afterSlaveData();
+        break;
+    case 6:
+        if (sequence == 1)
+            afterSlaveData();
+        break;
+    case 7:
+        if (engine.PhaseCounter() < kFrameCount - 1)
+            engine.SetPhaseCounter(engine.PhaseCounter() + 1);
+        else
+            engine.SetPhase(8);
         break;
     default:
-        return;
+        break;
     }
-    if (!engine.SendOk || ends)
-        endSend(c);
 }
 
 void ProfileSender::endSend(std::uint8_t lastCode)
 {
-    auto &engine = m_ops.Engine();
+    auto &engine = m_ctx.Engine();
     engine.EndTransaction(kSend);
-    report(engine.SendOk, lastCode);
-    engine.PendingReplies = 0;
-    engine.SendOk = true;
-    if (!m_ops.FlashWriteTicked())
-        m_ops.RunCurrentViewActivation();
+    report(m_sendOk, lastCode);
+    engine.SetPendingReplies(0);
+    m_sendOk = true;
+    if (!m_ctx.FlashWriteTicked())
+        m_handoffs.activateView();
 }
 
 void ProfileSender::report(bool success, std::uint8_t lastCode)
 {
-    auto &engine = m_ops.Engine();
+    auto &engine = m_ctx.Engine();
     if (!success) {
-        m_ops.Error(OperatorMessage(6, std::uint32_t(engine.Phase), std::uint32_t(lastCode) + 4));
+        m_ctx.Error(OperatorMessage(6, std::uint32_t(engine.Phase()), std::uint32_t(lastCode) + 4));
         return;
     }
     const QString gate = SendGateText(m_firmware, m_slaveSim);
     const int wanted = std::min<int>(m_sent.LIN.SchedulerCount, kMaxSchedulerEntries);
-    if (engine.PendingReplies == wanted)
-        m_ops.Information(QStringLiteral("The Profile was successfully sent to the module. ")
+    const int included = engine.PendingReplies();
+    if (included == wanted)
+        m_ctx.Information(QStringLiteral("The Profile was successfully sent to the module. ")
                           + gate);
     else
-        m_ops.Information(
+        m_ctx.Information(
             gate
             + QStringLiteral(" Only %1 from %2 entries could be included in the scheduler")
-                  .arg(engine.PendingReplies)
+                  .arg(included)
                   .arg(wanted));
-    if (m_ops.FlashWriteTicked())
-        m_ops.Maint().FlashSaveAction();
-    auto &module = m_ops.ModuleCopy();
+    if (m_ctx.FlashWriteTicked())
+        m_handoffs.saveToFlash();
+    auto &module = m_ctx.ModuleCopy();
     module.LIN.FrameLengths = m_sent.LIN.FrameLengths;
     module.LIN.FrameFormats = m_sent.LIN.FrameFormats;
     module.LIN.SlaveIdData.Length = std::uint8_t(SlaveDataLength(module, module.LIN.SlaveIdData.ID));
@@ -337,7 +320,7 @@ void ProfileSender::report(bool success, std::uint8_t lastCode)
 
 void ProfileSender::OnTimeout()
 {
-    m_ops.Error(OperatorMessage(6, std::uint32_t(m_ops.Engine().Phase), 0));
+    m_ctx.Error(OperatorMessage(6, std::uint32_t(m_ctx.Engine().Phase()), 0));
 }
 
 } // namespace vxl

@@ -6,11 +6,12 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 namespace vxl {
 
-class Operations;
+class OperationContext;
 
 struct SendRequest
 {
@@ -34,7 +35,14 @@ void PrepareProfileForSend(ModuleConfig &profile, const ModuleConfig &module);
 class ProfileSender
 {
 public:
-    explicit ProfileSender(Operations &ops);
+    struct Handoffs
+    {
+        std::function<void()> emptyScheduler; // the scheduler's Discard, before the send
+        std::function<void()> saveToFlash;    // the flash save after a ticked send
+        std::function<void()> activateView;   // the current view's activation again
+    };
+
+    ProfileSender(OperationContext &context, Handoffs handoffs);
 
     // "Send" (also pressed again by the scheduler once it has been emptied).
     void SendProfile();
@@ -48,12 +56,16 @@ public:
 
 private:
     void check(std::uint8_t code);
+    // An accepted reply of a phase: the phase its last reply leads to.
+    void advance(int phase, int sequence);
     void endSend(std::uint8_t lastCode);
     void report(bool success, std::uint8_t lastCode);
 
-    Operations &m_ops;
+    OperationContext &m_ctx;
+    Handoffs m_handoffs;
     int m_schedulerStep = 0;
-    ModuleConfig m_sent; // the prepared profile of the send in progress
+    bool m_sendOk = true; // every reply so far accepted
+    ModuleConfig m_sent;  // the prepared profile of the send in progress
     int m_firmware = 0;
     bool m_slaveSim = false;
 };

@@ -2,9 +2,13 @@
 
 #include "core/link/lin_msg.h"
 
+#include <QTimer>
+
+#include <functional>
+
 namespace vxl {
 
-class Operations;
+class OperationContext;
 
 // The LIN master and its scheduler: status and count, ON/OFF, Discard, and Adjust with its
 // rewrite. One handler tells the replies apart by their sequence number.
@@ -13,7 +17,18 @@ class SchedulerControl
 public:
     static constexpr int kRewritePauseMs = 1000;
 
-    explicit SchedulerControl(Operations &ops);
+    // A send empties the scheduler first; the scheduler tells it when it is empty.
+    struct Handoffs
+    {
+        std::function<int()> sendStep; // the send's scheduler step (0, 1 or 2)
+        std::function<void(int step)> setSendStep;
+        std::function<int()> profileEntryCount; // entries of the profile being edited
+        std::function<void()> sendProfile;
+        std::function<void(int count)> readEntries; // the module read's entry read
+        std::function<void(const LIN_Msg &)> entryReply;
+    };
+
+    SchedulerControl(OperationContext &context, Handoffs handoffs);
 
     [[nodiscard]] bool MasterActive() const { return m_masterActive; }
     [[nodiscard]] int EntryCount() const { return m_entryCount; }
@@ -33,6 +48,8 @@ public:
 
     void SchedulerReply(const LIN_Msg &msg);
     void OnTimeout();
+    // The connection is gone: a rewrite waiting to add its entries ends here.
+    void ConnectionEnded();
 
 private:
     bool queue(int command, int sequence, const std::uint8_t *data, int count);
@@ -42,10 +59,17 @@ private:
     void rewrite();
     void addEntries();
     void returnError(std::uint8_t code);
+    // The scheduler was emptied (sequence 2); true when a waiting send took over.
+    bool emptied(std::uint8_t code);
+    void pauseBeforeAdding();
+    void entryAdded(std::uint8_t code);
     void updateButtons();
 
-    Operations &m_ops;
+    OperationContext &m_ctx;
+    Handoffs m_handoffs;
+    QTimer m_pause; // between emptying the scheduler and adding the new entries
     bool m_masterActive = false;
+    bool m_restartMaster = false; // the master ran before the rewrite: switch it on again
     int m_entryCount = 0;
     bool m_editable = false;
 };

@@ -87,10 +87,16 @@ void clsTransactionEngine::OnMessageReceived()
     for (int k = 0; k < kTransactionKinds; ++k) {
         if (!m_active[std::size_t(k)])
             continue;
-        if (const auto &handler = m_handlers[std::size_t(k)].reply)
-            handler(msg);
-        return;
+        const auto &handlers = m_handlers[std::size_t(k)];
+        if (handlers.accepts && !handlers.accepts(msg))
+            continue;
+        if (handlers.reply)
+            handlers.reply(msg);
+        break;
     }
+    // An identification still waiting keeps its time-out, whatever exchange ended meanwhile.
+    if (IsActive(TransactionKind::tkProgrammingMode) && !m_timer.isActive())
+        Arm();
 }
 
 void clsTransactionEngine::OnTimerTick()
@@ -112,7 +118,8 @@ void clsTransactionEngine::timeoutCheck(TransactionKind kind)
     StopTimer();
     if (m_hooks.connectionLost)
         m_hooks.connectionLost();
-    SetActive(kind, false);
+    // The connection ends with the time-out, and every exchange with it.
+    ClearAll();
     if (const auto &steps = m_handlers[index(kind)].timeout)
         steps();
     // The module read's own steps drop the connection before they tell the user.

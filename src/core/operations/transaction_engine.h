@@ -37,6 +37,9 @@ public:
     {
         std::function<void(const LIN_Msg &)> reply;
         std::function<void()> timeout; // the kind's own steps after the common ones
+        // Empty: every reply is the kind's. Otherwise a reply it does not accept goes on to
+        // the next active kind.
+        std::function<bool(const LIN_Msg &)> accepts;
     };
     struct Hooks
     {
@@ -73,17 +76,30 @@ public:
     [[nodiscard]] int TickCount() const { return m_ticks; }
     [[nodiscard]] bool TimerRunning() const { return m_timer.isActive(); }
 
-    // Shared fields of the owning operations; they survive the end of a transaction.
-    std::int32_t Phase = 0;
-    std::int32_t PhaseCounter = 0;
-    std::int32_t PendingReplies = 0;
-    bool SendOk = true;
-    bool RestartMaster = false;
-    int RawGroup = 0;
-    int RawCode = 0;
-    int SchedulerCode = 0;
-    bool DefaultsRateWarning = false;
-    bool RefreshAfterDefaults = false;
+    // What the running (or last) exchange has reached; it survives the end of a transaction.
+    [[nodiscard]] int Phase() const { return m_phase; }
+    void SetPhase(int phase) { m_phase = phase; }
+    [[nodiscard]] int PhaseCounter() const { return m_phaseCounter; }
+    void SetPhaseCounter(int counter) { m_phaseCounter = counter; }
+    [[nodiscard]] int PendingReplies() const { return m_pendingReplies; }
+    void SetPendingReplies(int count) { m_pendingReplies = count; }
+    // The raw command (console or maintenance) a time-out reports.
+    [[nodiscard]] int RawGroup() const { return m_rawGroup; }
+    [[nodiscard]] int RawCode() const { return m_rawCode; }
+    void SetRawCommand(int group, int code)
+    {
+        m_rawGroup = group;
+        m_rawCode = code;
+    }
+    // The scheduler command a time-out reports.
+    [[nodiscard]] int SchedulerCode() const { return m_schedulerCode; }
+    void SetSchedulerCode(int code) { m_schedulerCode = code; }
+    // Set Defaults at another rate than 38400: its time-out words the rate change.
+    [[nodiscard]] bool DefaultsRateWarning() const { return m_defaultsRateWarning; }
+    void SetDefaultsRateWarning(bool warn) { m_defaultsRateWarning = warn; }
+    // Set Defaults from the menu: the answer activates the current view again.
+    [[nodiscard]] bool RefreshAfterDefaults() const { return m_refreshAfterDefaults; }
+    void SetRefreshAfterDefaults(bool refresh) { m_refreshAfterDefaults = refresh; }
 
 private:
     static constexpr std::size_t index(TransactionKind kind) { return std::size_t(kind); }
@@ -95,6 +111,14 @@ private:
     std::array<bool, kTransactionKinds> m_active{};
     QTimer m_timer;
     int m_ticks = 0;
+    int m_phase = 0;
+    int m_phaseCounter = 0;
+    int m_pendingReplies = 0;
+    int m_rawGroup = 0;
+    int m_rawCode = 0;
+    int m_schedulerCode = 0;
+    bool m_defaultsRateWarning = false;
+    bool m_refreshAfterDefaults = false;
 };
 
 } // namespace vxl

@@ -22,14 +22,9 @@ constexpr const char *kComment = "VEXA-LIN CT profile.";
 std::mutex g_writerMutex;
 clsVLINXMLProfile::FileWriter g_writer;
 
-// Plain decimal digits only: no sign, no blanks, no prefix. The element must hold text and
-// nothing else.
-bool parseDigits(const pugi::xml_node &node, std::uint64_t max, std::uint64_t *value)
+// Plain decimal digits only: no sign, no blanks, no prefix, nothing above max.
+bool parseDigitText(const char *text, std::uint64_t max, std::uint64_t *value)
 {
-    if (!node
-        || node.find_child([](pugi::xml_node child) { return child.type() == pugi::node_element; }))
-        return false;
-    const char *text = node.child_value();
     if (!text || !*text)
         return false;
     std::uint64_t result = 0;
@@ -44,27 +39,22 @@ bool parseDigits(const pugi::xml_node &node, std::uint64_t max, std::uint64_t *v
     return true;
 }
 
+// The element must hold digit text and nothing else.
+bool parseDigits(const pugi::xml_node &node, std::uint64_t max, std::uint64_t *value)
+{
+    if (!node
+        || node.find_child([](pugi::xml_node child) { return child.type() == pugi::node_element; }))
+        return false;
+    return parseDigitText(node.child_value(), max, value);
+}
+
 bool parseAttribute(const pugi::xml_node &node,
                     const char *name,
                     std::uint64_t max,
                     std::uint64_t *value)
 {
     const pugi::xml_attribute attribute = node.attribute(name);
-    if (!attribute)
-        return false;
-    const char *text = attribute.value();
-    if (!*text)
-        return false;
-    std::uint64_t result = 0;
-    for (const char *p = text; *p; ++p) {
-        if (*p < '0' || *p > '9')
-            return false;
-        result = result * 10 + static_cast<std::uint64_t>(*p - '0');
-        if (result > max)
-            return false;
-    }
-    *value = result;
-    return true;
+    return attribute && parseDigitText(attribute.value(), max, value);
 }
 
 template<typename T>
@@ -399,7 +389,8 @@ bool clsVLINXMLProfile::ReadLIN(LIN_Group *lin) const
     }
 
     const pugi::xml_node slave = group.child("SlaveId_Data");
-    if (!slave || !readChild(slave, "ID", &lin->SlaveIdData.ID, kMaxLinId)
+    // The slave ID may be any byte the module reports; it is no index into the frame table.
+    if (!slave || !readChild(slave, "ID", &lin->SlaveIdData.ID)
         || !readChild(slave, "Active", &lin->SlaveIdData.Active)
         || !readChild(slave, "Length", &lin->SlaveIdData.Length, kFrameDataBytes)
         || !readBytes(slave.child("Data"), lin->SlaveIdData.Length, &lin->SlaveIdData.Data))

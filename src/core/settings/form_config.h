@@ -32,7 +32,6 @@ public:
     void SetLeft(int value);
     void SetTop(int value);
     void SetMaximized(bool value);
-    void SetDesktopSize(QSize desktop) { m_desktop = desktop; }
 
     // Writes now when modified (the destructor does the same).
     void Write();

@@ -1,24 +1,8 @@
 #include "core/settings/preferences_mapping.h"
 
 #include <algorithm>
-#include <array>
 
 namespace vxl {
-
-namespace {
-
-constexpr std::array<std::int32_t, 6> kRates{4800, 9600, 19200, 38400, 57600, 115200};
-constexpr int kDefaultRateIndex = 3;
-
-} // namespace
-
-QStringList BaudrateItems()
-{
-    QStringList items;
-    for (std::int32_t rate : kRates)
-        items << QStringLiteral("%1 bit/s").arg(rate);
-    return items;
-}
 
 QStringList StartModeItems()
 {
@@ -30,19 +14,6 @@ QStringList StartModeItems()
 QStringList HelpLanguageItems()
 {
     return {QStringLiteral("English"), QStringLiteral("German")};
-}
-
-int BaudrateToIndex(std::int32_t baudrate)
-{
-    const auto it = std::find(kRates.begin(), kRates.end(), baudrate);
-    return it == kRates.end() ? kDefaultRateIndex : int(it - kRates.begin());
-}
-
-std::int32_t IndexToBaudrate(int index)
-{
-    if (index < 0 || index >= int(kRates.size()))
-        return kRates[kDefaultRateIndex];
-    return kRates[std::size_t(index)];
 }
 
 int StartModeToIndex(int startMode)

@@ -6,12 +6,10 @@
 
 namespace vxl {
 
-// How the Preferences dialog shows and takes back the settings.
-[[nodiscard]] QStringList BaudrateItems(); // "4800 bit/s" … "115200 bit/s"
+// How the Preferences dialog shows and takes back the settings (its bit rates are the link's
+// list, core/link/bit_rates.h).
 [[nodiscard]] QStringList StartModeItems(); // "Disconnected", "Connection dialog", "Default connection"
 [[nodiscard]] QStringList HelpLanguageItems();
-[[nodiscard]] int BaudrateToIndex(std::int32_t baudrate); // any other rate shows 38400
-[[nodiscard]] std::int32_t IndexToBaudrate(int index);
 [[nodiscard]] int StartModeToIndex(int startMode);
 [[nodiscard]] int IndexToStartMode(int index);
 

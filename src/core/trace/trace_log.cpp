@@ -1,8 +1,14 @@
 #include "core/trace/trace_log.h"
 
-#include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QStringList>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace vxl {
 
@@ -16,7 +22,24 @@ QString dashes()
     return QString(99, QLatin1Char('-'));
 }
 
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
 } // namespace
+
+TraceLog::TraceLog(QObject *parent)
+    : QObject(parent)
+{}
+
+TraceLog::~TraceLog()
+{
+    // A recording nobody saved goes with the program, as a cancelled one does.
+    closeFile();
+    if (!m_path.isEmpty())
+        QFile::remove(m_path);
+}
 
 QString TraceLog::HeaderText(const QDateTime &started)
 {
@@ -45,67 +68,88 @@ QString TraceLog::MessageLine(std::uint32_t number, const clsDisplayEntry &entry
            + kSeparator + entry.description;
 }
 
-bool TraceLog::Start(const QDateTime &started)
+bool TraceLog::Start(const QDateTime &started, const QString &folder)
 {
-    auto file = std::make_unique<QTemporaryFile>(QDir::tempPath()
-                                                 + QStringLiteral("/vxlin-log-XXXXXX.txt"));
-    if (!file->open())
+    Discard();
+    m_error.clear();
+    QByteArray pattern = QFile::encodeName(folder + QStringLiteral("/vxlin-log-XXXXXX.txt"));
+    const int fd = ::mkostemps(pattern.data(), 4, O_CLOEXEC);
+    if (fd < 0) {
+        m_error = systemError(errno);
         return false;
+    }
+    m_fd = fd;
+    m_path = QFile::decodeName(pattern);
+    m_size = 0;
+    m_lines = 0;
     // The header ends with its empty line 11; each message line starts on a new line, so
     // nothing follows the last one.
-    if (file->write(HeaderText(started).toLatin1()) < 0)
+    if (!writeAll(HeaderText(started).toLatin1())) {
+        Discard();
         return false;
-    file->flush();
-    m_file = std::move(file);
-    m_lines = 0;
+    }
     return true;
 }
 
 bool TraceLog::Append(const clsDisplayEntry &entry)
 {
-    if (!m_file)
+    if (m_fd < 0)
         return false;
-    ++m_lines;
-    const QByteArray line = (kLineEnd + MessageLine(m_lines, entry)).toLatin1();
-    const bool ok = m_file->write(line) == line.size();
-    m_file->flush();
-    return ok;
-}
-
-QString TraceLog::TemporaryPath() const
-{
-    return m_file ? m_file->fileName() : QString();
-}
-
-bool TraceLog::Stop(const QString &path)
-{
-    if (!m_file)
-        return false;
-    const std::unique_ptr<QTemporaryFile> file = std::move(m_file);
-    m_keptPath.clear();
-    if (path.isEmpty())
+    const QByteArray line = (kLineEnd + MessageLine(m_lines + 1, entry)).toLatin1();
+    if (writeAll(line)) {
+        ++m_lines;
         return true;
-    if (copyTo(*file, path))
-        return true;
-    // The recording is not thrown away with a failed save: it stays where it was written.
-    file->setAutoRemove(false);
-    m_keptPath = file->fileName();
+    }
+    // Whatever part of the line got out is cut off again, so the file ends with a whole line.
+    if (::ftruncate(m_fd, m_size) != 0) {
+        // Nothing more can be done; the lines before are still there.
+    }
+    closeFile();
+    emit appendFailed();
     return false;
 }
 
-bool TraceLog::copyTo(QFile &source, const QString &path)
+bool TraceLog::writeAll(const QByteArray &bytes)
 {
-    if (!source.flush() || !source.seek(0))
-        return false;
-    QFile target(path);
-    if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    while (!source.atEnd()) {
-        const QByteArray chunk = source.read(1 << 16);
-        if (chunk.isEmpty() || target.write(chunk) != chunk.size())
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(m_fd, bytes.constData() + done, std::size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            m_error = systemError(n < 0 ? errno : ENOSPC);
             return false;
+        }
+        done += n;
     }
-    return target.flush();
+    m_size += done;
+    return true;
+}
+
+void TraceLog::Stop()
+{
+    closeFile();
+}
+
+void TraceLog::Discard()
+{
+    closeFile();
+    if (!m_path.isEmpty())
+        QFile::remove(m_path);
+    m_path.clear();
+}
+
+QString TraceLog::Keep()
+{
+    closeFile();
+    return std::exchange(m_path, QString());
+}
+
+void TraceLog::closeFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
 }
 
 } // namespace vxl

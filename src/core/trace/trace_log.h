@@ -3,46 +3,66 @@
 #include "core/trace/display_entry.h"
 
 #include <QDateTime>
-#include <QFile>
+#include <QDir>
+#include <QObject>
 #include <QString>
-#include <QTemporaryFile>
 
-#include <memory>
+#include <cstdint>
 
 namespace vxl {
 
 // The trace log: from start to stop one line per message of the module's own. Lines go to a
-// temporary file as they come, so a long recording costs no memory and survives until it is
-// saved; stopping copies them to the file the user chose.
-class TraceLog
+// file of their own in the temporary folder as they come, so a long recording costs no memory
+// and is still on disk when the chosen file cannot be written; saving copies it there.
+class TraceLog : public QObject
 {
+    Q_OBJECT
+
 public:
     static constexpr int kHeaderLines = 11;
 
-    // Starts recording: header lines 1 to 11 with the given start time, line counter 0.
-    bool Start(const QDateTime &started = QDateTime::currentDateTime());
-    [[nodiscard]] bool IsRecording() const { return m_file != nullptr; }
-    // One message line for the entry as it is after the message.
+    explicit TraceLog(QObject *parent = nullptr);
+    ~TraceLog() override;
+    TraceLog(const TraceLog &) = delete;
+    TraceLog &operator=(const TraceLog &) = delete;
+
+    // Starts recording: header lines 1 to 11 with the given start time, line counter 0. A
+    // recording not yet saved is dropped. False, with ErrorString(), when no file could be
+    // written in the folder.
+    bool Start(const QDateTime &started = QDateTime::currentDateTime(),
+               const QString &folder = QDir::tempPath());
+    [[nodiscard]] bool IsRecording() const { return m_fd >= 0; }
+    // One message line for the entry as it is after the message. When it cannot be written the
+    // recording ends, the lines written before stay in RecordedPath() and appendFailed is
+    // emitted.
     bool Append(const clsDisplayEntry &entry);
-    // Ends recording; with a path, the log is written there (replacing the file). False when
-    // it could not be written.
-    bool Stop(const QString &path = QString());
+    // Ends recording; the lines stay in RecordedPath() until Discard() or the next Start().
+    void Stop();
+    // Removes the recorded file.
+    void Discard();
+    // Leaves the recorded file where it is for good and returns its path.
+    QString Keep();
 
     [[nodiscard]] std::uint32_t LineCount() const { return m_lines; }
-    // The file holding the lines so far (while recording).
-    [[nodiscard]] QString TemporaryPath() const;
-
-    // Where the lines of a log that could not be saved were kept.
-    [[nodiscard]] QString KeptPath() const { return m_keptPath; }
+    // The file holding the lines (while recording and after Stop()).
+    [[nodiscard]] QString RecordedPath() const { return m_path; }
+    // Why the last Start() or Append() failed.
+    [[nodiscard]] QString ErrorString() const { return m_error; }
 
     [[nodiscard]] static QString HeaderText(const QDateTime &started);
     [[nodiscard]] static QString MessageLine(std::uint32_t number, const clsDisplayEntry &entry);
 
-private:
-    static bool copyTo(QFile &source, const QString &path);
+signals:
+    void appendFailed();
 
-    std::unique_ptr<QTemporaryFile> m_file;
-    QString m_keptPath;
+private:
+    bool writeAll(const QByteArray &bytes);
+    void closeFile();
+
+    int m_fd = -1;
+    QString m_path;
+    QString m_error;
+    std::int64_t m_size = 0; // bytes of whole lines written
     std::uint32_t m_lines = 0;
 };
 

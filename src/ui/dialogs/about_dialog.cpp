@@ -33,6 +33,47 @@ QFrame *rule(QWidget *parent)
     return line;
 }
 
+// The maker's name, legal notice and contact links.
+void addMakerTexts(QVBoxLayout *texts, QWidget *parent)
+{
+    QLabel *maker = text(QStringLiteral("laMaker"), QStringLiteral("Norvel"), parent);
+    QFont makerFont = maker->font();
+    makerFont.setBold(true);
+    maker->setFont(makerFont);
+    QLabel *legal = text(QStringLiteral("laLegal"),
+                         QStringLiteral("Copyright \u00A9 2026 Norvel. All rights reserved.\n"
+                                        "This program configures VEXA-LIN CAN/LIN gateway "
+                                        "modules. It is provided as is, without warranty of "
+                                        "any kind."),
+                         parent);
+    legal->setWordWrap(true);
+    legal->setFixedWidth(kTextWidth);
+    QLabel *contact = text(QStringLiteral("laContact"),
+                           QStringLiteral("Questions, updates and support:"),
+                           parent);
+
+    auto *web = new LinkLabel(QStringLiteral("laWeb"),
+                              QStringLiteral("www.norvel.example"),
+                              QUrl(QStringLiteral("https://www.norvel.example/vexalin")),
+                              parent);
+    auto *mail = new LinkLabel(QStringLiteral("laMail"),
+                               QStringLiteral("support@norvel.example"),
+                               QUrl(QStringLiteral("mailto:support@norvel.example")),
+                               parent);
+
+    texts->addWidget(maker);
+    texts->addWidget(legal);
+    texts->addSpacing(6);
+    texts->addWidget(contact);
+    auto *links = new QGridLayout;
+    links->addWidget(new QLabel(QStringLiteral("Web:"), parent), 0, 0);
+    links->addWidget(web, 0, 1);
+    links->addWidget(new QLabel(QStringLiteral("Mail:"), parent), 1, 0);
+    links->addWidget(mail, 1, 1);
+    links->setColumnStretch(1, 1);
+    texts->addLayout(links);
+}
+
 } // namespace
 
 TfAbout::TfAbout(QWidget *parent, const QString &hardware, const QString &firmware, bool connected)
@@ -62,53 +103,18 @@ TfAbout::TfAbout(QWidget *parent, const QString &hardware, const QString &firmwa
                                    connected ? firmware : kNotConnected),
                           this);
 
-    QLabel *maker = text(QStringLiteral("laMaker"), QStringLiteral("Norvel"), this);
-    QFont makerFont = maker->font();
-    makerFont.setBold(true);
-    maker->setFont(makerFont);
-    QLabel *legal = text(QStringLiteral("laLegal"),
-                         QStringLiteral("Copyright \u00A9 2026 Norvel. All rights reserved.\n"
-                                        "This program configures VEXA-LIN CAN/LIN gateway "
-                                        "modules. It is provided as is, without warranty of "
-                                        "any kind."),
-                         this);
-    legal->setWordWrap(true);
-    legal->setFixedWidth(kTextWidth);
-    QLabel *contact = text(QStringLiteral("laContact"),
-                           QStringLiteral("Questions, updates and support:"),
-                           this);
-
-    auto *web = new LinkLabel(QStringLiteral("laWeb"),
-                              QStringLiteral("www.norvel.example"),
-                              QUrl(QStringLiteral("https://www.norvel.example/vexalin")),
-                              this);
-    auto *mail = new LinkLabel(QStringLiteral("laMail"),
-                               QStringLiteral("support@norvel.example"),
-                               QUrl(QStringLiteral("mailto:support@norvel.example")),
-                               this);
+    auto *texts = new QVBoxLayout;
+    texts->addWidget(product);
+    texts->addWidget(version);
+    texts->addWidget(module);
+    texts->addWidget(rule(this));
+    addMakerTexts(texts, this);
 
     auto *ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("btnOK"));
     ok->setDefault(true);
     ok->setMinimumWidth(90);
     connect(ok, &QPushButton::clicked, this, &TfAbout::accept);
-
-    auto *texts = new QVBoxLayout;
-    texts->addWidget(product);
-    texts->addWidget(version);
-    texts->addWidget(module);
-    texts->addWidget(rule(this));
-    texts->addWidget(maker);
-    texts->addWidget(legal);
-    texts->addSpacing(6);
-    texts->addWidget(contact);
-    auto *links = new QGridLayout;
-    links->addWidget(new QLabel(QStringLiteral("Web:"), this), 0, 0);
-    links->addWidget(web, 0, 1);
-    links->addWidget(new QLabel(QStringLiteral("Mail:"), this), 1, 0);
-    links->addWidget(mail, 1, 1);
-    links->setColumnStretch(1, 1);
-    texts->addLayout(links);
 
     auto *body = new QHBoxLayout;
     body->addWidget(picture, 0, Qt::AlignTop);

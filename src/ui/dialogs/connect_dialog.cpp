@@ -1,5 +1,6 @@
 #include "ui/dialogs/connect_dialog.h"
 
+#include "core/link/bit_rates.h"
 #include "core/link/serial_port.h"
 #include "core/operations/connection.h"
 #include "ui/widgets/dialog_buttons_widget.h"
@@ -41,8 +42,7 @@ TfInitConnect::TfInitConnect(QWidget *parent, int scanCount, int preselectPort, 
     m_rates = new QComboBox(this);
     m_rates->setObjectName(QStringLiteral("cbBaudR"));
     m_rates->setToolTip(QStringLiteral("Allowed COM bitrates for a VEXA-LIN connection"));
-    for (const int rate : kBitRates)
-        m_rates->addItem(BitRateText(rate));
+    m_rates->addItems(BitRateItems());
     m_rates->setCurrentIndex(kDefaultRateIndex);
 
     m_refresh = new QPushButton(QStringLiteral("Refresh"), this);

@@ -26,7 +26,6 @@ public:
     explicit TfEntries(QWidget *parent = nullptr);
 
     void setEditable(bool editable);
-    [[nodiscard]] bool isEditable() const { return m_editable; }
 
     void setEntries(const std::vector<LIN_SchedulerEntry> &entries);
     [[nodiscard]] std::vector<LIN_SchedulerEntry> entries() const;

@@ -25,7 +25,6 @@ public:
     explicit TfFramesConfig(QWidget *parent = nullptr);
 
     void setEditable(bool editable);
-    [[nodiscard]] bool isEditable() const { return m_editable; }
 
     // Fills every row from the record; selects row 0 when nothing is selected.
     void setLinGroup(const LIN_Group &lin);

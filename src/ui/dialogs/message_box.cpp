@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -107,7 +108,7 @@ TfMsg::TfMsg(QWidget *owner, BoxKind kind, const QString &text)
                                       QString::fromLatin1(button.caption),
                                       button.result);
         buttonLayout->addWidget(made);
-        // Enter answers the default button wherever the focus is; Space the focused one.
+        // Enter and Space answer the button that has the focus (keyPressEvent).
         made->setAutoDefault(false);
         made->setDefault(button.result == look.defaultAnswer);
         if (made->objectName() == QLatin1String("btLeft"))
@@ -146,6 +147,21 @@ void TfMsg::fitText()
     const int buttonsNeeded = m_buttons->sizeHint().height() + 2 * 6;
     const int height = std::max({kClientHeight, needed, buttonsNeeded});
     setFixedSize(kClientWidth, height);
+}
+
+void TfMsg::keyPressEvent(QKeyEvent *event)
+{
+    // A button that is not the default one leaves Enter to the dialog, which would answer with
+    // the default button: a reflexive Enter on "NO" must not answer "YES".
+    const bool enter = (event->key() == Qt::Key_Return && event->modifiers() == Qt::NoModifier)
+                       || (event->key() == Qt::Key_Enter
+                           && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier);
+    auto *focused = qobject_cast<QPushButton *>(focusWidget());
+    if (enter && focused && m_buttons->isAncestorOf(focused)) {
+        focused->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TfMsg::finish(BoxResult result)

@@ -32,6 +32,9 @@ public:
     // Escape (and closing the window) gives the kind's escape answer.
     void reject() override;
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     QPushButton *addButton(const QString &name, const QString &caption, BoxResult result);
     void finish(BoxResult result);

@@ -1,5 +1,6 @@
 #include "ui/dialogs/preferences_dialog.h"
 
+#include "core/link/bit_rates.h"
 #include "core/settings/preferences_mapping.h"
 #include "ui/widgets/color_box.h"
 #include "ui/widgets/dialog_buttons_widget.h"
@@ -133,7 +134,7 @@ QWidget *TfPreferences::makeConnectionGroup()
             this,
             &TfPreferences::cbbConnectionChange);
     m_port = new UpDownEdit(QStringLiteral("ediPort"), kPortMin, kPortMax, 3, group);
-    m_cmbBaud = itemList(QStringLiteral("cmbBaud"), BaudrateItems(), group);
+    m_cmbBaud = itemList(QStringLiteral("cmbBaud"), BitRateItems(), group);
     m_timeout = new UpDownEdit(QStringLiteral("ediTimeOut"), kTimeoutMin, kTimeoutMax, 2, group);
     m_scans = new UpDownEdit(QStringLiteral("ediScans"), kScanMin, kScanMax, 3, group);
 
@@ -185,7 +186,7 @@ void TfPreferences::setValues(const VXLIN_Values &values)
     m_clbWorking->setColor(values.ColorWorking);
     m_cbbLanguage->setCurrentIndex(values.GermanHelp ? 1 : 0);
     m_chbStay->setChecked(values.TopMost);
-    m_cmbBaud->setCurrentIndex(BaudrateToIndex(values.Baudrate));
+    m_cmbBaud->setCurrentIndex(BitRateIndex(values.Baudrate));
 }
 
 VXLIN_Values TfPreferences::values() const
@@ -200,7 +201,7 @@ VXLIN_Values TfPreferences::values() const
     values.ColorWorking = m_chbWorking->isChecked() ? kDefaultColorWorking : m_clbWorking->color();
     values.GermanHelp = m_cbbLanguage->currentIndex() > 0;
     values.TopMost = m_chbStay->isChecked();
-    values.Baudrate = IndexToBaudrate(m_cmbBaud->currentIndex());
+    values.Baudrate = BitRateAt(m_cmbBaud->currentIndex());
     return values;
 }
 

@@ -1,3 +1,4 @@
+#include "ui/main/application_setup.h"
 #include "ui/main/main_window.h"
 
 #include <QApplication>
@@ -5,8 +6,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("VEXA-LIN CT"));
-    QApplication::setApplicationDisplayName(QStringLiteral("VEXA-LIN CT"));
+    vxl::SetUpApplication();
     vxl::TfMain window(QApplication::arguments());
     window.show();
     return QApplication::exec();

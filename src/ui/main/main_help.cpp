@@ -21,8 +21,6 @@ void TfMain::installHelp()
     m_help = new HelpAccess([this] { return m_settings.GermanHelp; }, this);
     for (int page = 0; page < m_pages->count(); ++page)
         m_pages->widget(page)->setProperty(HelpAccess::kContextProperty, kPageContexts[page]);
-    if (QAction *index = action(QStringLiteral("mniHelpIndex")))
-        connect(index, &QAction::triggered, m_help, &HelpAccess::showIndex);
     m_help->install();
 }
 

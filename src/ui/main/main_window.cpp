@@ -13,10 +13,13 @@
 #include "ui/dialogs/preferences_dialog.h"
 #include "ui/dialogs/profile_converter_dialog.h"
 #include "ui/main/operator_gui.h"
+#include "ui/views/command_controls.h"
 #include "ui/views/console_view.h"
+#include "ui/views/control_names.h"
 #include "ui/views/messages_view.h"
 #include "ui/views/module_data_view.h"
 #include "ui/views/profiles_view.h"
+#include "ui/widgets/control_panel_widget.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -34,8 +37,10 @@
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTabBar>
 #include <QTimer>
+#include <QTableView>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -43,8 +48,6 @@
 namespace vxl {
 
 namespace {
-
-constexpr QSize kDesignedSize{960, 640};
 
 const char *const kViewCaptions[] = {"Data Present in Module",
                                      "Messages and Scheduler",
@@ -109,7 +112,7 @@ TfMain::TfMain(const QStringList &arguments, ComPortMap portMap, QWidget *parent
                 return;
             }
             QPushButton *buttons[] = {m_dataView->findChild<QPushButton *>(
-                                          QStringLiteral("btbRefresh")),
+                                          QString::fromLatin1(control::btbRefresh)),
                                       m_messagesView->defaultButton(),
                                       m_profilesView->defaultButton(),
                                       m_consoleView->defaultButton()};
@@ -139,7 +142,6 @@ void TfMain::buildViews()
     m_tabs->setExpanding(false);
     for (const char *caption : kViewCaptions)
         m_tabs->addTab(QString::fromLatin1(caption));
-    m_tabs->setTabText(3, QStringLiteral("Advanced"));
     m_pages = new QStackedWidget(central);
     m_pages->setObjectName(QStringLiteral("pgcViews"));
     m_dataView = new ModuleDataView(*m_ops, m_pages);
@@ -169,20 +171,21 @@ void TfMain::buildStatusBar()
 
 void TfMain::paintPanels(std::uint32_t systemColor)
 {
-    const QColor color = QColor::fromRgb(SystemColorToRgb(systemColor));
-    for (QWidget *panel : {m_dataView->controlPanel(),
-                           m_messagesView->controlPanel(),
-                           m_profilesView->controlPanel(),
-                           m_consoleView->controlPanel()}) {
-        QPalette palette = panel->palette();
-        palette.setColor(QPalette::Window, color);
-        panel->setPalette(palette);
-    }
+    for (ControlPanel *panel : {m_dataView->controlPanel(),
+                                m_messagesView->controlPanel(),
+                                m_profilesView->controlPanel(),
+                                m_consoleView->controlPanel()})
+        panel->paint(systemColor);
 }
 
 void TfMain::setStatusPanel(int panel, const QString &text)
 {
     (panel == 0 ? m_status1 : m_status2)->setText(text);
+}
+
+QAction *TfMain::viewItem(View view) const
+{
+    return action(QString::fromLatin1(kViewItems[int(view)]));
 }
 
 View TfMain::currentView() const
@@ -218,10 +221,8 @@ void TfMain::selectViewFromMenu(View view)
 
 void TfMain::runActivation(View view)
 {
-    for (int i = 0; i < 4; ++i) {
-        if (QAction *item = action(QString::fromLatin1(kViewItems[i])))
-            item->setChecked(i == int(view));
-    }
+    for (View each : {View::ModuleData, View::Messages, View::Profiles, View::Advanced})
+        viewItem(each)->setChecked(each == view);
     if (view == View::Profiles)
         m_profilesView->setFocus();
     if (view == View::Messages)
@@ -231,10 +232,10 @@ void TfMain::runActivation(View view)
 
 void TfMain::applyCommandStates()
 {
-    for (const auto &[name, enabled] : m_ops->EnabledStates()) {
+    ForEachControlState(m_ops->Commands(), [this](const QString &name, bool enabled) {
         if (QAction *item = action(name))
             item->setEnabled(enabled);
-    }
+    });
 }
 
 // "Save" and "Save As" follow the profile alone: enabled by the path field, a new profile could
@@ -284,7 +285,7 @@ void TfMain::firstActivation()
     auto &connection = m_ops->Conn();
     connection.ApplyStartMode();
     connection.UpdateConnectionState();
-    m_ops->SetEnabled(QStringLiteral("btbSaveDataAs"), m_ops->IsConnected());
+    m_ops->SetEnabled(Command::SaveDataAs, m_ops->IsConnected());
 }
 
 void TfMain::showPreferences()
@@ -340,6 +341,19 @@ void TfMain::closeEvent(QCloseEvent *event)
         TfMsg::Ask(this, BoxKind::Error, QStringLiteral("Error disconnecting the comm-port"));
     m_ops->CollectedEntries().clear();
     event->accept();
+}
+
+bool TfMain::event(QEvent *event)
+{
+    // Hints go to the second panel. The status bar would otherwise show them as a message of
+    // its own, hiding both panels and with them the connection line.
+    if (event->type() == QEvent::StatusTip) {
+        const QString hint = static_cast<QStatusTipEvent *>(event)->tip();
+        if (!hint.isEmpty())
+            setStatusPanel(1, hint);
+        return true;
+    }
+    return QMainWindow::event(event);
 }
 
 bool TfMain::eventFilter(QObject *watched, QEvent *event)

@@ -9,6 +9,7 @@
 
 #include <map>
 #include <memory>
+#include <span>
 
 class QAction;
 class QLabel;
@@ -37,6 +38,8 @@ class TfMain : public QMainWindow
 public:
     static constexpr int kStatusPanel1Width = 240;
     static constexpr int kStatusPanel2Width = 300;
+    // The size of a first start, before any placement is stored.
+    static constexpr QSize kDesignedSize{960, 640};
 
     explicit TfMain(const QStringList &arguments = {},
                     ComPortMap portMap = ComPortMap(),
@@ -70,18 +73,46 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    enum CommandFlag : unsigned {
+        SeparatorBefore = 1,
+        Checkable = 2,
+        Checked = 4,
+        Hidden = 8,
+        StartsDisabled = 16,
+        Submenu = 32,       // a submenu of the menu named in `menu`, holding the rows naming it
+        NewToolBarRow = 64, // its tool bar starts a new row of the tool bar area
+    };
+    // One row of the window's command table: a menu item with its keys and hint, and the tool
+    // button that shares it.
+    struct Command
+    {
+        const char *menu;    // "File", or "View/Toolbars..." for an item of a submenu
+        const char *name;    // the menu item's control name
+        const char *caption; // as shown, blanks included
+        const char *keys = "";
+        const char *hint = "";
+        void (*run)(TfMain &window, bool checked) = nullptr;
+        unsigned flags = 0;
+        const char *toolBar = "";         // the tool bar showing it, "" for none
+        int slot = 0;                     // its place in the tool bar area, over all bars
+        const char *button = "";          // the tool button's control name, "" for none
+        const char *buttonHint = nullptr; // the tool button's hint where it differs
+        const char *showsToolBar = "";    // the tool bar this item shows and hides
+    };
+    static const Command kCommands[];
+    [[nodiscard]] static std::span<const Command> commands();
+
     void buildViews();
     void buildStatusBar();
     void buildCommands();
     void buildToolBars();
-    QAction *addCommand(QMenu *menu,
-                        const QString &name,
-                        const QString &caption,
-                        const QKeySequence &keys,
-                        const QString &hint);
+    QAction *addCommand(QMenu *menu, const Command &command);
+    void viewItemClicked(View view);
+    [[nodiscard]] QAction *viewItem(View view) const;
     void firstActivation();
     void onTabChanged(int index);
     void runActivation(View view);

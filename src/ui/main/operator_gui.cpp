@@ -54,6 +54,17 @@ QString GuiOperator::PromptFile(const FilePrompt &prompt)
     return RunFilePrompt(&m_main, prompt);
 }
 
+QString GuiOperator::PromptSaveFileAs(const SaveFilePrompt &prompt)
+{
+    FilePrompt file;
+    file.save = true;
+    file.title = prompt.title;
+    file.filter = prompt.filter;
+    file.defaultSuffix = prompt.defaultSuffix;
+    file.initialName = prompt.defaultName;
+    return RunFilePrompt(&m_main, file);
+}
+
 void GuiOperator::OpenConnectDialog(int preselectPort, int rate, int scanCount)
 {
     m_connectDialog = std::make_unique<TfInitConnect>(&m_main, 0, preselectPort, m_portMap);

@@ -3,7 +3,11 @@
 #include "core/operations/console_logic.h"
 #include "core/operations/maintenance.h"
 #include "core/operations/operations.h"
+#include "ui/views/command_controls.h"
+#include "ui/views/control_names.h"
 #include "ui/widgets/command_button_widget.h"
+#include "ui/widgets/control_panel_widget.h"
+#include "ui/widgets/press_once.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -47,9 +51,10 @@ ConsoleView::ConsoleView(Operations &ops, QWidget *parent)
     setObjectName(QStringLiteral("tbsAdvance"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    m_panel = new QWidget(this);
-    m_panel->setObjectName(QStringLiteral("panControls4"));
-    m_panel->setAutoFillBackground(true);
+    m_pressOnce = new PressOnce(
+        [&ops](const QPushButton &b) { return ControlEnabled(ops.Commands(), b.objectName()); },
+        this);
+    m_panel = new ControlPanel(QStringLiteral("panControls4"), this);
     new QVBoxLayout(m_panel);
     buildSelectors(m_panel);
     buildParameters(m_panel);
@@ -97,19 +102,19 @@ void ConsoleView::buildSelectors(QWidget *panel)
     row->addWidget(m_action, 1);
 
     m_reset = CommandButton(
-        QStringLiteral("btbReset"),
+        QString::fromLatin1(control::btbReset),
         QStringLiteral("Reset"),
         QStringLiteral(
             "Resets the module, initializing it with the configuration saved on its flash memory"),
         panel);
     m_defaults
-        = CommandButton(QStringLiteral("btbSetValues"),
+        = CommandButton(QString::fromLatin1(control::btbSetValues),
                         QStringLiteral("Defaults"),
                         QStringLiteral(
                             "Configures the module with its default values and initializes it.  "),
                         panel);
     m_flash
-        = CommandButton(QStringLiteral("btbCopyFlashBlock"),
+        = CommandButton(QString::fromLatin1(control::btbCopyFlashBlock),
                         QStringLiteral("Flash Save"),
                         QStringLiteral(
                             "Saves the current configuration in the flash memory of the module. "),
@@ -118,9 +123,9 @@ void ConsoleView::buildSelectors(QWidget *panel)
     row->addWidget(m_reset);
     row->addWidget(m_defaults);
     row->addWidget(m_flash);
-    OnClickOnce(m_reset, [this] { m_ops.Maint().ResetModuleAction(); });
-    OnClickOnce(m_defaults, [this] { m_ops.Maint().SetDefaultsAction(); });
-    OnClickOnce(m_flash, [this] { m_ops.Maint().FlashSaveAction(); });
+    m_pressOnce->bind(m_reset, [this] { m_ops.Maint().ResetModuleAction(); });
+    m_pressOnce->bind(m_defaults, [this] { m_ops.Maint().SetDefaultsAction(); });
+    m_pressOnce->bind(m_flash, [this] { m_ops.Maint().FlashSaveAction(); });
 
     auto changeGroup = [this] {
         if (m_updating)
@@ -168,14 +173,14 @@ void ConsoleView::buildParameters(QWidget *panel)
         grid->addWidget(edit, 1, 2 + i);
     }
     m_send = CommandButton(
-        QStringLiteral("btbSendCode"),
+        QString::fromLatin1(control::btbSendCode),
         QStringLiteral("Send"),
         QStringLiteral(
             "Sends a command to the module corresponding to the Group-Mode-Action selection"),
         panel);
     grid->addWidget(m_send, 1, 2 + int(m_params.size()));
     grid->setColumnStretch(3 + int(m_params.size()), 1);
-    OnClickOnce(m_send, [this] { m_ops.Console().Send(); });
+    m_pressOnce->bind(m_send, [this] { m_ops.Console().Send(); });
 }
 
 void ConsoleView::buildTree()
@@ -259,8 +264,7 @@ void ConsoleView::refreshParameters()
 
 void ConsoleView::applyCommandStates()
 {
-    for (auto *b : {m_reset, m_defaults, m_flash, m_send})
-        b->setEnabled(m_ops.Enabled(b->objectName()));
+    m_pressOnce->apply({m_reset, m_defaults, m_flash, m_send});
 }
 
 } // namespace vxl

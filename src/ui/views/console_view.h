@@ -13,7 +13,9 @@ class QTreeWidgetItem;
 
 namespace vxl {
 
+class ControlPanel;
 class Operations;
+class PressOnce;
 
 // The "Advanced" view: the raw command console with its message tree, and the Reset,
 // Defaults and Flash Save buttons. Everything it shows comes from the console logic.
@@ -23,7 +25,7 @@ class ConsoleView : public QWidget
 public:
     explicit ConsoleView(Operations &ops, QWidget *parent = nullptr);
 
-    [[nodiscard]] QWidget *controlPanel() const { return m_panel; }
+    [[nodiscard]] ControlPanel *controlPanel() const { return m_panel; }
     [[nodiscard]] QPushButton *defaultButton() const { return m_send; }
     // Sets the enabled state of its buttons from the operations' command states.
     void applyCommandStates();
@@ -39,7 +41,8 @@ private:
     void showTreeMenu(const QPoint &at);
 
     Operations &m_ops;
-    QWidget *m_panel = nullptr;
+    ControlPanel *m_panel = nullptr;
+    PressOnce *m_pressOnce = nullptr;
     QComboBox *m_group = nullptr;
     QComboBox *m_mode = nullptr;
     QComboBox *m_action = nullptr;

@@ -4,13 +4,17 @@
 #include "core/operations/operations.h"
 #include "core/operations/scheduler_control.h"
 #include "core/settings/settings_store.h"
+#include "ui/views/command_controls.h"
+#include "ui/views/control_names.h"
 #include "ui/views/module_grid_widget.h"
+#include "ui/widgets/control_icons.h"
+#include "ui/widgets/control_panel_widget.h"
+#include "ui/widgets/press_once.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -58,6 +62,9 @@ ModuleDataView::ModuleDataView(Operations &ops, QWidget *parent)
     title->setContentsMargins(6, 3, 6, 3);
 
     m_grid = new ModuleGridWidget(this);
+    m_pressOnce = new PressOnce(
+        [&ops](const QPushButton &b) { return ControlEnabled(ops.Commands(), b.objectName()); },
+        this);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -73,46 +80,32 @@ ModuleDataView::ModuleDataView(Operations &ops, QWidget *parent)
     showIdentity();
     showCommandStates();
     const auto &settings = m_ops.Settings();
-    setPanelColor(m_ops.IsConnected() ? settings.ColorOn : settings.ColorOff);
-}
-
-QWidget *ModuleDataView::controlPanel() const
-{
-    return m_panel;
-}
-
-void ModuleDataView::setPanelColor(std::uint32_t systemColor)
-{
-    QPalette palette = m_panel->palette();
-    palette.setColor(QPalette::Window, QColor::fromRgb(SystemColorToRgb(systemColor)));
-    m_panel->setPalette(palette);
+    m_panel->paint(m_ops.IsConnected() ? settings.ColorOn : settings.ColorOff);
 }
 
 QWidget *ModuleDataView::buildPanel()
 {
-    auto *panel = new QFrame(this);
+    auto *panel = new ControlPanel(QStringLiteral("panControls1"), this);
     m_panel = panel;
-    panel->setObjectName(QStringLiteral("panControls1"));
     panel->setFrameShape(QFrame::StyledPanel);
-    panel->setAutoFillBackground(true);
 
     m_save = addButton(QStringLiteral("Save"),
-                       QStringLiteral("btbSaveDataAs"),
+                       QString::fromLatin1(control::btbSaveDataAs),
                        QStringLiteral("Saves the current configuration present in the VEXA-LIN "
                                       "module in a VEXA-LIN profile"),
                        &ModuleDataView::btbSaveDataAsClick);
     m_scheduler = addButton(QStringLiteral("Scheduler"),
-                            QStringLiteral("btbScheduler"),
+                            QString::fromLatin1(control::btbScheduler),
                             QStringLiteral("Shows the content of the Master Scheduler of the "
                                            "VEXA-LIN module"),
                             &ModuleDataView::btbSchedulerClick);
     m_frames = addButton(QStringLiteral("Frames"),
-                         QStringLiteral("btbFrames"),
+                         QString::fromLatin1(control::btbFrames),
                          QStringLiteral("Shows a detailed frame configuration information of the "
                                         "VEXA-LIN module"),
                          &ModuleDataView::btbFramesClick);
     m_refresh = addButton(QStringLiteral("Refresh"),
-                          QStringLiteral("btbRefresh"),
+                          QString::fromLatin1(control::btbRefresh),
                           QStringLiteral("Forces to read again all the information from the module "
                                          "and to refresh the data in the information grid"),
                           &ModuleDataView::btbRefreshClick);
@@ -165,9 +158,10 @@ QPushButton *ModuleDataView::addButton(const QString &text,
 {
     auto *button = new QPushButton(text, m_panel);
     button->setObjectName(name);
+    button->setIcon(ControlIcon(name));
     button->setToolTip(hint);
     button->setMinimumWidth(90);
-    connect(button, &QPushButton::clicked, this, handler);
+    m_pressOnce->bind(button, [this, handler] { (this->*handler)(); });
     return button;
 }
 
@@ -201,42 +195,27 @@ void ModuleDataView::showIdentity()
 
 void ModuleDataView::showCommandStates()
 {
-    for (QPushButton *button : {m_save, m_scheduler, m_frames, m_refresh}) {
-        if (!m_pressed.contains(button))
-            button->setEnabled(m_ops.Enabled(button->objectName()));
-    }
-}
-
-void ModuleDataView::press(QPushButton *button, const std::function<void()> &action)
-{
-    button->setEnabled(false);
-    m_pressed.insert(button);
-    const QPointer<ModuleDataView> alive(this);
-    action();
-    if (!alive)
-        return;
-    m_pressed.remove(button);
-    button->setEnabled(m_ops.Enabled(button->objectName()));
+    m_pressOnce->apply({m_save, m_scheduler, m_frames, m_refresh});
 }
 
 void ModuleDataView::btbRefreshClick()
 {
-    press(m_refresh, [this] { m_ops.ActivateView(View::ModuleData); });
+    m_ops.ActivateView(View::ModuleData);
 }
 
 void ModuleDataView::btbSaveDataAsClick()
 {
-    press(m_save, [this] { m_ops.Reader().SaveModuleDataAsProfile(); });
+    m_ops.Reader().SaveModuleDataAsProfile();
 }
 
 void ModuleDataView::btbSchedulerClick()
 {
-    press(m_scheduler, [this] { m_ops.Scheduler().ShowModuleEntries(); });
+    m_ops.Scheduler().ShowModuleEntries();
 }
 
 void ModuleDataView::btbFramesClick()
 {
-    press(m_frames, [this] { m_ops.ShowModuleFrames(); });
+    m_ops.ShowModuleFrames();
 }
 
 } // namespace vxl

@@ -1,18 +1,18 @@
 #pragma once
 
-#include <QSet>
 #include <QWidget>
 
 #include <cstdint>
-#include <functional>
 
 class QLabel;
 class QPushButton;
 
 namespace vxl {
 
+class ControlPanel;
 class ModuleGridWidget;
 class Operations;
+class PressOnce;
 
 // "Data Present in Module": the module's identity and its configuration as the last read left
 // it, with the commands to read it again, save it as a profile and show its scheduler entries
@@ -25,10 +25,8 @@ public:
     explicit ModuleDataView(Operations &ops, QWidget *parent = nullptr);
 
     // The panel whose background shows the connection and busy state.
-    [[nodiscard]] QWidget *controlPanel() const;
+    [[nodiscard]] ControlPanel *controlPanel() const { return m_panel; }
     [[nodiscard]] ModuleGridWidget *grid() const { return m_grid; }
-    // Colour in the stored order (blue in bits 23..16).
-    void setPanelColor(std::uint32_t systemColor);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -42,8 +40,6 @@ private:
     void showGrid();
     void showIdentity();
     void showCommandStates();
-    // Runs a button's action with the button disabled, so a second click cannot start it again.
-    void press(QPushButton *button, const std::function<void()> &action);
 
     void btbRefreshClick();
     void btbSaveDataAsClick();
@@ -52,7 +48,8 @@ private:
 
     Operations &m_ops;
     ModuleGridWidget *m_grid = nullptr;
-    QWidget *m_panel = nullptr;
+    ControlPanel *m_panel = nullptr;
+    PressOnce *m_pressOnce = nullptr;
     QPushButton *m_save = nullptr;
     QPushButton *m_scheduler = nullptr;
     QPushButton *m_frames = nullptr;
@@ -60,7 +57,6 @@ private:
     QLabel *m_hardware = nullptr;
     QLabel *m_firmware = nullptr;
     QLabel *m_buildMode = nullptr;
-    QSet<QPushButton *> m_pressed;
 };
 
 } // namespace vxl

@@ -3,8 +3,13 @@
 #include "core/operations/operations.h"
 #include "core/operations/profile_files.h"
 #include "core/operations/profile_send.h"
+#include "ui/views/command_controls.h"
+#include "ui/views/control_names.h"
 #include "ui/views/profile_editor.h"
 #include "ui/views/profile_file_panel.h"
+#include "ui/widgets/control_icons.h"
+#include "ui/widgets/control_panel_widget.h"
+#include "ui/widgets/press_once.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -28,19 +33,18 @@ ProfilesView::ProfilesView(Operations &ops, ProfileFiles &files, QWidget *parent
     m_editor = new ProfileEditor(this);
     layout->addWidget(m_editor, 1);
 
-    m_panel = new QWidget(this);
-    m_panel->setObjectName(QStringLiteral("panControls3"));
-    m_panel->setAutoFillBackground(true);
+    m_panel = new ControlPanel(QStringLiteral("panControls3"), this);
     auto *row = new QHBoxLayout(m_panel);
     for (QPushButton *button : filePanel->createButtons(m_panel))
         row->addWidget(button);
     m_flashWrite = new QCheckBox(QStringLiteral("Put in Flash Memory"), m_panel);
-    m_flashWrite->setObjectName(QStringLiteral("chbFlashWrite"));
+    m_flashWrite->setObjectName(QString::fromLatin1(control::chbFlashWrite));
     m_flashWrite->setToolTip(
         QStringLiteral("Copy the information of the profile in the Flash Memory of the Module"));
     m_flashWrite->setVisible(false);
     m_send = new QPushButton(QStringLiteral("Send"), m_panel);
-    m_send->setObjectName(QStringLiteral("btbSendProfile"));
+    m_send->setObjectName(QString::fromLatin1(control::btbSendProfile));
+    m_send->setIcon(ControlIcon(m_send->objectName()));
     m_send->setToolTip(QStringLiteral("Sends the current profile to the module"));
     m_send->installEventFilter(this);
     row->addStretch(1);
@@ -48,11 +52,10 @@ ProfilesView::ProfilesView(Operations &ops, ProfileFiles &files, QWidget *parent
     row->addWidget(m_send);
     layout->addWidget(m_panel);
 
-    connect(m_send, &QPushButton::clicked, this, [this] {
-        m_send->setEnabled(false);
-        m_ops.Sender().SendProfile();
-        applyCommandStates();
-    });
+    m_pressOnce = new PressOnce(
+        [&ops](const QPushButton &b) { return ControlEnabled(ops.Commands(), b.objectName()); },
+        this);
+    m_pressOnce->bind(m_send, [this] { m_ops.Sender().SendProfile(); });
     connect(&m_ops, &Operations::commandStatesChanged, this, &ProfilesView::applyCommandStates);
     // The tree shows what the file commands loaded, and its changes enable "Save".
     connect(&m_files, &ProfileFiles::profileShown, m_editor, [this] {
@@ -74,8 +77,8 @@ bool ProfilesView::eventFilter(QObject *watched, QEvent *event)
 
 void ProfilesView::applyCommandStates()
 {
-    m_send->setEnabled(m_ops.Enabled(m_send->objectName()));
-    m_flashWrite->setEnabled(m_ops.Enabled(m_flashWrite->objectName()));
+    m_pressOnce->apply({m_send});
+    m_flashWrite->setEnabled(ControlEnabled(m_ops.Commands(), m_flashWrite->objectName()));
     m_flashWrite->setChecked(m_ops.FlashWriteTicked());
 }
 

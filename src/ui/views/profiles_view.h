@@ -8,7 +8,9 @@ class QPushButton;
 
 namespace vxl {
 
+class ControlPanel;
 class Operations;
+class PressOnce;
 class ProfileEditor;
 class ProfileFiles;
 
@@ -20,7 +22,7 @@ class ProfilesView : public QWidget
 public:
     ProfilesView(Operations &ops, ProfileFiles &files, QWidget *parent = nullptr);
 
-    [[nodiscard]] QWidget *controlPanel() const { return m_panel; }
+    [[nodiscard]] ControlPanel *controlPanel() const { return m_panel; }
     [[nodiscard]] QPushButton *defaultButton() const { return m_send; }
     // The profile tree and its editing panel (see profile_editor.h for how to drive it).
     [[nodiscard]] ProfileEditor *editor() const { return m_editor; }
@@ -32,10 +34,11 @@ protected:
 private:
     Operations &m_ops;
     ProfileFiles &m_files;
-    QWidget *m_panel = nullptr;
+    ControlPanel *m_panel = nullptr;
     ProfileEditor *m_editor = nullptr;
     QPushButton *m_send = nullptr;
     QCheckBox *m_flashWrite = nullptr;
+    PressOnce *m_pressOnce = nullptr;
 };
 
 } // namespace vxl

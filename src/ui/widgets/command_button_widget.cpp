@@ -1,5 +1,7 @@
 #include "ui/widgets/command_button_widget.h"
 
+#include "ui/widgets/control_icons.h"
+
 namespace vxl {
 
 QPushButton *CommandButton(const QString &name,
@@ -9,18 +11,10 @@ QPushButton *CommandButton(const QString &name,
 {
     auto *button = new QPushButton(text, parent);
     button->setObjectName(name);
+    button->setIcon(ControlIcon(name));
     button->setToolTip(hint);
     button->setAutoDefault(false);
     return button;
-}
-
-void OnClickOnce(QPushButton *button, std::function<void()> action)
-{
-    QObject::connect(button, &QPushButton::clicked, button, [button, action = std::move(action)] {
-        button->setEnabled(false);
-        action();
-        button->setEnabled(true);
-    });
 }
 
 QTableWidgetItem *ReadOnlyCell(const QString &text, bool centred)

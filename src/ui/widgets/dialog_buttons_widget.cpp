@@ -1,24 +1,23 @@
 #include "ui/widgets/dialog_buttons_widget.h"
 
+#include "ui/widgets/control_icons.h"
+
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QPushButton>
-#include <QStyle>
 
 namespace vxl {
 
 DialogButtons MakeDialogButtons(QDialog *dialog)
 {
     DialogButtons buttons;
-    buttons.ok = new QPushButton(dialog->style()->standardIcon(QStyle::SP_DialogOkButton),
-                                 QStringLiteral("OK"),
-                                 dialog);
+    buttons.ok = new QPushButton(ControlIcon(QStringLiteral("btbOK")), QStringLiteral("OK"), dialog);
     buttons.ok->setObjectName(QStringLiteral("btbOK"));
     buttons.ok->setToolTip(QStringLiteral("Applies the changes and close this window "));
     buttons.ok->setDefault(true);
     buttons.ok->setMinimumWidth(90);
 
-    buttons.cancel = new QPushButton(dialog->style()->standardIcon(QStyle::SP_DialogCancelButton),
+    buttons.cancel = new QPushButton(ControlIcon(QStringLiteral("btbCancel")),
                                      QStringLiteral("Cancel"),
                                      dialog);
     buttons.cancel->setObjectName(QStringLiteral("btbCancel"));

@@ -20,6 +20,8 @@ private slots:
     void gates_data();
     void gates();
     void slaveDataLength();
+    void programmingModeGate_data();
+    void programmingModeGate();
     void rates();
 };
 
@@ -152,9 +154,35 @@ void TestModuleConfig::slaveDataLength()
     QCOMPARE(SlaveDataLength(module, 3), 2);
     module.Module.FirmwareText = "01.01.06";
     QCOMPARE(SlaveDataLength(module, 3), 7);
-    QVERIFY(ProgrammingModeAllowed(10215, 10214));
-    QVERIFY(!ProgrammingModeAllowed(10213, 10214));
-    QVERIFY(!ProgrammingModeAllowed(10215, -1));
+}
+
+void TestModuleConfig::programmingModeGate_data()
+{
+    QTest::addColumn<QString>("firmware");
+    QTest::addColumn<QString>("update");
+    QTest::addColumn<bool>("allowed");
+    QTest::newRow("newer than the update version") << "01.02.15"
+                                                   << "01.02.14" << true;
+    QTest::newRow("equal to the update version") << "01.02.15"
+                                                 << "01.02.15" << true;
+    QTest::newRow("older than the update version") << "01.02.13"
+                                                   << "01.02.14" << false;
+    QTest::newRow("default update version") << "01.01.03"
+                                            << "01.01.03" << true;
+    QTest::newRow("no update version") << "01.02.15"
+                                       << "" << false;
+    QTest::newRow("unreadable firmware") << "1.2.15"
+                                         << "01.01.03" << false;
+    QTest::newRow("neither readable") << ""
+                                      << "" << false;
+}
+
+void TestModuleConfig::programmingModeGate()
+{
+    QFETCH(QString, firmware);
+    QFETCH(QString, update);
+    QFETCH(bool, allowed);
+    QCOMPARE(ProgrammingModeAllowed(FirmwareNumber(firmware), FirmwareNumber(update)), allowed);
 }
 
 void TestModuleConfig::rates()

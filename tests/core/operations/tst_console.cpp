@@ -428,8 +428,7 @@ void TestConsole::replyWithHighSequenceAddsNoLine()
     choose(console, 2, 1, "Master Status");
     auto &engine = rig.ops().Engine();
     // A reply with sequence number 5 arrives while the console waits.
-    engine.RawGroup = 2;
-    engine.RawCode = 16;
+    engine.SetRawCommand(2, 16);
     engine.BeginTransaction(TransactionKind::tkRawCommand);
     LIN_Msg reply;
     reply.header = MakeHeader(5, 1);

@@ -106,7 +106,7 @@ void TestFlashMagic::noWineMeansNotInstalled()
     Operations ops(op, OpsRig::fastSettings());
     QVERIFY(!ops.Flash().Find());
     ops.UpdateCommandStates();
-    QVERIFY(!ops.Enabled("mniFlashMagic"));
+    QVERIFY(!ops.Enabled(Command::FlashMagic));
     ops.Flash().Launch();
     QCOMPARE(op.boxTexts(), QStringList{"Please install Flash Magic first!"});
 }
@@ -131,7 +131,7 @@ void TestFlashMagic::foundAndLaunched()
     QVERIFY(ops.Flash().Find());
     QCOMPARE(ops.Flash().Command(), QStringLiteral("\"C:\\FM\\FlashMagic.exe\""));
     ops.UpdateCommandStates();
-    QVERIFY(ops.Enabled("mniFlashMagic"));
+    QVERIFY(ops.Enabled(Command::FlashMagic));
 
     ops.Flash().Launch();
     QVERIFY(op.boxes.empty());

@@ -267,7 +267,7 @@ void TestProfileSend::refusedFilterMaskEndsInCanPhase()
                  "Error sending the profile to the Module: The given value is out of range."});
     QCOMPARE(rig.op().boxes.size(), std::size_t(1)); // no flash save question
     QVERIFY(rig.ops().IsConnected());
-    QCOMPARE(rig.ops().Engine().Phase, 2);
+    QCOMPARE(rig.ops().Engine().Phase(), 2);
     // Values before the refusal were written; nothing is rolled back.
     QCOMPARE(rig.host().config().CAN.ForwardMask, std::uint16_t(0x06));
     // Requests queued before the failure still reach the module.
@@ -352,7 +352,7 @@ void TestProfileSend::silentModuleTimesOut()
     rig.host().setSilent(true);
     rig.ops().Sender().SetSchedulerStep(2);
     rig.ops().Sender().SendProfile();
-    QTRY_VERIFY_WITH_TIMEOUT(!rig.ops().IsConnected(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.ops().IsConnected(), 10000);
     QCOMPARE(rig.op().boxTexts(),
              QStringList{"Error sending the profile to the module. Timeout reached waiting an "
                          "acknowledge message  for RS-232 group settings."});

@@ -1,6 +1,7 @@
 // Scheduler and master control against the emulator: status and count on activation,
 // ON/OFF, Discard, Adjust with its rewrite, and the count reply of an empty scheduler.
 
+#include "core/operations/connection.h"
 #include "core/operations/operations.h"
 #include "core/operations/scheduler_control.h"
 #include "ops_fixture.h"
@@ -47,6 +48,10 @@ private slots:
     void adjustRewritesInDialogOrder();
     void adjustWithEmptyListDiscards();
     void moduleEntriesShownViewOnly();
+    void masterButtonsKeepTheirRuleOnRecompute_data();
+    void masterButtonsKeepTheirRuleOnRecompute();
+    void rewritePauseEndsWithTheConnection_data();
+    void rewritePauseEndsWithTheConnection();
 };
 
 void TestScheduler::activationReadsStatusThenCount()
@@ -63,9 +68,9 @@ void TestScheduler::activationReadsStatusThenCount()
     QCOMPARE(rig.ops().Scheduler().EntryCount(), 3);
     QVERIFY(rig.ops().Scheduler().Editable());
     // Master off, entries present: only ON is usable.
-    QVERIFY(rig.ops().Enabled("btbMasterOn"));
-    QVERIFY(!rig.ops().Enabled("btbMasterOff"));
-    QVERIFY(rig.ops().Enabled("btbDiscardScheduler"));
+    QVERIFY(rig.ops().Enabled(Command::MasterOn));
+    QVERIFY(!rig.ops().Enabled(Command::MasterOff));
+    QVERIFY(rig.ops().Enabled(Command::DiscardScheduler));
 }
 
 void TestScheduler::emptyCountReplyIsSilent()
@@ -92,16 +97,16 @@ void TestScheduler::onOffToggles()
     QVERIFY(rig.waitIdle());
     QCOMPARE(rig.requestTexts().mid(int(before)), QStringList{"2/36/1 01"});
     QVERIFY(rig.ops().Scheduler().MasterActive());
-    QVERIFY(rig.ops().Enabled("btbMasterOff"));
-    QVERIFY(!rig.ops().Enabled("btbMasterOn"));
+    QVERIFY(rig.ops().Enabled(Command::MasterOff));
+    QVERIFY(!rig.ops().Enabled(Command::MasterOn));
     QVERIFY(rig.host().withModel([](sim::ModuleModel &m) { return m.MasterRunning(); }));
 
     rig.ops().Scheduler().SwitchMaster();
     QVERIFY(rig.waitIdle());
     QCOMPARE(rig.requestTexts().last(), QStringLiteral("2/36/1 00"));
     QVERIFY(!rig.ops().Scheduler().MasterActive());
-    QVERIFY(rig.ops().Enabled("btbMasterOn"));
-    QVERIFY(!rig.ops().Enabled("btbMasterOff"));
+    QVERIFY(rig.ops().Enabled(Command::MasterOn));
+    QVERIFY(!rig.ops().Enabled(Command::MasterOff));
 }
 
 void TestScheduler::discardAsksFirst_data()
@@ -127,7 +132,7 @@ void TestScheduler::discardAsksFirst()
     QCOMPARE(rig.op().boxTexts(), QStringList{"The current entries will be deleted. Procced?"});
     QCOMPARE(rig.requestTexts().mid(int(before)), emptied ? QStringList{"2/51/2"} : QStringList{});
     QCOMPARE(rig.ops().Scheduler().EntryCount(), emptied ? 0 : 3);
-    QCOMPARE(rig.ops().Enabled("btbDiscardScheduler"), !emptied);
+    QCOMPARE(rig.ops().Enabled(Command::DiscardScheduler), !emptied);
     QCOMPARE(int(rig.host().config().LIN.SchedulerCount), emptied ? 0 : 3);
 }
 
@@ -208,3 +213,88 @@ void TestScheduler::moduleEntriesShownViewOnly()
 
 QTEST_GUILESS_MAIN(TestScheduler)
 #include "tst_scheduler.moc"
+
+// Between emptying the scheduler and adding the new entries the rewrite waits a second; what
+// happens meanwhile must neither free the exchange nor leave the deferred step to run later.
+void TestScheduler::rewritePauseEndsWithTheConnection_data()
+{
+    QTest::addColumn<bool>("disconnect");
+    QTest::newRow("disconnect") << true;
+    QTest::newRow("stray reply") << false;
+}
+
+void TestScheduler::rewritePauseEndsWithTheConnection()
+{
+    QFETCH(bool, disconnect);
+    OpsRig rig;
+    rig.host().withModel(threeEntries);
+    QVERIFY(onMessagesView(rig));
+    rig.op().entriesDialog = [](const std::vector<LIN_SchedulerEntry> &, bool) {
+        return std::optional(std::vector<LIN_SchedulerEntry>{{50, 0x3C}});
+    };
+    rig.ops().Scheduler().Adjust();
+    // The delete's reply has been taken: the exchange is marked, its timer stopped.
+    QTRY_VERIFY_WITH_TIMEOUT(rig.requestTexts().contains("2/51/5") && !rig.ops().IsIdle()
+                                 && !rig.ops().Engine().TimerRunning(),
+                             8000);
+    const auto before = rig.host().requests().size();
+    if (disconnect) {
+        rig.ops().Conn().DropConnection();
+        QVERIFY(rig.ops().IsIdle());
+    } else {
+        // An entry reply nobody asked for.
+        LIN_Msg stray;
+        stray.start = 0x02;
+        stray.header = MakeHeader(4, 3);
+        stray.data[0] = 0x10;
+        stray.data[2] = 0x3F;
+        stray.count = 3;
+        stray.checksum = std::uint8_t(stray.header ^ 0x10 ^ 0x3F);
+        rig.host().sendOwnMessage(stray);
+    }
+    QTest::qWait(1500); // longer than the pause
+    if (disconnect) {
+        QVERIFY(rig.op().boxTexts(BoxKind::Error).isEmpty());
+        QCOMPARE(rig.host().requests().size(), before);
+        QVERIFY(rig.ops().IsIdle());
+        return;
+    }
+    QVERIFY(rig.waitIdle(8000));
+    QCOMPARE(rig.requestTexts().mid(int(before)), (QStringList{"2/40/6 32003C"}));
+    QCOMPARE(rig.op().entriesShown.size(), std::size_t(1));
+    QCOMPARE(rig.ops().Scheduler().EntryCount(), 1);
+}
+
+// Starting the log or opening a profile recomputes every command state; ON, OFF and Discard
+// keep the scheduler's rule through that (ON and OFF share one handler: an enabled "OFF" with
+// the master off would switch it on).
+void TestScheduler::masterButtonsKeepTheirRuleOnRecompute_data()
+{
+    QTest::addColumn<bool>("entries");
+    QTest::addColumn<bool>("masterOn");
+    QTest::newRow("entries, master off") << true << false;
+    QTest::newRow("entries, master on") << true << true;
+    QTest::newRow("no entries") << false << false;
+}
+
+void TestScheduler::masterButtonsKeepTheirRuleOnRecompute()
+{
+    QFETCH(bool, entries);
+    QFETCH(bool, masterOn);
+    OpsRig rig;
+    if (entries)
+        rig.host().withModel(threeEntries);
+    QVERIFY(onMessagesView(rig));
+    if (masterOn) {
+        rig.ops().Scheduler().SwitchMaster();
+        QVERIFY(rig.waitIdle());
+    }
+    QCOMPARE(rig.ops().Scheduler().MasterActive(), masterOn);
+    for (int round = 0; round < 2; ++round) {
+        QCOMPARE(rig.ops().Enabled(Command::DiscardScheduler), entries);
+        QCOMPARE(rig.ops().Enabled(Command::MasterOff), entries && masterOn);
+        QCOMPARE(rig.ops().Enabled(Command::MasterOn), entries && !masterOn);
+        rig.ops().UpdateCommandStates();
+    }
+    QVERIFY(rig.ops().Enabled(Command::ModifyScheduler));
+}

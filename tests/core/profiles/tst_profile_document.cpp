@@ -263,7 +263,11 @@ void TestProfileDocument::readRules_data()
         << "<Length>2</Length>\n      <ID>5</ID>"
         << "<Length>9</Length>\n      <ID>5</ID>" << true << true << false;
     QTest::newRow("slave id above 63") << "<ID>5</ID>"
-                                       << "<ID>64</ID>" << true << true << false;
+                                       << "<ID>64</ID>" << true << true << true;
+    QTest::newRow("slave id 255") << "<ID>5</ID>"
+                                  << "<ID>255</ID>" << true << true << true;
+    QTest::newRow("slave id 256") << "<ID>5</ID>"
+                                  << "<ID>256</ID>" << true << true << false;
     QTest::newRow("frame missing Format") << "<Format>1</Format>"
                                           << "" << true << true << false;
     QTest::newRow("frame data short") << "<Byte Index=\"2\">3</Byte>"

@@ -1,5 +1,6 @@
 // The settings record and the window placement in the per-user store.
 
+#include "core/link/bit_rates.h"
 #include "core/settings/form_config.h"
 #include "core/settings/preferences_mapping.h"
 #include "core/settings/settings_store.h"
@@ -188,9 +189,9 @@ void TestSettingsStore::preferenceMappings()
     QFETCH(int, stored);
     QFETCH(int, index);
     QFETCH(int, saved);
-    QCOMPARE(BaudrateToIndex(stored), index);
-    QCOMPARE(IndexToBaudrate(index), saved);
-    QCOMPARE(BaudrateItems().at(index), QString("%1 bit/s").arg(saved));
+    QCOMPARE(BitRateIndex(stored), index);
+    QCOMPARE(BitRateAt(index), saved);
+    QCOMPARE(BitRateItems().at(index), QString("%1 bit/s").arg(saved));
     QCOMPARE(ClampPort(300), 255);
     QCOMPARE(ClampPort(0), 1);
     QCOMPARE(ClampTimeout(301), 300);

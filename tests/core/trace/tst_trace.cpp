@@ -2,11 +2,16 @@
 
 #include "core/trace/trace_list.h"
 #include "core/trace/trace_log.h"
+#include "core/trace/trace_model.h"
+#include "support/fault_guards.h"
 
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cerrno>
+#include <cstring>
 
 using namespace vxl;
 
@@ -51,6 +56,23 @@ QString readText(const QString &path)
     return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
 }
 
+QStringList columnTexts(const TraceModel &model, int column)
+{
+    QStringList texts;
+    for (int row = 0; row < model.rowCount(); ++row)
+        texts << model.index(row, column).data().toString();
+    return texts;
+}
+
+// Four entries with distinct codes, two of each source and type.
+void addFour(TraceList &trace)
+{
+    trace.AddTraceEntry(message(0x96, QByteArray::fromHex("032301AABBCC")), 1); // CAN 123h
+    trace.AddTraceEntry(message(0x95, QByteArray::fromHex("2001000000")), 2);   // CAN event
+    trace.AddTraceEntry(message(0xA3, QByteArray::fromHex("051122")), 3);       // LIN 05h
+    trace.AddTraceEntry(message(0xA1, QByteArray::fromHex("4D")), 4);           // LIN error 0Dh
+}
+
 } // namespace
 
 class TestTrace : public QObject
@@ -63,10 +85,15 @@ private slots:
     void repeatsAreCounted();
     void indexedMatchesScan();
     void sorting();
+    void headerClicks_data();
+    void headerClicks();
+    void newEntriesSortedIn();
+    void refreshReportsChangedCells();
     void logHeaderOnly();
     void logLines();
     void logIsStreamed();
-    void failedSaveKeepsTheLog();
+    void startFails();
+    void appendPastTheFileSizeLimit();
 };
 
 void TestTrace::decode_data()
@@ -221,13 +248,110 @@ void TestTrace::sorting()
     QCOMPARE(lin.CodeIdText(), QStringLiteral("05h"));
 }
 
+void TestTrace::headerClicks_data()
+{
+    QTest::addColumn<QList<int>>("clicks");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QStringList>("expected");
+    const QStringList ascending{"FFFFFFFFh", "05h", "0Dh", "123h"};
+    const QStringList descending{"123h", "0Dh", "05h", "FFFFFFFFh"};
+    QTest::newRow("start") << QList<int>{} << 2 << ascending;
+    QTest::newRow("code once") << QList<int>{2} << 2 << descending;
+    QTest::newRow("code twice") << QList<int>{2, 2} << 2 << ascending;
+    QTest::newRow("count, period, data") << QList<int>{3, 4, 5} << 2 << ascending;
+    QTest::newRow("count after code") << QList<int>{2, 3} << 2 << descending;
+    QTest::newRow("source once") << QList<int>{0} << 0 << QStringList{"LIN", "LIN", "CAN", "CAN"};
+    QTest::newRow("type once") << QList<int>{1} << 1
+                               << QStringList{"MSG-ID", "MSG-ID", "ERROR", "ERROR"};
+    QTest::newRow("type twice") << QList<int>{1, 1} << 1
+                                << QStringList{"ERROR", "ERROR", "MSG-ID", "MSG-ID"};
+    // Each column keeps its own direction.
+    QTest::newRow("code, source, code") << QList<int>{2, 0, 2} << 2 << ascending;
+}
+
+void TestTrace::headerClicks()
+{
+    QFETCH(QList<int>, clicks);
+    QFETCH(int, column);
+    QFETCH(QStringList, expected);
+    TraceList trace;
+    TraceModel model(trace);
+    addFour(trace);
+    for (int click : clicks)
+        model.HeaderClicked(click);
+    QCOMPARE(columnTexts(model, column), expected);
+    QCOMPARE(model.rowCount(), trace.Count());
+}
+
+void TestTrace::newEntriesSortedIn()
+{
+    TraceList trace;
+    TraceModel model(trace);
+    addFour(trace);
+    model.HeaderClicked(0); // source, descending: LIN rows first
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    QSignalSpy reordered(&model, &QAbstractItemModel::layoutChanged);
+    trace.AddTraceEntry(message(0xB1, QByteArray::fromHex("01")), 5); // MODULE
+    trace.AddTraceEntry(message(0x81, QByteArray::fromHex("01")), 6); // RS-232
+    QCOMPARE(columnTexts(model, 0), (QStringList{"RS-232", "MODULE", "LIN", "LIN", "CAN", "CAN"}));
+    QCOMPARE(inserted.count(), 2);
+    QCOMPARE(inserted.at(0).at(1).toInt(), 0);
+    QCOMPARE(reordered.count(), 0); // inserted, not sorted again
+    // An update does not move its row, whatever the sort column.
+    model.HeaderClicked(2);
+    const QStringList before = columnTexts(model, 2);
+    for (int i = 0; i < 5; ++i)
+        trace.AddTraceEntry(message(0xA3, QByteArray::fromHex("051122")), 10 + i);
+    model.Refresh();
+    QCOMPARE(columnTexts(model, 2), before);
+    QCOMPARE(reordered.count(), 1);
+    trace.Clear();
+    QCOMPARE(model.rowCount(), 0);
+    trace.AddTraceEntry(message(0xA3, QByteArray::fromHex("051122")), 20);
+    QCOMPARE(columnTexts(model, 3), QStringList{"1"});
+}
+
+void TestTrace::refreshReportsChangedCells()
+{
+    TraceList trace;
+    TraceModel model(trace);
+    addFour(trace);
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    const auto cells = [&changed] {
+        QStringList out;
+        for (const auto &args : changed)
+            out << QStringLiteral("%1,%2")
+                       .arg(args.at(0).toModelIndex().row())
+                       .arg(args.at(0).toModelIndex().column());
+        changed.clear();
+        return out;
+    };
+    // Repeats only change numbers in the entry; the row shows them after the next pass.
+    trace.AddTraceEntry(message(0xA3, QByteArray::fromHex("051122")), 13);
+    QCOMPARE(model.index(1, 3).data().toString(), QStringLiteral("1"));
+    QVERIFY(cells().isEmpty());
+    model.Refresh();
+    QCOMPARE(cells(), (QStringList{"1,3", "1,4"})); // count and period; same data
+    QCOMPARE(model.index(1, 3).data().toString(), QStringLiteral("2"));
+    QCOMPARE(model.index(1, 4).data().toString(), QStringLiteral("10"));
+    model.Refresh();
+    QVERIFY(cells().isEmpty());
+    // Same period again, new data.
+    trace.AddTraceEntry(message(0xA2, QByteArray::fromHex("0533")), 23);
+    model.Refresh();
+    QCOMPARE(cells(), (QStringList{"1,3", "1,5"}));
+    QCOMPARE(model.index(1, 5).data().toString(), QStringLiteral("33"));
+}
+
 void TestTrace::logHeaderOnly()
 {
     QTemporaryDir dir;
     TraceLog log;
-    QVERIFY(log.Start(QDateTime(QDate(2026, 12, 9), QTime(10, 11, 12))));
-    const QString path = dir.filePath("empty.txt");
-    QVERIFY(log.Stop(path));
+    QVERIFY(log.Start(QDateTime(QDate(2026, 12, 9), QTime(10, 11, 12)), dir.path()));
+    log.Stop();
+    QVERIFY(!log.IsRecording());
+    const QString path = log.RecordedPath();
+    QCOMPARE(QFileInfo(path).absolutePath(), QFileInfo(dir.path()).absoluteFilePath());
     const QStringList lines = readText(path).split("\r\n");
     QCOMPARE(lines.size(), TraceLog::kHeaderLines);
     QCOMPARE(lines[0], QStringLiteral("VEXA-LIN CT - LOG file"));
@@ -238,6 +362,8 @@ void TestTrace::logHeaderOnly()
     QCOMPARE(lines[8], QStringLiteral("LINE\t|\tSOURCE\t|\tTIME\t\t|\tID\t\t|\tDescription"));
     QCOMPARE(lines[10], QString());
     QVERIFY(!readText(path).contains(QRegularExpression("[^\r]\n"))); // CR LF line ends only
+    log.Discard();
+    QVERIFY(!QFile::exists(path));
 }
 
 void TestTrace::logLines()
@@ -256,8 +382,8 @@ void TestTrace::logLines()
         trace.AddTraceEntry(message(0x95, QByteArray::fromHex("2001000000")), 0x80000000u)));
     QCOMPARE(trace.Count(), 2);
     QCOMPARE(trace.At(0).count, 3);
-    const QString path = dir.filePath("log.txt");
-    QVERIFY(log.Stop(path));
+    log.Stop();
+    const QString path = log.RecordedPath();
     const QStringList lines = readText(path).split("\r\n");
     QCOMPARE(lines.size(), TraceLog::kHeaderLines + 4);
     QCOMPARE(lines[11], QStringLiteral("1\t|\tLIN\t|\t110\t|\t0x00000005\t|\t11 - 22"));
@@ -272,7 +398,7 @@ void TestTrace::logIsStreamed()
     TraceList trace;
     TraceLog log;
     QVERIFY(log.Start());
-    const QString temporary = log.TemporaryPath();
+    const QString temporary = log.RecordedPath();
     const qint64 headerSize = QFileInfo(temporary).size();
     for (int i = 0; i < 1000; ++i)
         log.Append(
@@ -280,21 +406,55 @@ void TestTrace::logIsStreamed()
     // On disk while recording, not held until the stop.
     QVERIFY(QFileInfo(temporary).size() > headerSize + 1000 * 20);
     QCOMPARE(log.LineCount(), 1000u);
-    QVERIFY(log.Stop()); // cancelled: nothing written, the temporary file goes
+    log.Stop();
+    log.Discard(); // a cancelled save: the recorded file goes
     QVERIFY(!QFile::exists(temporary));
     QVERIFY(!log.IsRecording());
 }
 
-void TestTrace::failedSaveKeepsTheLog()
+void TestTrace::startFails()
 {
+    // A folder that is a regular file: no file can be created in it, not even by root.
+    QTemporaryDir dir;
+    const QString notAFolder = dir.filePath("plain");
+    QFile plain(notAFolder);
+    QVERIFY(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    TraceLog log;
+    QVERIFY(!log.Start(QDateTime::currentDateTime(), notAFolder));
+    QVERIFY(!log.IsRecording());
+    QCOMPARE(log.ErrorString(), QString::fromLocal8Bit(std::strerror(ENOTDIR)));
+    QVERIFY(log.RecordedPath().isEmpty());
+}
+
+void TestTrace::appendPastTheFileSizeLimit()
+{
+    QTemporaryDir dir;
     TraceList trace;
     TraceLog log;
-    QVERIFY(log.Start());
-    log.Append(trace.AddTraceEntry(message(0xA3, QByteArray::fromHex("051122")), 1));
-    QVERIFY(!log.Stop("/nonexistent/folder/log.txt"));
-    QVERIFY(QFile::exists(log.KeptPath()));
-    QVERIFY(readText(log.KeptPath()).endsWith("11 - 22"));
-    QFile::remove(log.KeptPath());
+    QSignalSpy failed(&log, &TraceLog::appendFailed);
+    QVERIFY(log.Start(QDateTime::currentDateTime(), dir.path()));
+    const LIN_Msg lin = message(0xA3, QByteArray::fromHex("051122"));
+    QVERIFY(log.Append(trace.AddTraceEntry(lin, 1)));
+    QVERIFY(log.Append(trace.AddTraceEntry(lin, 2)));
+    const qint64 whole = QFileInfo(log.RecordedPath()).size();
+    {
+        // Room for half a line more: the third line is cut, which the log must undo.
+        const test::SignalIgnored ignored(SIGXFSZ);
+        const test::FileSizeLimit limit(whole + 20);
+        QVERIFY(!log.Append(trace.AddTraceEntry(lin, 3)));
+    }
+    QCOMPARE(failed.count(), 1);
+    QVERIFY(!log.IsRecording());
+    QCOMPARE(log.ErrorString(), QString::fromLocal8Bit(std::strerror(EFBIG)));
+    QCOMPARE(log.LineCount(), 2u);
+    const QString kept = log.RecordedPath();
+    QCOMPARE(QFileInfo(kept).size(), whole);
+    QVERIFY(readText(kept).endsWith(QStringLiteral("2\t|\tLIN\t|\t2\t|\t0x00000005\t|\t11 - 22")));
+    QVERIFY(!log.Append(trace.AddTraceEntry(lin, 4))); // ended: nothing more is written
+    QCOMPARE(failed.count(), 1);
+    QCOMPARE(log.Keep(), kept);
+    QVERIFY(QFile::exists(kept));
 }
 
 QTEST_GUILESS_MAIN(TestTrace)

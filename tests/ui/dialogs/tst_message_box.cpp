@@ -113,14 +113,21 @@ void TestMessageBox::buttonsPerKind()
 void TestMessageBox::answers_data()
 {
     QTest::addColumn<BoxKind>("kind");
-    QTest::addColumn<QString>("action"); // a button caption, "Escape" or "Enter"
+    // A button caption, "Escape", "Enter" where the focus is, or "Enter on" a button that has
+    // been given the focus.
+    QTest::addColumn<QString>("action");
     QTest::addColumn<BoxResult>("expected");
 
     QTest::newRow("Question YES") << BoxKind::Question << "YES" << BoxResult::Yes;
     QTest::newRow("Question NO") << BoxKind::Question << "NO" << BoxResult::No;
     QTest::newRow("Question Cancel") << BoxKind::Question << "Cancel" << BoxResult::Cancel;
     QTest::newRow("Question Escape") << BoxKind::Question << "Escape" << BoxResult::Cancel;
-    QTest::newRow("Question Enter") << BoxKind::Question << "Enter" << BoxResult::Yes;
+    // The focus starts on NO, and Enter answers the button that has the focus.
+    QTest::newRow("Question Enter") << BoxKind::Question << "Enter" << BoxResult::No;
+    QTest::newRow("Question keypad Enter") << BoxKind::Question << "keypad Enter" << BoxResult::No;
+    QTest::newRow("Question Enter on YES") << BoxKind::Question << "Enter on YES" << BoxResult::Yes;
+    QTest::newRow("Question Enter on Cancel")
+        << BoxKind::Question << "Enter on Cancel" << BoxResult::Cancel;
     QTest::newRow("Error Close") << BoxKind::Error << "Close" << BoxResult::Closed;
     QTest::newRow("Error Escape") << BoxKind::Error << "Escape" << BoxResult::Closed;
     QTest::newRow("Error Enter") << BoxKind::Error << "Enter" << BoxResult::Closed;
@@ -129,7 +136,11 @@ void TestMessageBox::answers_data()
     QTest::newRow("Confirmation YES") << BoxKind::Confirmation << "YES" << BoxResult::Yes;
     QTest::newRow("Confirmation NO") << BoxKind::Confirmation << "NO" << BoxResult::No;
     QTest::newRow("Confirmation Escape") << BoxKind::Confirmation << "Escape" << BoxResult::No;
-    QTest::newRow("Confirmation Enter") << BoxKind::Confirmation << "Enter" << BoxResult::Yes;
+    QTest::newRow("Confirmation Enter") << BoxKind::Confirmation << "Enter" << BoxResult::No;
+    QTest::newRow("Confirmation Enter on YES")
+        << BoxKind::Confirmation << "Enter on YES" << BoxResult::Yes;
+    QTest::newRow("Confirmation Enter on NO")
+        << BoxKind::Confirmation << "Enter on NO" << BoxResult::No;
 }
 
 void TestMessageBox::answers()
@@ -143,6 +154,21 @@ void TestMessageBox::answers()
     owner.show();
     bool found = true;
     auto watch = ModalAnswer::of<TfMsg>([&](TfMsg *box) {
+        if (action.startsWith(QLatin1String("Enter on "))) {
+            QPushButton *button = buttonWithText(box, action.mid(9));
+            found = button != nullptr;
+            if (!button) {
+                box->reject();
+                return;
+            }
+            button->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(button, Qt::Key_Return);
+            return;
+        }
+        if (action == QLatin1String("keypad Enter")) {
+            QTest::keyClick(box->focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
+            return;
+        }
         if (action == QLatin1String("Escape") || action == QLatin1String("Enter")) {
             // Keys go where the focus is, as they would for a user.
             QWidget *target = box->focusWidget() ? box->focusWidget() : box;

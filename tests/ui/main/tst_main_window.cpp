@@ -4,16 +4,21 @@
 
 #include "core/operations/connection.h"
 #include "core/operations/operations.h"
-#include "modal_answer.h"
-#include "sim/emulator_host.h"
-#include "test_support.h"
+#include "support/modal_answer.h"
+#include "support/ops_fixture.h"
+#include "support/test_support.h"
 #include "ui/dialogs/about_dialog.h"
 #include "ui/dialogs/busy_notice.h"
+#include "ui/dialogs/can_filter_dialog.h"
 #include "ui/dialogs/connect_dialog.h"
 #include "ui/dialogs/entries_dialog.h"
+#include "ui/dialogs/entry_dialog.h"
+#include "ui/dialogs/frame_editor_dialog.h"
 #include "ui/dialogs/frames_config_dialog.h"
 #include "ui/dialogs/message_box.h"
 #include "ui/dialogs/preferences_dialog.h"
+#include "ui/dialogs/slave_id_dialog.h"
+#include "ui/main/application_setup.h"
 #include "ui/main/main_window.h"
 #include "ui/main/operator_gui.h"
 #include "ui/views/module_grid_widget.h"
@@ -23,44 +28,32 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QStackedWidget>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeWidget>
 
 using namespace vxl;
 using namespace vxl::test;
 
+// Passes when a wait returned no text, else fails with the text.
+#define VERIFY_DONE(wait) \
+    do { \
+        const QString notDone = (wait); \
+        QVERIFY2(notDone.isEmpty(), qPrintable(notDone)); \
+    } while (false)
+
 namespace {
 
 constexpr int kCom = 9;
-
-// The emulator on COM9 in a folder of its own, and the settings the window starts with.
-struct Rig
-{
-    QTemporaryDir dosDevices;
-    std::unique_ptr<sim::EmulatorHost> host;
-
-    explicit Rig(bool withModule = true)
-    {
-        if (!withModule)
-            return;
-        sim::EmulatorOptions options;
-        options.comNumber = kCom;
-        options.dosDevices = dosDevices.path();
-        host = std::make_unique<sim::EmulatorHost>(options);
-        host->start();
-    }
-    [[nodiscard]] ComPortMap map() const
-    {
-        return ComPortMap(
-            ComPortRoots{dosDevices.path(), QString(), QStringLiteral("/nonexistent")});
-    }
-};
 
 void storeSettings(int startMode, int port = kCom, int rate = 38400)
 {
@@ -72,18 +65,23 @@ void storeSettings(int startMode, int port = kCom, int rate = 38400)
     WriteSettings(values);
 }
 
-bool waitIdle(TfMain &w, int ms = 8000)
+// Empty when the window's operations stayed idle for a moment within the time, else what was
+// awaited. A modal window that the guard had to close ends the wait at once: what the test
+// waits for will not come.
+QString waitIdle(TfMain &w, const ModalGuard &guard, int ms = 8000)
 {
     QElapsedTimer timer;
     timer.start();
     int quiet = 0;
-    while (timer.elapsed() < ms) {
+    while (timer.elapsed() < ms && guard.closed().isEmpty()) {
         QTest::qWait(20);
         quiet = w.ops().IsIdle() ? quiet + 1 : 0;
         if (quiet >= 10)
-            return true;
+            return {};
     }
-    return false;
+    return QStringLiteral("waited %1 ms for the end of the running action; closed meanwhile: %2")
+        .arg(timer.elapsed())
+        .arg(guard.closed().join(QStringLiteral(" | ")));
 }
 
 QString statusLine(TfMain &w)
@@ -91,17 +89,22 @@ QString statusLine(TfMain &w)
     return w.findChild<QLabel *>("stbPanel1")->text();
 }
 
-// Connected to the emulator's port and the module read done.
-bool waitConnected(TfMain &w)
+// Empty when connected to the emulator's port and the module read done, else what was awaited
+// and what the status bar showed instead.
+QString waitConnected(TfMain &w, const ModalGuard &guard, int ms = 8000)
 {
+    const QString connected = QStringLiteral(" Connected to COM9 at 38400 bit/s");
     QElapsedTimer timer;
     timer.start();
-    while (statusLine(w) != QStringLiteral(" Connected to COM9 at 38400 bit/s")) {
-        if (timer.elapsed() > 3000)
-            return false;
+    while (statusLine(w) != connected) {
+        if (timer.elapsed() > ms || !guard.closed().isEmpty())
+            return QStringLiteral("waited %1 ms for \"%2\" in the status bar; it shows \"%3\"; "
+                                  "closed meanwhile: %4")
+                .arg(timer.elapsed())
+                .arg(connected, statusLine(w), guard.closed().join(QStringLiteral(" | ")));
         QTest::qWait(20);
     }
-    return waitIdle(w);
+    return waitIdle(w, guard);
 }
 
 QColor panelColor(TfMain &w, const char *panel)
@@ -124,6 +127,7 @@ class TestMainWindow : public QObject
 
 private slots:
     void init();
+    void cleanup();
     void startModeOneTouchesNoPort();
     void startModeThreeFillsGrid();
     void startModeThreeSilentOpensDialog();
@@ -136,7 +140,14 @@ private slots:
     void closeWithModifiedProfileCancel();
     void aboutWithoutModule();
     void schedulerAndFramesViewOnly();
+    void viewTabsReadTheViewCaptions();
+    void hintsLeaveTheConnectionLine();
+    void applicationAddsNothingToCaptions();
+    void toolBarsFitTheDefaultWindow();
     void openedProfileIsEdited();
+
+private:
+    std::unique_ptr<ModalGuard> m_guard;
 };
 
 void TestMainWindow::init()
@@ -144,17 +155,28 @@ void TestMainWindow::init()
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, "Norvel", "VEXALIN");
     store.clear();
     store.sync();
+    m_guard = std::make_unique<ModalGuard>();
+}
+
+void TestMainWindow::cleanup()
+{
+    const QStringList closed = m_guard->closed();
+    m_guard.reset();
+    if (QTest::currentTestFailed())
+        return; // its message already names them
+    QVERIFY2(closed.isEmpty(),
+             qPrintable(QStringLiteral("modal windows nobody answered: ") + closed.join(" | ")));
 }
 
 void TestMainWindow::startModeOneTouchesNoPort()
 {
-    Rig rig;
+    SimPort port(kCom);
     storeSettings(1);
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
     QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
     QTest::qWait(200);
-    QVERIFY(!rig.host->toolPresent());
+    QVERIFY(!port.host().toolPresent());
     QCOMPARE(panelColor(w, "panControls1"), QColor::fromRgb(SystemColorToRgb(kDefaultColorOff)));
     QVERIFY(!w.action("mniReset")->isEnabled());
     QVERIFY(!w.action("mniCheckConnection")->isEnabled());
@@ -176,11 +198,11 @@ void TestMainWindow::startModeOneTouchesNoPort()
 
 void TestMainWindow::startModeThreeFillsGrid()
 {
-    Rig rig;
+    SimPort port(kCom);
     storeSettings(3);
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
-    QVERIFY(waitConnected(w));
+    VERIFY_DONE(waitConnected(w, *m_guard));
     auto *grid = w.findChild<ModuleGridWidget *>("sgridActualValues");
     QVERIFY(grid);
     QCOMPARE(grid->item(2, 2)->text(), QStringLiteral("500.0 kbit/s (0x001C)"));
@@ -197,8 +219,8 @@ void TestMainWindow::startModeThreeFillsGrid()
 
 void TestMainWindow::startModeThreeSilentOpensDialog()
 {
-    Rig rig;
-    rig.host->setSilent(true);
+    SimPort port(kCom);
+    port.host().setSilent(true);
     storeSettings(3);
     QElapsedTimer timer;
     qint64 openedAfter = -1;
@@ -208,7 +230,7 @@ void TestMainWindow::startModeThreeSilentOpensDialog()
         saveScreenshot(dialog, "main_connect_dialog");
         dialog->reject();
     });
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     timer.start();
     w.show();
     QTRY_VERIFY_WITH_TIMEOUT(watch->answered(), 5000);
@@ -218,7 +240,7 @@ void TestMainWindow::startModeThreeSilentOpensDialog()
 
 void TestMainWindow::dialogWithoutPorts()
 {
-    Rig rig(false);
+    SimPort port(kCom, {}, false);
     storeSettings(2);
     auto watch = ModalAnswer::of<TfInitConnect>([](TfInitConnect *dialog) {
         QCOMPARE(dialog->findChild<QComboBox *>("cbAvaConnect")->currentText(),
@@ -227,23 +249,23 @@ void TestMainWindow::dialogWithoutPorts()
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Connect... (scanning 128 ports)"));
         dialog->reject();
     });
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
     QTRY_VERIFY_WITH_TIMEOUT(watch->answered(), 5000);
 }
 
 void TestMainWindow::dialogOkConnects()
 {
-    Rig rig;
+    SimPort port(kCom);
     storeSettings(2, 4); // COM4 is gone: the first listed port is offered
     auto watch = ModalAnswer::of<TfInitConnect>([](TfInitConnect *dialog) {
         QCOMPARE(dialog->findChild<QComboBox *>("cbAvaConnect")->currentText(), QStringLiteral("9"));
         clickButton(dialog, "btbOK");
     });
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
     QTRY_VERIFY_WITH_TIMEOUT(watch->answered(), 5000);
-    QVERIFY(waitConnected(w));
+    VERIFY_DONE(waitConnected(w, *m_guard));
     auto *grid = w.findChild<ModuleGridWidget *>("sgridActualValues");
     QCOMPARE(grid->item(1, 2)->text(), QStringLiteral("Enabled"));
     QCOMPARE(w.findChild<QLabel *>("sttFirmware")->text(), QStringLiteral("01.02.15"));
@@ -255,8 +277,8 @@ void TestMainWindow::dialogOkConnects()
 
 void TestMainWindow::retryShowsSameList()
 {
-    Rig rig;
-    rig.host->setSilent(true);
+    SimPort port(kCom);
+    port.host().setSilent(true);
     storeSettings(2);
     int shown = 0;
     QStringList selections;
@@ -281,7 +303,7 @@ void TestMainWindow::retryShowsSameList()
         });
     };
     answerDialog();
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
     QTRY_COMPARE_WITH_TIMEOUT(shown, 2, 8000);
     QCOMPARE(selections, (QStringList{"9", "9"}));
@@ -290,12 +312,12 @@ void TestMainWindow::retryShowsSameList()
 
 void TestMainWindow::viewChangeWhileBusy()
 {
-    Rig rig;
+    SimPort port(kCom);
     storeSettings(3);
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
-    QVERIFY(waitConnected(w));
-    rig.host->setSilent(true);
+    VERIFY_DONE(waitConnected(w, *m_guard));
+    port.host().setSilent(true);
     w.findChild<QPushButton *>("btbRefresh")->click(); // a read that stays unanswered
     QVERIFY(!w.ops().IsIdle());
     auto *tabs = w.findChild<QTabBar *>("mdiTabViews");
@@ -317,9 +339,9 @@ void TestMainWindow::viewChangeWhileBusy()
 
 void TestMainWindow::toolBarRules()
 {
-    Rig rig(false);
+    SimPort port(kCom, {}, false);
     storeSettings(1);
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
     QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
     const char *items[] = {"mniQbarVEXALIN",
@@ -347,9 +369,9 @@ void TestMainWindow::toolBarRules()
 
 void TestMainWindow::preferencesWrittenOnlyOnOk()
 {
-    Rig rig(false);
+    SimPort port(kCom, {}, false);
     storeSettings(1, 300, 14400);
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
     QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
     auto answer = [](bool ok) {
@@ -381,9 +403,9 @@ void TestMainWindow::preferencesWrittenOnlyOnOk()
 
 void TestMainWindow::closeWithModifiedProfileCancel()
 {
-    Rig rig(false);
+    SimPort port(kCom, {}, false);
     storeSettings(1);
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
     QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
     w.action("mniNew")->trigger();
@@ -408,9 +430,9 @@ void TestMainWindow::closeWithModifiedProfileCancel()
 
 void TestMainWindow::aboutWithoutModule()
 {
-    Rig rig(false);
+    SimPort port(kCom, {}, false);
     storeSettings(1);
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
     QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
     QString line;
@@ -426,17 +448,17 @@ void TestMainWindow::aboutWithoutModule()
 
 void TestMainWindow::schedulerAndFramesViewOnly()
 {
-    Rig rig;
-    rig.host->withModel([](sim::ModuleModel &m) {
+    SimPort port(kCom);
+    port.host().withModel([](sim::ModuleModel &m) {
         auto &lin = m.Config().LIN;
         lin.SchedulerCount = 2;
         lin.SchedulerEntries[0] = {10, 0x01};
         lin.SchedulerEntries[1] = {20, 0x3C};
     });
     storeSettings(3);
-    TfMain w({}, rig.map());
+    TfMain w({}, port.portMap());
     w.show();
-    QVERIFY(waitConnected(w));
+    VERIFY_DONE(waitConnected(w, *m_guard));
     int rows = -1;
     bool okEnabled = true;
     auto entries = ModalAnswer::of<TfEntries>([&](TfEntries *dialog) {
@@ -449,7 +471,7 @@ void TestMainWindow::schedulerAndFramesViewOnly()
     QTRY_VERIFY_WITH_TIMEOUT(entries->answered(), 5000);
     QCOMPARE(rows, 2);
     QVERIFY(!okEnabled);
-    QVERIFY(waitIdle(w));
+    VERIFY_DONE(waitIdle(w, *m_guard));
 
     LIN_Group shown;
     auto frames = ModalAnswer::of<TfFramesConfig>([&](TfFramesConfig *dialog) {
@@ -462,9 +484,122 @@ void TestMainWindow::schedulerAndFramesViewOnly()
     QCOMPARE(shown.FrameLengths, w.ops().ModuleCopy().LIN.FrameLengths);
 }
 
+void TestMainWindow::viewTabsReadTheViewCaptions()
+{
+    SimPort port(kCom, {}, false);
+    storeSettings(1);
+    TfMain w({}, port.portMap());
+    auto *tabs = w.findChild<QTabBar *>("mdiTabViews");
+    QStringList captions;
+    for (int i = 0; i < tabs->count(); ++i)
+        captions << tabs->tabText(i);
+    QCOMPARE(captions,
+             (QStringList{"Data Present in Module",
+                          "Messages and Scheduler",
+                          "Profiles Management",
+                          "Advanced Configuration"}));
+}
+
+void TestMainWindow::hintsLeaveTheConnectionLine()
+{
+    SimPort port(kCom, {}, false);
+    storeSettings(1);
+    TfMain w({}, port.portMap());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
+    auto *line = w.findChild<QLabel *>("stbPanel1");
+    auto *hints = w.findChild<QLabel *>("stbPanel2");
+
+    // A menu item under the mouse, as the menu bar opens it.
+    QAction *item = w.action("mniNew");
+    QMenu *file = nullptr;
+    for (QAction *top : w.menuBar()->actions()) {
+        if (top->menu() && top->menu()->actions().contains(item))
+            file = top->menu();
+    }
+    QVERIFY(file);
+    w.menuBar()->setActiveAction(file->menuAction());
+    QTRY_VERIFY(file->isVisible());
+    file->setActiveAction(item);
+    QCOMPARE(hints->text(), QStringLiteral("Creates a new profile with standard values"));
+    QVERIFY(line->isVisible());
+    QCOMPARE(line->text(), QStringLiteral(" Not connected. "));
+    QVERIFY(!saveScreenshot(&w, "main_menu_hint").isEmpty());
+    file->close();
+    QVERIFY(line->isVisible());
+
+    // A tool button under the mouse.
+    auto *button = w.findChild<QWidget *>("tbtCutConnection");
+    QTest::mouseMove(button);
+    QTRY_COMPARE(hints->text(), QStringLiteral("Terminates a current connection"));
+    QVERIFY(line->isVisible());
+    QCOMPARE(line->text(), QStringLiteral(" Not connected. "));
+    QVERIFY(w.statusBar()->currentMessage().isEmpty());
+}
+
+void TestMainWindow::applicationAddsNothingToCaptions()
+{
+    SetUpApplication();
+    // With a display name of its own the platform appends it to every window title. Without
+    // one the display name follows the application's name.
+    QCoreApplication::setApplicationName(QStringLiteral("probe"));
+    QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("probe"));
+    SetUpApplication();
+
+    SimPort port(kCom, {}, false);
+    storeSettings(1);
+    TfMain w({}, port.portMap());
+    const std::pair<QWidget *, QString> windows[] = {
+        {&w, QStringLiteral(" VEXA-LIN CT")},
+        {new TfMsg(&w, BoxKind::Question, QStringLiteral("?")), QStringLiteral("VEXA-LIN CT")},
+        {new TfAbout(&w, QString(), QString(), false), QStringLiteral("About VEXA-LIN CT")},
+        {new TfPreferences(&w), QStringLiteral("Preferences")},
+        {new TfInitConnect(&w, 8, kCom, port.portMap()),
+         QStringLiteral("Connect... (scanning 8 ports)")},
+        {new TfEntries(&w), QStringLiteral("  Scheduler Entries")},
+        {new TfEntry(&w), QStringLiteral("Add entry")},
+        {new TfFramesConfig(&w), QStringLiteral("  Frame Configuration")},
+        {new TfFrameEditor(&w), QStringLiteral("Frame")},
+        {new TfCanFilterConfig(&w, 0, 0), QStringLiteral(" CAN Filter Configuration")},
+        {new TfSlaveIDConfig(&w), QStringLiteral(" Slave ID and Data Configuration")},
+    };
+    for (const auto &[window, title] : windows)
+        QCOMPARE(window->windowTitle(), title);
+}
+
+void TestMainWindow::toolBarsFitTheDefaultWindow()
+{
+    SimPort port(kCom, {}, false);
+    storeSettings(1);
+    TfMain w({}, port.portMap());
+    w.show();
+    QTRY_COMPARE(w.size(), TfMain::kDesignedSize);
+    QTest::qWait(100); // the tool bar area lays itself out for the new size
+    const char *bars[] = {"tlbModule", "tlbVEXALIN", "tlbConnections", "tlbProfiles"};
+    for (const char *name : bars) {
+        QToolBar *bar = w.toolBar(name);
+        QVERIFY2(bar->isVisible(), name);
+        auto *extension = bar->findChild<QToolButton *>("qt_toolbar_ext_button");
+        QVERIFY2(!extension || !extension->isVisible(), name);
+    }
+    // Each button shows its picture beside its caption.
+    for (const char *name : bars) {
+        QToolBar *bar = w.toolBar(name);
+        for (QAction *item : bar->actions()) {
+            auto *button = qobject_cast<QToolButton *>(bar->widgetForAction(item));
+            QVERIFY2(button && button->isVisible(), qPrintable(item->text()));
+            QVERIFY2(!button->icon().isNull(), qPrintable(item->text()));
+            QCOMPARE(button->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
+            QCOMPARE(button->text(), item->text());
+        }
+    }
+    QVERIFY(!saveScreenshot(&w, "main_default_size").isEmpty());
+}
+
 void TestMainWindow::openedProfileIsEdited()
 {
-    Rig rig(false);
+    SimPort port(kCom, {}, false);
     storeSettings(1);
     QTemporaryDir dir;
     const QString path = dir.filePath("opened.vxlin");
@@ -477,7 +612,7 @@ void TestMainWindow::openedProfileIsEdited()
         QVERIFY(writer.WriteAll(57600, can, lin));
         QVERIFY(writer.SaveAs(path));
     }
-    TfMain w({QStringLiteral("vexalin-ct"), path}, rig.map());
+    TfMain w({QStringLiteral("vexalin-ct"), path}, port.portMap());
     w.show();
     auto *tree = w.findChild<QTreeWidget *>("trvProfile");
     QVERIFY(tree);

@@ -8,6 +8,7 @@
 #include "test_support.h"
 #include "ui/views/module_data_view.h"
 #include "ui/views/module_grid_widget.h"
+#include "ui/widgets/control_panel_widget.h"
 
 #include <QFile>
 #include <QLabel>
@@ -435,7 +436,7 @@ void TestModuleDataView::panelColour()
     // Not connected: ColorOff (red E9, green E0, blue E0).
     QCOMPARE(colourAtLeftBottom(), QColor(0xE9, 0xE0, 0xE0));
     // 16776960 in the stored order is cyan.
-    shown.view.setPanelColor(16776960);
+    shown.view.controlPanel()->paint(16776960);
     QCOMPARE(colourAtLeftBottom(), QColor(0x00, 0xFF, 0xFF));
 }
 

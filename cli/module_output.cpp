@@ -1,0 +1,141 @@
+#include "cli/module_output.h"
+
+#include <QJsonArray>
+
+#include <algorithm>
+
+namespace vxl::cli {
+
+namespace {
+
+template<typename T, std::size_t N>
+QJsonArray arrayOf(const std::array<T, N> &values)
+{
+    QJsonArray out;
+    for (const auto v : values)
+        out.append(qint64(v));
+    return out;
+}
+
+QJsonObject frameJson(const LIN_FrameEntry &entry)
+{
+    QJsonArray data;
+    for (int j = 0; j < std::min<int>(entry.Length, kFrameDataBytes); ++j)
+        data.append(entry.Data[std::size_t(j)]);
+    return {{QStringLiteral("id"), entry.ID},
+            {QStringLiteral("active"), entry.Active},
+            {QStringLiteral("length"), entry.Length},
+            {QStringLiteral("data"), data}};
+}
+
+QJsonObject canJson(const CAN_Group &can)
+{
+    return {{QStringLiteral("active"), can.Active},
+            {QStringLiteral("baudrate"), can.Baudrate},
+            {QStringLiteral("forwardMask"), can.ForwardMask},
+            {QStringLiteral("filterMask"), qint64(can.FilterMask)},
+            {QStringLiteral("filterCode"), qint64(can.FilterCode)},
+            {QStringLiteral("idOffset"), qint64(can.IdOffset)},
+            {QStringLiteral("errorCounters"), arrayOf(can.ErrorCounters)},
+            {QStringLiteral("errorId"), qint64(can.ErrorId)},
+            {QStringLiteral("replyStatus"), arrayOf(can.ReplyStatus)}};
+}
+
+QJsonObject linJson(const LIN_Group &lin)
+{
+    QJsonArray entries;
+    for (int i = 0; i < std::min<int>(lin.SchedulerCount, kMaxSchedulerEntries); ++i) {
+        const auto &entry = lin.SchedulerEntries[std::size_t(i)];
+        entries.append(
+            QJsonObject{{QStringLiteral("time"), entry.Time}, {QStringLiteral("id"), entry.ID}});
+    }
+    QJsonArray frames;
+    for (const auto &frame : lin.Frames)
+        frames.append(frameJson(frame));
+    return {{QStringLiteral("active"), lin.Active},
+            {QStringLiteral("baudrate"), lin.Baudrate},
+            {QStringLiteral("forwardMask"), lin.ForwardMask},
+            {QStringLiteral("filterMask"), lin.FilterMask},
+            {QStringLiteral("filterCode"), lin.FilterCode},
+            {QStringLiteral("masterStatus"), lin.MasterStatus},
+            {QStringLiteral("busTermination"), lin.BusTermination},
+            {QStringLiteral("messageTimeouts"), arrayOf(lin.MessageTimeouts)},
+            {QStringLiteral("retries"), lin.Retries},
+            {QStringLiteral("schedulerCount"), lin.SchedulerCount},
+            {QStringLiteral("schedulerEntries"), entries},
+            {QStringLiteral("errorCounters"), arrayOf(lin.ErrorCounters)},
+            {QStringLiteral("bitRecognitionStatus"), lin.BitRecognitionStatus},
+            {QStringLiteral("slaveMask"), arrayOf(lin.SlaveMask)},
+            {QStringLiteral("frameLengths"), arrayOf(lin.FrameLengths)},
+            {QStringLiteral("frameFormats"), arrayOf(lin.FrameFormats)},
+            {QStringLiteral("slaveIdData"), frameJson(lin.SlaveIdData)},
+            {QStringLiteral("frames"), frames},
+            {QStringLiteral("slaveActivationId"), qint64(lin.SlaveActivationId)},
+            {QStringLiteral("replyStatus"), arrayOf(lin.ReplyStatus)}};
+}
+
+} // namespace
+
+QJsonObject ModuleJson(const ModuleConfig &module)
+{
+    const auto &mod = module.Module;
+    const QJsonObject identity{{QStringLiteral("hardware"), mod.HardwareText},
+                               {QStringLiteral("hardwareStatus"), mod.HardwareStatus},
+                               {QStringLiteral("firmware"), mod.FirmwareText},
+                               {QStringLiteral("firmwareStatus"), mod.FirmwareStatus},
+                               {QStringLiteral("buildMode"), mod.BuildMode},
+                               {QStringLiteral("buildModeText"), BuildModeText(mod.BuildMode)}};
+    const QJsonObject rs232{{QStringLiteral("baudrate"), qint64(module.RS232.Baudrate)},
+                            {QStringLiteral("errorCounters"), arrayOf(module.RS232.ErrorCounters)},
+                            {QStringLiteral("replyStatus"), arrayOf(module.RS232.ReplyStatus)}};
+    return {{QStringLiteral("module"), identity},
+            {QStringLiteral("rs232"), rs232},
+            {QStringLiteral("can"), canJson(module.CAN)},
+            {QStringLiteral("lin"), linJson(module.LIN)}};
+}
+
+QStringList GridLines(const ModuleConfig &module, const GridTexts &grid)
+{
+    const auto &mod = module.Module;
+    QStringList lines{QStringLiteral("Hardware: ") + mod.HardwareText.trimmed(),
+                      QStringLiteral("Firmware: ") + mod.FirmwareText.trimmed(),
+                      QStringLiteral("Build: ") + BuildModeText(mod.BuildMode),
+                      QString()};
+    // Separator cells (a row of dashes) take the width of their column, not their own.
+    const auto separator = [](const QString &cell) {
+        return !cell.isEmpty() && cell.count(QLatin1Char('-')) == cell.size();
+    };
+    std::array<qsizetype, kGridColumns> widths{};
+    for (const auto &row : grid)
+        for (std::size_t c = 0; c < std::size_t(kGridColumns); ++c)
+            if (!separator(row[c]))
+                widths[c] = std::max(widths[c], row[c].size());
+    for (const auto &row : grid) {
+        QString line;
+        for (std::size_t c = 0; c < std::size_t(kGridColumns); ++c) {
+            QString cell = separator(row[c]) ? QString(widths[c], QLatin1Char('-')) : row[c];
+            cell.replace(QLatin1Char('\n'), QLatin1Char(' '));
+            line += c + 1 < std::size_t(kGridColumns) ? cell.leftJustified(widths[c] + 2) : cell;
+        }
+        while (line.endsWith(QLatin1Char(' ')))
+            line.chop(1);
+        lines << line;
+    }
+    return lines;
+}
+
+QStringList SchedulerLines(const LIN_Group &lin)
+{
+    QStringList lines;
+    for (int i = 0; i < std::min<int>(lin.SchedulerCount, kMaxSchedulerEntries); ++i) {
+        const auto &entry = lin.SchedulerEntries[std::size_t(i)];
+        lines << QStringLiteral("%1  Time %2 ms  ID %3 (0x%4)")
+                     .arg(i + 1, 2)
+                     .arg(entry.Time, 5)
+                     .arg(entry.ID, 2)
+                     .arg(entry.ID, 2, 16, QLatin1Char('0'));
+    }
+    return lines;
+}
+
+} // namespace vxl::cli

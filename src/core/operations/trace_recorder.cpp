@@ -1,0 +1,119 @@
+#include "core/operations/trace_recorder.h"
+
+#include "core/operations/operations.h"
+#include "core/profiles/in_place_writer.h"
+#include "core/trace/trace_log.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <utility>
+
+namespace vxl {
+
+TraceRecorder::TraceRecorder(Operations &ops, QObject *parent)
+    : QObject(parent)
+    , m_ops(ops)
+{
+    connect(&m_ops, &Operations::logStopRequested, this, &TraceRecorder::Stop);
+    connect(&m_ops.Log(), &TraceLog::appendFailed, this, &TraceRecorder::onAppendFailed);
+}
+
+SaveFilePrompt TraceRecorder::LogPrompt()
+{
+    // The extension the filter names, so that the desktop can open the saved file.
+    return {QStringLiteral("Save LOG File"),
+            QStringLiteral("LINLog"),
+            QStringLiteral("txt"),
+            QStringLiteral("Text Files (*.txt)")};
+}
+
+bool TraceRecorder::Start()
+{
+    TraceLog &log = m_ops.Log();
+    if (log.IsRecording() || !m_ops.IsConnected())
+        return log.IsRecording();
+    const QString folder = QDir::tempPath();
+    const bool started = log.Start(QDateTime::currentDateTime(), folder);
+    m_ops.UpdateCommandStates();
+    if (!started)
+        m_ops.Error(QStringLiteral("The trace cannot be recorded: no file can be written in the "
+                                   "temporary folder \"")
+                    + QDir::toNativeSeparators(folder) + QStringLiteral("\" (") + log.ErrorString()
+                    + QStringLiteral(")."));
+    return started;
+}
+
+void TraceRecorder::Stop()
+{
+    TraceLog &log = m_ops.Log();
+    if (!log.IsRecording() || m_asking)
+        return;
+    m_asking = true;
+    const QString path = m_ops.Operator().PromptSaveFileAs(LogPrompt());
+    m_asking = false;
+    if (!log.IsRecording()) {
+        // The log failed while the dialog was open; the user has been told where it is.
+        m_ops.UpdateCommandStates();
+        return;
+    }
+    log.Stop();
+    m_ops.UpdateCommandStates();
+    if (path.isEmpty()) {
+        log.Discard();
+        return;
+    }
+    if (!saveTo(path)) {
+        const QString kept = log.Keep();
+        m_ops.Error(QStringLiteral("The trace log could not be saved as \"")
+                    + QDir::toNativeSeparators(path)
+                    + QStringLiteral("\". The recorded lines are kept in \"")
+                    + QDir::toNativeSeparators(kept) + QStringLiteral("\"."));
+        return;
+    }
+    log.Discard();
+    if (m_opener)
+        m_opener(path);
+}
+
+bool TraceRecorder::saveTo(const QString &path) const
+{
+    QFile recorded(m_ops.Log().RecordedPath());
+    if (!recorded.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = recorded.readAll();
+    if (recorded.error() != QFileDevice::NoError)
+        return false;
+    const QFileInfo target(path);
+    if (target.exists()) {
+        // A device or a folder is no place for a log (reading /dev/full for a backup would
+        // never end).
+        return target.isFile() && WriteFileInPlace(path, bytes);
+    }
+    QSaveFile created(path);
+    return created.open(QIODevice::WriteOnly) && created.write(bytes) == bytes.size()
+           && created.commit();
+}
+
+void TraceRecorder::onAppendFailed()
+{
+    TraceLog &log = m_ops.Log();
+    const std::uint32_t lines = log.LineCount();
+    const QString reason = log.ErrorString();
+    const QString kept = log.Keep();
+    // Told after the message that failed has been handled, not in the middle of it.
+    QMetaObject::invokeMethod(
+        this,
+        [this, lines, reason, kept] {
+            m_ops.UpdateCommandStates();
+            m_ops.Error(QStringLiteral("The trace log cannot be written any more (") + reason
+                        + QStringLiteral("). Recording has stopped; the ") + QString::number(lines)
+                        + QStringLiteral(" message lines recorded so far are kept in \"")
+                        + QDir::toNativeSeparators(kept) + QStringLiteral("\"."));
+        },
+        Qt::QueuedConnection);
+}
+
+} // namespace vxl

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "core/operations/operator_interface.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+namespace vxl {
+
+class Operations;
+
+// "Start Trace" and "Stop Trace": records the trace log and, on stop, asks where to save it,
+// saves it and opens the saved file. Shutdown and the loss of the connection stop it the same
+// way. Whatever cannot be written is said, with the place where the recorded lines are kept.
+class TraceRecorder : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Opens a saved file with the desktop's handler for its type.
+    using FileOpener = std::function<bool(const QString &path)>;
+
+    explicit TraceRecorder(Operations &ops, QObject *parent = nullptr);
+
+    void SetFileOpener(FileOpener opener) { m_opener = std::move(opener); }
+
+    // Starts recording; false (the user told why) when the log cannot be written.
+    bool Start();
+    // Ends a recording: asks for the file, saves and opens it. Asks once, however often it is
+    // called while the question is open.
+    void Stop();
+
+    [[nodiscard]] static SaveFilePrompt LogPrompt();
+
+private:
+    void onAppendFailed();
+    [[nodiscard]] bool saveTo(const QString &path) const;
+
+    Operations &m_ops;
+    FileOpener m_opener;
+    bool m_asking = false;
+};
+
+} // namespace vxl

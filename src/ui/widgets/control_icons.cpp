@@ -1,0 +1,68 @@
+#include "ui/widgets/control_icons.h"
+
+#include <QApplication>
+#include <QStyle>
+
+namespace vxl {
+
+namespace {
+
+struct Picture
+{
+    const char *control;
+    const char *themeName; // freedesktop icon naming
+    QStyle::StandardPixmap fallback;
+};
+
+constexpr Picture kPictures[] = {
+    // Tool buttons, by their menu items.
+    {"mniNew", "document-new", QStyle::SP_FileIcon},
+    {"msiOpen", "document-open", QStyle::SP_DialogOpenButton},
+    {"mniSave", "document-save", QStyle::SP_DialogSaveButton},
+    {"mniSaveAs", "document-save-as", QStyle::SP_DriveFDIcon},
+    {"mniFinish", "application-exit", QStyle::SP_DialogCloseButton},
+    {"mniConnectionDlg", "network-wired", QStyle::SP_DriveNetIcon},
+    {"mniDisconnection", "network-offline", QStyle::SP_BrowserStop},
+    {"mniCheckConnection", "network-transmit-receive", QStyle::SP_DialogApplyButton},
+    {"mniReset", "system-reboot", QStyle::SP_BrowserReload},
+    {"mniCopyToFlash", "media-flash", QStyle::SP_DriveHDIcon},
+    {"mniSetDefaultValues", "document-revert", QStyle::SP_DialogResetButton},
+    {"mniPreferences", "preferences-system", QStyle::SP_ComputerIcon},
+    {"mniHelp", "help-contents", QStyle::SP_DialogHelpButton},
+    {"mniAbout", "help-about", QStyle::SP_MessageBoxInformation},
+    // Picture buttons of the views.
+    {"btbRefresh", "view-refresh", QStyle::SP_BrowserReload},
+    {"btbSaveDataAs", "document-save-as", QStyle::SP_DialogSaveButton},
+    {"btbScheduler", "x-office-calendar", QStyle::SP_FileDialogListView},
+    {"btbFrames", "x-office-spreadsheet", QStyle::SP_FileDialogDetailedView},
+    {"btbMasterOn", "media-playback-start", QStyle::SP_MediaPlay},
+    {"btbMasterOff", "media-playback-stop", QStyle::SP_MediaStop},
+    {"btbModifyScheduler", "document-properties", QStyle::SP_FileDialogContentsView},
+    {"btbDiscardScheduler", "edit-delete", QStyle::SP_TrashIcon},
+    {"btbLogStart", "media-record", QStyle::SP_DialogSaveButton},
+    {"btbLogStop", "process-stop", QStyle::SP_BrowserStop},
+    {"btbAutoRplyClear", "edit-clear", QStyle::SP_DialogResetButton},
+    {"btbSendProfile", "document-send", QStyle::SP_ArrowRight},
+    {"btbReset", "system-reboot", QStyle::SP_BrowserReload},
+    {"btbSetValues", "document-revert", QStyle::SP_DialogResetButton},
+    {"btbCopyFlashBlock", "media-flash", QStyle::SP_DriveHDIcon},
+    {"btbSendCode", "mail-send", QStyle::SP_ArrowRight},
+    // The dialogs' own.
+    {"btbOK", "dialog-ok", QStyle::SP_DialogOkButton},
+    {"btbCancel", "dialog-cancel", QStyle::SP_DialogCancelButton},
+};
+
+} // namespace
+
+QIcon ControlIcon(const QString &name)
+{
+    for (const Picture &picture : kPictures) {
+        if (name != QLatin1String(picture.control))
+            continue;
+        return QIcon::fromTheme(QString::fromLatin1(picture.themeName),
+                                QApplication::style()->standardIcon(picture.fallback));
+    }
+    return {};
+}
+
+} // namespace vxl
