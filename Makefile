@@ -7,13 +7,15 @@ RELEASE      ?= build-release
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := frame_assembler profile_document profile_converter display_entry console_rules
+PACKAGE_BUILD ?= build-package
+PREFIX       ?= /usr/local
 JOBS         ?= $(shell nproc)
 CMAKE_FLAGS  ?=
 DEMO_PORT    ?= 7
 
 DEB_PACKAGES := build-essential cmake ccache qt6-base-dev libqt6opengl6-dev libgl-dev \
                 libpugixml-dev libbenchmark-dev xvfb xauth libxml2-utils clang-format \
-                clang libclang-rt-14-dev
+                clang libclang-rt-14-dev desktop-file-utils dpkg-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -24,7 +26,7 @@ export CCACHE_BASEDIR := $(abspath ..)
 # Debug builds of several checkouts share cached objects.
 export CCACHE_NOHASHDIR := 1
 
-.PHONY: all deps build test test-asan test-tsan fuzz demo format bench clean
+.PHONY: all deps build test test-asan test-tsan fuzz demo format bench clean release install package guide-images
 
 all: build
 
@@ -78,8 +80,44 @@ bench: deps
 	cmake --build $(RELEASE) -j $(JOBS)
 	@if [ -x scripts/bench.sh ]; then bash scripts/bench.sh $(RELEASE); fi
 
+# An optimised build without tests: what `make install` and `make package` ship.
+release: deps
+	cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF $(CMAKE_FLAGS)
+	cmake --build $(PACKAGE_BUILD) -j $(JOBS)
+
+# Installs the programs, the user guide, the menu entry, the icon and the .vxlin MIME type under
+# PREFIX (default /usr/local; DESTDIR stages them elsewhere), then refreshes the desktop's caches
+# where they are writable.
+install: release
+	DESTDIR="$(DESTDIR)" cmake --install $(PACKAGE_BUILD) --prefix $(PREFIX)
+	-@if [ -z "$(DESTDIR)" ] && [ -w "$(PREFIX)/share" ]; then \
+	    command -v update-mime-database >/dev/null && update-mime-database "$(PREFIX)/share/mime"; \
+	    command -v update-desktop-database >/dev/null && update-desktop-database "$(PREFIX)/share/applications"; \
+	    command -v gtk-update-icon-cache >/dev/null && gtk-update-icon-cache -q -t "$(PREFIX)/share/icons/hicolor"; \
+	fi; true
+
+# The Debian package vexalin-ct_<version>_<arch>.deb in $(PACKAGE_BUILD)/.
+package: release
+	cd $(PACKAGE_BUILD) && cpack -G DEB
+	@ls -1 $(PACKAGE_BUILD)/*.deb
+
+# Copies the chosen screenshots of the suite (run the tests first) into the user guide's
+# pictures; the copies are committed with the guide.
+GUIDE_IMAGES := main_connected:module_data_view profiles_view_loaded:profiles_view \
+                connect_dialog_ports:connect_dialog preferences_dialog:preferences_dialog \
+                scheduler_entries:scheduler_entries frames_config:frames_config \
+                slave_id_dialog:slave_id_dialog can_filter_dialog:can_filter_dialog \
+                profile_converter_dialog:profile_converter_dialog
+guide-images:
+	@mkdir -p docs/images
+	@for pair in $(GUIDE_IMAGES); do \
+	    shot="$(BUILD)/screenshots/$${pair%%:*}.png"; image="docs/images/$${pair##*:}.png"; \
+	    if [ ! -f "$$shot" ]; then echo "missing $$shot: run the tests first (make test)"; exit 1; fi; \
+	    cp "$$shot" "$$image" && echo "$$image"; \
+	done
+
 format:
 	find src sim tests bench fuzz -name '*.cpp' -o -name '*.h' | xargs -r clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(TSAN_BUILD) $(RELEASE) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(TSAN_BUILD) $(RELEASE) $(FUZZ_BUILD) $(PACKAGE_BUILD)

@@ -7,6 +7,7 @@
 #include "core/operations/module_read.h"
 #include "core/operations/operations.h"
 #include "core/operations/profile_files.h"
+#include "ui/main/help_access.h"
 #include "ui/main/main_window.h"
 
 namespace vxl {
@@ -223,13 +224,13 @@ const TfMain::Command TfMain::kCommands[] = {
      .name = "mniHelpIndex",
      .caption = "Index...",
      .hint = "Shows the \"Index\" research pane of the VEXA-LIN CT online help",
-     .run = [](TfMain &w, bool) { w.openHelp(); },
+     .run = [](TfMain &w, bool) { w.help().showIndex(); },
      .flags = Hidden},
     {.menu = "Help",
      .name = "mniHelpSearch",
      .caption = "Search...",
      .hint = "Shows the \"Search\" research pane of the VEXA-LIN CT online help",
-     .run = [](TfMain &w, bool) { w.openHelp(); }},
+     .run = [](TfMain &w, bool) { w.help().showSearch(); }},
     {.menu = "Help",
      .name = "mniAbout",
      .caption = "About...",

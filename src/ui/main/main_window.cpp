@@ -98,6 +98,7 @@ TfMain::TfMain(const QStringList &arguments, ComPortMap portMap, QWidget *parent
     buildCommands();
     buildToolBars();
     buildStatusBar();
+    installHelp();
     connect(m_ops.get(), &Operations::commandStatesChanged, this, &TfMain::applyCommandStates);
     connect(m_files.get(), &ProfileFiles::commandsChanged, this, &TfMain::applyProfileCommands);
     qApp->installEventFilter(this);
@@ -314,15 +315,6 @@ void TfMain::showProfileConverter()
 {
     TfProfileConverter dialog(this);
     dialog.exec();
-}
-
-void TfMain::openHelp()
-{
-    const QString file = QCoreApplication::applicationDirPath() + QLatin1Char('/')
-                         + (m_settings.GermanHelp ? QStringLiteral("VXLTool_deu.chm")
-                                                  : QStringLiteral("VXLTool_enu.chm"));
-    if (QFileInfo::exists(file))
-        QDesktopServices::openUrl(QUrl::fromLocalFile(file));
 }
 
 bool TfMain::confirmClose()

@@ -23,6 +23,7 @@ namespace vxl {
 class clsFormConfig;
 class ConsoleView;
 class GuiOperator;
+class HelpAccess;
 class MessagesView;
 class ModuleDataView;
 class Operations;
@@ -51,6 +52,7 @@ public:
     clsVLINXMLProfile &profile() { return m_profile; }
     ProfileFiles &files() { return *m_files; }
     [[nodiscard]] const VXLIN_Values &settings() const { return m_settings; }
+    HelpAccess &help() { return *m_help; }
 
     // Operator services.
     void paintPanels(std::uint32_t systemColor);
@@ -120,7 +122,9 @@ private:
     void applyStayOnTop();
     bool confirmClose();
     void applyProfileCommands();
+    void installHelp();
     void openHelp();
+    void openHelpSearch();
 
     VXLIN_Values m_settings;
     std::unique_ptr<clsFormConfig> m_placement;
@@ -128,6 +132,7 @@ private:
     std::unique_ptr<GuiOperator> m_operator;
     std::unique_ptr<Operations> m_ops;
     std::unique_ptr<ProfileFiles> m_files;
+    HelpAccess *m_help = nullptr;
     QTabBar *m_tabs = nullptr;
     QStackedWidget *m_pages = nullptr;
     ModuleDataView *m_dataView = nullptr;
