@@ -191,9 +191,9 @@ void FlashMagic::writeSetting(int index)
         return;
     }
     const auto &setting = kSettings[index];
-    const QString value = setting.value ? QString::fromLatin1(setting.value)
-                                        : QStringLiteral("COM ")
-                                              + QString::number(m_ctx.Connection().port);
+    const QString value = setting.value
+                              ? QString::fromLatin1(setting.value)
+                              : QStringLiteral("COM ") + QString::number(m_ctx.Connection().port);
     const QStringList arguments{QStringLiteral("reg"),
                                 QStringLiteral("add"),
                                 QString::fromLatin1(kSettingsKey),

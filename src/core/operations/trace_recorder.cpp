@@ -1,6 +1,6 @@
 #include "core/operations/trace_recorder.h"
 
-#include "core/operations/operations.h"
+#include "core/operations/operation_context.h"
 #include "core/profiles/in_place_writer.h"
 #include "core/trace/trace_log.h"
 
@@ -13,12 +13,16 @@
 
 namespace vxl {
 
-TraceRecorder::TraceRecorder(Operations &ops, QObject *parent)
+TraceRecorder::TraceRecorder(OperationContext &context,
+                             TraceLog &log,
+                             std::function<void()> updateStates,
+                             QObject *parent)
     : QObject(parent)
-    , m_ops(ops)
+    , m_ctx(context)
+    , m_log(log)
+    , m_updateStates(std::move(updateStates))
 {
-    connect(&m_ops, &Operations::logStopRequested, this, &TraceRecorder::Stop);
-    connect(&m_ops.Log(), &TraceLog::appendFailed, this, &TraceRecorder::onAppendFailed);
+    connect(&m_log, &TraceLog::appendFailed, this, &TraceRecorder::onAppendFailed);
 }
 
 SaveFilePrompt TraceRecorder::LogPrompt()
@@ -32,14 +36,14 @@ SaveFilePrompt TraceRecorder::LogPrompt()
 
 bool TraceRecorder::Start()
 {
-    TraceLog &log = m_ops.Log();
-    if (log.IsRecording() || !m_ops.IsConnected())
+    TraceLog &log = m_log;
+    if (log.IsRecording() || !m_ctx.IsConnected())
         return log.IsRecording();
     const QString folder = QDir::tempPath();
     const bool started = log.Start(QDateTime::currentDateTime(), folder);
-    m_ops.UpdateCommandStates();
+    m_updateStates();
     if (!started)
-        m_ops.Error(QStringLiteral("The trace cannot be recorded: no file can be written in the "
+        m_ctx.Error(QStringLiteral("The trace cannot be recorded: no file can be written in the "
                                    "temporary folder \"")
                     + QDir::toNativeSeparators(folder) + QStringLiteral("\" (") + log.ErrorString()
                     + QStringLiteral(")."));
@@ -48,26 +52,26 @@ bool TraceRecorder::Start()
 
 void TraceRecorder::Stop()
 {
-    TraceLog &log = m_ops.Log();
+    TraceLog &log = m_log;
     if (!log.IsRecording() || m_asking)
         return;
     m_asking = true;
-    const QString path = m_ops.Operator().PromptSaveFileAs(LogPrompt());
+    const QString path = m_ctx.Operator().PromptSaveFileAs(LogPrompt());
     m_asking = false;
     if (!log.IsRecording()) {
         // The log failed while the dialog was open; the user has been told where it is.
-        m_ops.UpdateCommandStates();
+        m_updateStates();
         return;
     }
     log.Stop();
-    m_ops.UpdateCommandStates();
+    m_updateStates();
     if (path.isEmpty()) {
         log.Discard();
         return;
     }
     if (!saveTo(path)) {
         const QString kept = log.Keep();
-        m_ops.Error(QStringLiteral("The trace log could not be saved as \"")
+        m_ctx.Error(QStringLiteral("The trace log could not be saved as \"")
                     + QDir::toNativeSeparators(path)
                     + QStringLiteral("\". The recorded lines are kept in \"")
                     + QDir::toNativeSeparators(kept) + QStringLiteral("\"."));
@@ -80,7 +84,7 @@ void TraceRecorder::Stop()
 
 bool TraceRecorder::saveTo(const QString &path) const
 {
-    QFile recorded(m_ops.Log().RecordedPath());
+    QFile recorded(m_log.RecordedPath());
     if (!recorded.open(QIODevice::ReadOnly))
         return false;
     const QByteArray bytes = recorded.readAll();
@@ -99,7 +103,7 @@ bool TraceRecorder::saveTo(const QString &path) const
 
 void TraceRecorder::onAppendFailed()
 {
-    TraceLog &log = m_ops.Log();
+    TraceLog &log = m_log;
     const std::uint32_t lines = log.LineCount();
     const QString reason = log.ErrorString();
     const QString kept = log.Keep();
@@ -107,8 +111,8 @@ void TraceRecorder::onAppendFailed()
     QMetaObject::invokeMethod(
         this,
         [this, lines, reason, kept] {
-            m_ops.UpdateCommandStates();
-            m_ops.Error(QStringLiteral("The trace log cannot be written any more (") + reason
+            m_updateStates();
+            m_ctx.Error(QStringLiteral("The trace log cannot be written any more (") + reason
                         + QStringLiteral("). Recording has stopped; the ") + QString::number(lines)
                         + QStringLiteral(" message lines recorded so far are kept in \"")
                         + QDir::toNativeSeparators(kept) + QStringLiteral("\"."));

@@ -9,7 +9,8 @@
 
 namespace vxl {
 
-class Operations;
+class OperationContext;
+class TraceLog;
 
 // "Start Trace" and "Stop Trace": records the trace log and, on stop, asks where to save it,
 // saves it and opens the saved file. Shutdown and the loss of the connection stop it the same
@@ -22,7 +23,11 @@ public:
     // Opens a saved file with the desktop's handler for its type.
     using FileOpener = std::function<bool(const QString &path)>;
 
-    explicit TraceRecorder(Operations &ops, QObject *parent = nullptr);
+    // `updateStates` recomputes the command states after the recording started or ended.
+    TraceRecorder(OperationContext &context,
+                  TraceLog &log,
+                  std::function<void()> updateStates,
+                  QObject *parent = nullptr);
 
     void SetFileOpener(FileOpener opener) { m_opener = std::move(opener); }
 
@@ -38,7 +43,9 @@ private:
     void onAppendFailed();
     [[nodiscard]] bool saveTo(const QString &path) const;
 
-    Operations &m_ops;
+    OperationContext &m_ctx;
+    TraceLog &m_log;
+    std::function<void()> m_updateStates;
     FileOpener m_opener;
     bool m_asking = false;
 };

@@ -74,7 +74,9 @@ MessagesView::MessagesView(Operations &ops, QWidget *parent)
             m_model,
             &TraceModel::HeaderClicked);
     layout->addWidget(m_list, 1);
-    m_recorder = new TraceRecorder(m_ops, this);
+    m_recorder = new TraceRecorder(
+        m_ops.Context(), m_ops.Log(), [this] { m_ops.UpdateCommandStates(); }, this);
+    connect(&m_ops, &Operations::logStopRequested, m_recorder, &TraceRecorder::Stop);
     m_recorder->SetFileOpener(
         [](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); });
 
