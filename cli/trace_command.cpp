@@ -4,6 +4,7 @@
 #include "cli/command_line.h"
 #include "cli/module_commands.h"
 #include "cli/trace_format.h"
+#include "core/operations/trace_recorder.h"
 #include "core/trace/trace_log.h"
 
 #include <QSocketNotifier>
@@ -114,11 +115,16 @@ int RunTrace(const QStringList &args)
     if (*limitCount != 0)
         session.RunFor(*limitSeconds < 0 ? -1 : *limitSeconds * 1000);
     int code = session.Outcome();
-    if (parser.isSet(log) && !ops.Log().Stop(parser.value(log))) {
-        CliOperator::Print(QStringLiteral("vexalin-cli: the trace log could not be written to "
-                                          "\"%1\"; its lines are kept in \"%2\"")
-                               .arg(parser.value(log), ops.Log().KeptPath()));
-        code = kExitUsage;
+    if (parser.isSet(log)) {
+        ops.Log().Stop();
+        if (TraceRecorder::SaveRecorded(ops.Log(), parser.value(log))) {
+            ops.Log().Discard();
+        } else {
+            CliOperator::Print(QStringLiteral("vexalin-cli: the trace log could not be written to "
+                                              "\"%1\"; its lines are kept in \"%2\"")
+                                   .arg(parser.value(log), ops.Log().Keep()));
+            code = kExitUsage;
+        }
     }
     return code;
 }

@@ -69,7 +69,7 @@ void TraceRecorder::Stop()
         log.Discard();
         return;
     }
-    if (!saveTo(path)) {
+    if (!SaveRecorded(m_log, path)) {
         const QString kept = log.Keep();
         m_ctx.Error(QStringLiteral("The trace log could not be saved as \"")
                     + QDir::toNativeSeparators(path)
@@ -82,9 +82,9 @@ void TraceRecorder::Stop()
         m_opener(path);
 }
 
-bool TraceRecorder::saveTo(const QString &path) const
+bool TraceRecorder::SaveRecorded(const TraceLog &log, const QString &path)
 {
-    QFile recorded(m_log.RecordedPath());
+    QFile recorded(log.RecordedPath());
     if (!recorded.open(QIODevice::ReadOnly))
         return false;
     const QByteArray bytes = recorded.readAll();

@@ -38,10 +38,12 @@ public:
     void Stop();
 
     [[nodiscard]] static SaveFilePrompt LogPrompt();
+    // Writes what the log recorded to `path` without ever truncating an existing file before
+    // the new content is complete; a device or a folder is refused.
+    [[nodiscard]] static bool SaveRecorded(const TraceLog &log, const QString &path);
 
 private:
     void onAppendFailed();
-    [[nodiscard]] bool saveTo(const QString &path) const;
 
     OperationContext &m_ctx;
     TraceLog &m_log;

@@ -1,5 +1,6 @@
 #include "core/settings/settings_store.h"
 
+#include "core/link/bit_rates.h"
 #include "core/settings/preferences_mapping.h"
 
 #include <QSettings>
@@ -67,8 +68,8 @@ bool ReadSettings(QSettings &store, VXLIN_Values &values)
     // open one port and name another.
     read.StartMode = numbers[0] >= 1 && numbers[0] <= 3 ? static_cast<std::uint8_t>(numbers[0]) : 2;
     read.Port = ClampPort(numbers[1]);
-    read.Baudrate = IndexToBaudrate(BaudrateToIndex(
-        static_cast<std::int32_t>(std::clamp<qint64>(numbers[2], INT32_MIN, INT32_MAX))));
+    read.Baudrate = BitRateAt(
+        BitRateIndex(static_cast<int>(std::clamp<qint64>(numbers[2], INT32_MIN, INT32_MAX))));
     read.Timeout = ClampTimeout(numbers[3]);
     read.ScanCount = ClampScanCount(numbers[4]);
     read.ColorOn = static_cast<std::uint32_t>(numbers[5]);

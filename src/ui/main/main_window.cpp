@@ -285,7 +285,7 @@ void TfMain::firstActivation()
     auto &connection = m_ops->Conn();
     connection.ApplyStartMode();
     connection.UpdateConnectionState();
-    m_ops->SetEnabled(Command::SaveDataAs, m_ops->IsConnected());
+    m_ops->SetEnabled(vxl::Command::SaveDataAs, m_ops->IsConnected());
 }
 
 void TfMain::showPreferences()
