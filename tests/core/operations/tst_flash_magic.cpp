@@ -197,9 +197,9 @@ void TestFlashMagic::searchRunsInTheBackground()
     ops.Flash().Find();
     // Back at once, before Wine has answered; the menu item follows the answer.
     QVERIFY(!ops.Flash().Found());
-    QVERIFY(!ops.Enabled("mniFlashMagic"));
+    QVERIFY(!ops.Enabled(Command::FlashMagic));
     QTRY_VERIFY_WITH_TIMEOUT(ops.Flash().Found(), 20000);
-    QVERIFY(ops.Enabled("mniFlashMagic"));
+    QVERIFY(ops.Enabled(Command::FlashMagic));
     QVERIFY(op.notices.isEmpty());
     QVERIFY(op.boxes.empty());
     QVERIFY(op.plainMessages.isEmpty());

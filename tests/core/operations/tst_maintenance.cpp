@@ -85,7 +85,7 @@ void TestMaintenance::programmingModeDisconnects()
     OpsRig rig;
     QVERIFY(rig.connect());
     QVERIFY(rig.waitIdle());
-    QVERIFY(rig.ops().Enabled("mniSetISPMode"));
+    QVERIFY(rig.ops().Enabled(Command::ProgrammingMode));
     rig.host().clearTranscript();
     rig.ops().Maint().ProgrammingModeCommand();
     QTRY_VERIFY(!rig.ops().IsConnected());

@@ -288,11 +288,11 @@ void TestModuleGrid::programmingModeFollowsFirmwareThreshold()
     VXLIN_Values settings = OpsRig::fastSettings();
     settings.FirmwareVerUpdate = threshold;
     OpsRig rig(options, settings);
-    QVERIFY(!rig.ops().Enabled("mniSetISPMode"));
+    QVERIFY(!rig.ops().Enabled(Command::ProgrammingMode));
     QVERIFY(rig.connect());
     QVERIFY(rig.waitIdle());
     QCOMPARE(rig.ops().ModuleCopy().Module.FirmwareText, firmware);
-    QCOMPARE(rig.ops().Enabled("mniSetISPMode"), enabled);
+    QCOMPARE(rig.ops().Enabled(Command::ProgrammingMode), enabled);
 }
 
 QTEST_GUILESS_MAIN(TestModuleGrid)

@@ -241,11 +241,11 @@ void TestModuleRead::programmingModeOfferedByFirmware()
     QVERIFY(rig.connect());
     QVERIFY(rig.waitIdle());
     QCOMPARE(rig.ops().ModuleCopy().Module.FirmwareText, QStringLiteral("01.02.15"));
-    QCOMPARE(rig.ops().Enabled("mniSetISPMode"), offered);
+    QCOMPARE(rig.ops().Enabled(Command::ProgrammingMode), offered);
     // The same when the commands are brought up to date later (a view change, the end of an
     // action).
     rig.ops().UpdateCommandStates();
-    QCOMPARE(rig.ops().Enabled("mniSetISPMode"), offered);
+    QCOMPARE(rig.ops().Enabled(Command::ProgrammingMode), offered);
 }
 
 void TestModuleRead::schedulerCountZeroSkipsEntryRead()
