@@ -68,12 +68,16 @@ void clsLinPort::notify(unsigned message, int wparam, int lparam)
 // replies, and requests of an exchange that failed would be written to the next module.
 void clsLinPort::startClean()
 {
+    // The port is closed here, so no reader runs; each queue is still taken under its own lock
+    // alone, never one inside another, so that no lock order can oppose the reader's.
     ClearOutgoingMessages();
-    std::lock_guard lock(m_receiveMutex);
     DiscardReceivedBytes();
     discardReceivedAndText();
-    m_assembler.Reset();
-    m_textReceived = false;
+    {
+        std::lock_guard lock(m_receiveMutex);
+        m_assembler.Reset();
+        m_textReceived = false;
+    }
     m_startupAwaited.store(false);
     m_binaryMode.store(true);
     std::lock_guard textLock(m_textMutex);
