@@ -332,8 +332,13 @@ void TestProfileConverter::targetFromText()
     QTemporaryDir dir;
     QTemporaryDir current;
     QVERIFY(writeFile(dir.filePath("file"), "x"));
-    const auto expand = [&](QString s) {
-        return s.replace("F/", dir.path() + '/').replace("C/", current.path() + '/');
+    // Only the leading placeholder: a temporary folder's random name may itself hold "C/".
+    const auto expand = [&](const QString &s) {
+        if (s.startsWith("F/"))
+            return dir.path() + '/' + s.mid(2);
+        if (s.startsWith("C/"))
+            return current.path() + '/' + s.mid(2);
+        return s;
     };
     const std::optional<QString> target = clsVLINProfileConverter::TargetFromText(expand(text),
                                                                                   current.path());
