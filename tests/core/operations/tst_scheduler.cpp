@@ -47,6 +47,8 @@ private slots:
     void discardAsksFirst();
     void adjustRewritesInDialogOrder();
     void adjustWithEmptyListDiscards();
+    void refusedEntryIsReportedAndOthersCounted_data();
+    void refusedEntryIsReportedAndOthersCounted();
     void moduleEntriesShownViewOnly();
     void masterButtonsKeepTheirRuleOnRecompute_data();
     void masterButtonsKeepTheirRuleOnRecompute();
@@ -195,6 +197,47 @@ void TestScheduler::adjustWithEmptyListDiscards()
     QCOMPARE(rig.op().boxTexts(), QStringList{"The current entries will be deleted. Procced?"});
     QCOMPARE(rig.requestTexts().last(), QStringLiteral("2/51/2"));
     QCOMPARE(rig.host().config().LIN.SchedulerCount, std::uint16_t(0));
+}
+
+void TestScheduler::refusedEntryIsReportedAndOthersCounted_data()
+{
+    QTest::addColumn<bool>("masterWasOn");
+    QTest::newRow("master on: switched on again") << true;
+    QTest::newRow("master off: left off") << false;
+}
+
+void TestScheduler::refusedEntryIsReportedAndOthersCounted()
+{
+    QFETCH(bool, masterWasOn);
+    OpsRig rig;
+    rig.host().withModel(threeEntries);
+    QVERIFY(onMessagesView(rig));
+    if (masterWasOn) {
+        rig.ops().Scheduler().SwitchMaster();
+        QVERIFY(rig.waitIdle());
+        QVERIFY(rig.ops().Scheduler().MasterActive());
+    }
+    rig.op().entriesDialog = [](const std::vector<LIN_SchedulerEntry> &, bool) {
+        return std::optional(std::vector<LIN_SchedulerEntry>{{50, 0x3C}, {10, 0x01}, {25, 0x10}});
+    };
+    rig.host().withModel([](sim::ModuleModel &m) { m.ForceReturnCodeOnce(2, 40, 2, 12); });
+    const auto before = rig.host().requests().size();
+    rig.ops().Scheduler().Adjust();
+    QVERIFY(rig.waitIdle(10000));
+
+    QCOMPARE(rig.op().notices, QStringList{"Error adding entry: The given timestamp is invalid."});
+    QCOMPARE(rig.op().boxTexts(),
+             QStringList{"The current scheduler entries will be modified. Procced?"});
+    QCOMPARE(rig.ops().Scheduler().EntryCount(), 2);
+    QCOMPARE(rig.host().config().LIN.SchedulerCount, std::uint16_t(2));
+    QVERIFY(rig.ops().Enabled(Command::DiscardScheduler));
+    const QStringList sent = rig.requestTexts().mid(int(before));
+    QCOMPARE(sent.count(QStringLiteral("2/36/1 01")), masterWasOn ? 1 : 0);
+    QCOMPARE(sent.last(),
+             masterWasOn ? QStringLiteral("2/36/1 01") : QStringLiteral("2/40/6 190010"));
+    QCOMPARE(rig.ops().Scheduler().MasterActive(), masterWasOn);
+    QCOMPARE(rig.ops().Enabled(Command::MasterOff), masterWasOn);
+    QCOMPARE(rig.ops().Enabled(Command::MasterOn), !masterWasOn);
 }
 
 void TestScheduler::moduleEntriesShownViewOnly()
