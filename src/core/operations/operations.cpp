@@ -119,16 +119,20 @@ void Operations::wireEngine()
     using K = TransactionKind;
     m_engine.SetHandlers(K::tkRawCommand,
                          {[this](const LIN_Msg &m) { m_console->OnRawCommandReply(m); },
-                          [this] { m_console->OnTimeout(); }});
+                          [this] { m_console->OnTimeout(); },
+                          {}});
     m_engine.SetHandlers(K::tkScheduler,
                          {[this](const LIN_Msg &m) { m_scheduler->SchedulerReply(m); },
-                          [this] { m_scheduler->OnTimeout(); }});
+                          [this] { m_scheduler->OnTimeout(); },
+                          {}});
     m_engine.SetHandlers(K::tkModuleRead,
                          {[this](const LIN_Msg &m) { m_reader->ModuleReadReply(m); },
-                          [this] { m_reader->OnTimeout(); }});
+                          [this] { m_reader->OnTimeout(); },
+                          {}});
     m_engine.SetHandlers(K::tkProfileSend,
                          {[this](const LIN_Msg &m) { m_sender->ProfileSendReply(m); },
-                          [this] { m_sender->OnTimeout(); }});
+                          [this] { m_sender->OnTimeout(); },
+                          {}});
     m_engine.SetHandlers(K::tkProgrammingMode,
                          {[this](const LIN_Msg &m) { m_maintenance->ProgrammingReply(m); },
                           [this] { m_maintenance->OnProgrammingTimeout(); },
@@ -137,7 +141,8 @@ void Operations::wireEngine()
                           }});
     m_engine.SetHandlers(K::tkFrameInfo,
                          {[this](const LIN_Msg &m) { m_frameInfo->FrameInfoReply(m); },
-                          [this] { m_frameInfo->OnTimeout(); }});
+                          [this] { m_frameInfo->OnTimeout(); },
+                          {}});
 }
 
 void Operations::connectionShown(bool connected)
