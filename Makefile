@@ -89,7 +89,7 @@ release: deps
 # PREFIX (default /usr/local; DESTDIR stages them elsewhere), then refreshes the desktop's caches
 # where they are writable.
 install: release
-	DESTDIR="$(DESTDIR)" cmake --install $(PACKAGE_BUILD) --prefix $(PREFIX)
+	DESTDIR="$(DESTDIR)" cmake --install $(PACKAGE_BUILD) --prefix $(PREFIX) --strip
 	-@if [ -z "$(DESTDIR)" ] && [ -w "$(PREFIX)/share" ]; then \
 	    command -v update-mime-database >/dev/null && update-mime-database "$(PREFIX)/share/mime"; \
 	    command -v update-desktop-database >/dev/null && update-desktop-database "$(PREFIX)/share/applications"; \

@@ -39,8 +39,8 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 # dpkg-shlibdeps names the libraries the programs are linked against (Qt, pugixml, the C and C++
-# runtimes) with the versions they need; Qt's platform plugins are loaded at run time, so no
-# linked library points to them.
+# runtimes) with the versions they need. Qt's platform plugins are loaded at run time, so no linked
+# library points to them; some distributions ship the X11 one in a package of its own.
 find_program(VXL_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(VXL_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
