@@ -89,7 +89,7 @@ release: deps
 # PREFIX (default /usr/local; DESTDIR stages them elsewhere), then refreshes the desktop's caches
 # where they are writable.
 install: release
-	DESTDIR="$(DESTDIR)" cmake --install $(PACKAGE_BUILD) --prefix $(PREFIX)
+	DESTDIR="$(DESTDIR)" cmake --install $(PACKAGE_BUILD) --prefix $(PREFIX) --strip
 	-@if [ -z "$(DESTDIR)" ] && [ -w "$(PREFIX)/share" ]; then \
 	    command -v update-mime-database >/dev/null && update-mime-database "$(PREFIX)/share/mime"; \
 	    command -v update-desktop-database >/dev/null && update-desktop-database "$(PREFIX)/share/applications"; \
@@ -103,7 +103,8 @@ package: release
 
 # Copies the chosen screenshots of the suite (run the tests first) into the user guide's
 # pictures; the copies are committed with the guide.
-GUIDE_IMAGES := main_connected:module_data_view profiles_view_loaded:profiles_view \
+GUIDE_IMAGES := main_connected:module_data_view messages_view_rows:messages_view \
+                profiles_view_editing:profiles_view main_advanced:advanced_view \
                 connect_dialog_ports:connect_dialog preferences_dialog:preferences_dialog \
                 scheduler_entries:scheduler_entries frames_config:frames_config \
                 slave_id_dialog:slave_id_dialog can_filter_dialog:can_filter_dialog \

@@ -38,9 +38,17 @@ messages it forwards. vexalin-sim emulates a module on a virtual serial port.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6core6 (>= 6.2), libqt6gui6 (>= 6.2), libqt6widgets6 (>= 6.2), qt6-qpa-plugins, libpugixml1v5")
-# Adds the C and C++ runtime libraries (and any other) the programs are linked against.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# dpkg-shlibdeps names the libraries the programs are linked against (Qt, pugixml, the C and C++
+# runtimes) with the versions they need. Qt's platform plugins are loaded at run time, so no linked
+# library points to them; some distributions ship the X11 one in a package of its own.
+find_program(VXL_DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(VXL_DPKG_SHLIBDEPS)
+    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+else()
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS
+        "libqt6core6 (>= 6.2), libqt6gui6 (>= 6.2), libqt6widgets6 (>= 6.2), qt6-qpa-plugins, libpugixml1v5, libstdc++6, libc6")
+endif()
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, desktop-file-utils, xdg-utils")
 include(CPack)

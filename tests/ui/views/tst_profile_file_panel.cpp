@@ -113,6 +113,8 @@ void TestProfileFilePanel::newSaveAsSetSave()
     auto *tree = child<QTreeWidget>(page(w), "trvProfile");
     QCOMPARE(tree->topLevelItem(0)->child(0)->text(0), QStringLiteral("Bit rate : 38400"));
     tree->setCurrentItem(tree->topLevelItem(2)->child(6)); // LIN bus termination
+    QVERIFY(child<QPushButton>(page(w), "btnSetStandarValue")->isVisible());
+    QVERIFY(!saveScreenshot(&w, "profiles_view_editing").isEmpty());
     QTest::mouseClick(child<QPushButton>(page(w), "btnSetStandarValue"), Qt::LeftButton);
     QVERIFY(w.profile().IsModified());
     QVERIFY(button(w, "btbSave")->isEnabled());
