@@ -24,7 +24,7 @@ struct TimerRig
         clsTransactionEngine::Hooks hooks;
         hooks.timeoutSeconds = [] { return 1; };
         engine.SetHooks(std::move(hooks));
-        engine.SetHandlers(kKind, {{}, [this] { events << QStringLiteral("time-out"); }});
+        engine.SetHandlers(kKind, {{}, [this] { events << QStringLiteral("time-out"); }, {}});
     }
     // Notes `name` when `ms` have passed, on the engine's event loop.
     void mark(int ms, const QString &name)
