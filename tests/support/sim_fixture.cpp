@@ -36,7 +36,7 @@ bool SimLink::connect(std::uint32_t rate)
     // The emulator notices the tool within its presence interval.
     QElapsedTimer timer;
     timer.start();
-    while (!host().toolPresent() && timer.elapsed() < 1000)
+    while (!host().toolPresent() && timer.elapsed() < 5000)
         QThread::msleep(5);
     return host().toolPresent();
 }

@@ -37,11 +37,13 @@ public:
     [[nodiscard]] bool connect(std::uint32_t rate = 38400);
     [[nodiscard]] ComPortMap portMap() const { return m_port.portMap(); }
 
-    // Queues a request and waits for the next reply (or module message) to arrive.
+    // Queues a request and waits for the next reply (or module message) to arrive. The default
+    // bound is for replies that must come: generous, since a machine busy with other work may
+    // hold the emulator's thread back for a while; a test expecting silence passes its own.
     std::optional<LIN_Msg> request(
-        int group, int command, int sequence, const QByteArray &data = {}, int timeoutMs = 1000);
+        int group, int command, int sequence, const QByteArray &data = {}, int timeoutMs = 5000);
     // The next message received within the time, if any.
-    std::optional<LIN_Msg> next(int timeoutMs = 1000);
+    std::optional<LIN_Msg> next(int timeoutMs = 5000);
 
     sim::EmulatorHost &host() { return m_port.host(); }
     clsLinPort &link() { return *m_link; }
