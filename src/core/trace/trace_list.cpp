@@ -18,14 +18,14 @@ TraceList::TraceList(QObject *parent)
 
 const clsDisplayEntry &TraceList::AddTraceEntry(const LIN_Msg &msg, std::uint32_t tick)
 {
-    clsDisplayEntry decoded = clsDisplayEntry::Decode(msg);
+    clsDisplayEntry decoded = clsDisplayEntry::DecodeKey(msg);
     const std::uint64_t key = keyOf(decoded);
     if (const auto found = m_index.find(key); found != m_index.end()) {
         clsDisplayEntry &entry = m_entries[std::size_t(found->second)];
         ++entry.count;
         entry.previousTime = entry.lastTime;
         entry.lastTime = tick;
-        entry.description = decoded.description;
+        entry.SetLatest(msg);
         if (!m_changedFlags[std::size_t(found->second)]) {
             m_changedFlags[std::size_t(found->second)] = true;
             m_changed.push_back(found->second);

@@ -41,7 +41,7 @@ struct ScanTrace
                 ++entry.count;
                 entry.previousTime = entry.lastTime;
                 entry.lastTime = tick;
-                entry.description = decoded.description;
+                entry.SetLatest(msg);
                 return;
             }
         }
@@ -151,7 +151,7 @@ void TestTrace::decode()
     QCOMPARE(entry.SourceName(), source);
     QCOMPARE(entry.TypeName(), type);
     QCOMPARE(entry.codeId, codeId);
-    QCOMPARE(entry.description, description);
+    QCOMPARE(entry.Description(), description);
 }
 
 void TestTrace::repeatsAreCounted()
@@ -227,7 +227,7 @@ void TestTrace::indexedMatchesScan()
         QCOMPARE(a.count, b.count);
         QCOMPARE(a.Period(), b.Period());
         QCOMPARE(a.lastTime, b.lastTime);
-        QCOMPARE(a.description, b.description);
+        QCOMPARE(a.Description(), b.Description());
         QCOMPARE(a.message, b.message);
     }
 }
