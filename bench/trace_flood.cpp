@@ -109,9 +109,11 @@ bool connectTool(Operations &ops)
         connected = connection.TryConnect(kComNumber, kRate);
     if (!connected)
         return false;
+    // Connected without the module read a connection starts: the read switches the link to
+    // framed receiving, which drops whatever is queued by design, and the flood is running by
+    // then; the messages sent would no longer all be the trace's to count.
     connection.SetConnected(true);
-    connection.UpdateConnectionState(); // reads the module, as every connection does
-    return runUntil([&ops] { return ops.IsIdle(); }, 20000);
+    return true;
 }
 
 } // namespace
