@@ -19,7 +19,7 @@ run() {
     "$@" 2>&1 | tee -a "$log" || status=1
 }
 
-run "$build/bench/bench_micro" --benchmark_color=false
+run "$build/bench/bench_micro"
 run "$build/bench/bench_module_read"
 run "$build/bench/bench_trace_flood" "$flood_seconds" 2048
 run "$build/bench/bench_pacing"
