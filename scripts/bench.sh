@@ -30,7 +30,9 @@ cpu_model=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
     echo "# Benchmark results"
     echo
     echo "Written by \`make bench\` (scripts/bench.sh $build, trace flood $flood_seconds s);"
-    echo "each figure beside its reference measured in the same run."
+    echo "each figure beside its reference measured in the same run. Rates and times of the micro"
+    echo "benchmarks (bench_micro) count the measuring thread's processor time, which a busy machine"
+    echo "disturbs less, except where a row says wall time; the other programs measure wall time."
     echo
     echo "- machine: $(nproc) cores, ${cpu_model:-unknown processor}, Linux $(uname -r)"
     echo "- load average before the run: $load_before"
