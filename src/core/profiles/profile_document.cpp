@@ -97,28 +97,24 @@ pugi::xml_node elementAfter(const pugi::xml_node &node)
     return node ? nextElement(node.next_sibling()) : pugi::xml_node();
 }
 
-// Without recursion: the depth checked is what a recursive walk would have to survive.
-bool deeperThan(const pugi::xml_node &top, int limit)
+// The depth checked is what a recursive walk would have to survive. pugixml's own walk goes
+// without recursion and without a library call a step.
+bool deeperThan(pugi::xml_node &top, int limit)
 {
-    pugi::xml_node node = top.first_child();
-    int depth = 1;
-    while (node) {
-        if (depth > limit)
-            return true;
-        if (node.first_child()) {
-            node = node.first_child();
-            ++depth;
-            continue;
+    struct DepthWalker : pugi::xml_tree_walker
+    {
+        int limit = 0;
+        bool deeper = false;
+        bool for_each(pugi::xml_node &) override
+        {
+            // depth() counts from 0 for the children of the node walked.
+            deeper = depth() + 1 > limit;
+            return !deeper;
         }
-        while (!node.next_sibling()) {
-            node = node.parent();
-            --depth;
-            if (node == top)
-                return false;
-        }
-        node = node.next_sibling();
-    }
-    return false;
+    } walker;
+    walker.limit = limit;
+    top.traverse(walker);
+    return walker.deeper;
 }
 
 int elementCount(const pugi::xml_node &parent)
