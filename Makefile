@@ -76,9 +76,9 @@ demo: build
 	@bash scripts/demo.sh $(BUILD) $(DEMO_PORT)
 
 bench: deps
-	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DVXL_BENCH=ON $(CMAKE_FLAGS)
+	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DVXL_BENCH=ON -DBUILD_TESTING=OFF $(CMAKE_FLAGS)
 	cmake --build $(RELEASE) -j $(JOBS)
-	@if [ -x scripts/bench.sh ]; then bash scripts/bench.sh $(RELEASE); fi
+	bash scripts/bench.sh $(RELEASE)
 
 # An optimised build without tests: what `make install` and `make package` ship.
 release: deps

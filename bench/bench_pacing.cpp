@@ -5,6 +5,7 @@
 //
 //   bench_pacing [requests] [bit rate]     (default 200 requests at 38400 bit/s)
 
+#include "bench_row.h"
 #include "core/link/command_builders.h"
 #include "core/link/lin_port.h"
 #include "sim/emulator_host.h"
@@ -132,6 +133,16 @@ int main(int argc, char *argv[])
     print("sender, start to start", startToStart);
     print("sender, end of write to next start", endToStart);
     print("module, arrival to arrival", atModule);
+    const Figures module = figuresOf(atModule);
+    bench::PrintRow(
+        {"pacing at the module: gap between requests, median (min) of "
+             + std::to_string(atModule.size()) + " at " + std::to_string(rate) + " bit/s",
+         bench::Format("%.2f ms", module.median) + bench::Format(" (%.2f ms)", module.min),
+         "20 ms (the link's interval)",
+         module.median / 20.0,
+         true,
+         "",
+         true});
     link.Disconnect();
     return 0;
 }

@@ -27,7 +27,7 @@ QString TraceLine(const LIN_Msg &msg, std::chrono::microseconds elapsed)
     return QStringLiteral("%1.%2  %3  %4  %5  %6")
         .arg(ms / 1000)
         .arg(ms % 1000, 3, 10, QLatin1Char('0'))
-        .arg(entry.SourceName(), entry.TypeName(), entry.CodeIdText(), entry.description);
+        .arg(entry.SourceName(), entry.TypeName(), entry.CodeIdText(), entry.Description());
 }
 
 QString CandumpLine(const LIN_Msg &msg, std::chrono::microseconds since1970)

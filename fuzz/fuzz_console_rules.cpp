@@ -7,6 +7,7 @@
 #include "core/operations/console_logic.h"
 #include "core/operations/operations.h"
 #include "fuzz_target.h"
+#include "silent_operator.h"
 
 #include <QCoreApplication>
 
@@ -16,42 +17,13 @@ using namespace vxl;
 
 namespace {
 
-// Nobody answers: every box is closed, every dialog cancelled.
-class SilentOperator : public OperatorInterface
-{
-public:
-    BoxResult ShowMessage(BoxKind, const QString &) override { return BoxResult::Closed; }
-    void ShowNotice(const QString &, int) override {}
-    void SetPanelColor(std::uint32_t) override {}
-    void SetStatusText(int, const QString &) override {}
-    QString PromptSaveFile(const QString &) override { return {}; }
-    void ShowPlainMessage(const QString &) override {}
-    QString PromptFile(const FilePrompt &) override { return {}; }
-    QString PromptSaveFileAs(const SaveFilePrompt &) override { return {}; }
-    void OpenConnectDialog(int, int, int) override {}
-    std::optional<ConnectChoice> ExecConnectDialog() override { return std::nullopt; }
-    void CloseConnectDialog() override {}
-    std::optional<std::vector<LIN_SchedulerEntry>> EditSchedulerEntries(
-        const std::vector<LIN_SchedulerEntry> &, bool) override
-    {
-        return std::nullopt;
-    }
-    void ShowFrameTable(const LIN_Group &) override {}
-    View CurrentView() const override { return View::Advanced; }
-    void SwitchView(View) override {}
-    void NewProfileFromModule(const ModuleConfig &) override {}
-    std::optional<ModuleConfig> CurrentProfile() const override { return std::nullopt; }
-    QString ProfileFileName() const override { return {}; }
-    bool ProfileModified() const override { return false; }
-};
-
 Operations &operations()
 {
     static int argc = 1;
     static char name[] = "fuzz_console_rules";
     static char *argv[] = {name, nullptr};
     static QCoreApplication app(argc, argv);
-    static SilentOperator op;
+    static test::SilentOperator op;
     static Operations ops(op, VXLIN_Values{});
     return ops;
 }

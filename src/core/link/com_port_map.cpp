@@ -54,15 +54,36 @@ QString ComPortMap::linkIn(const QString &folder, int number) const
     return path;
 }
 
+namespace {
+
+// The numbers of the com<n> entries in a folder, dangling links included. One listing of the
+// folder rather than a look-up for each of the 255 numbers: the connection dialog resolves every
+// number it scans, and that many look-ups a number made opening it take a noticeable while.
+void addLinkedNumbers(const QString &folder, std::set<int> &numbers)
+{
+    if (folder.isEmpty())
+        return;
+    const QStringList names = QDir(folder).entryList({QStringLiteral("com*")},
+                                                     QDir::AllEntries | QDir::System | QDir::Hidden
+                                                         | QDir::NoDotAndDotDot);
+    for (const QString &name : names) {
+        bool ok = false;
+        const int n = name.mid(3).toInt(&ok);
+        // Only the spelling linkIn looks for: "com" and the number without leading zeros.
+        if (ok && n >= 1 && n <= ComPortMap::kHighestNumber
+            && name == QStringLiteral("com") + QString::number(n))
+            numbers.insert(n);
+    }
+}
+
+} // namespace
+
 QString ComPortMap::automaticDevice(int number) const
 {
     // Numbers already taken by explicit links are skipped, as Wine does.
     std::set<int> taken;
-    for (int n = 1; n <= kHighestNumber; ++n) {
-        if (!linkIn(m_roots.userDosDevices, n).isEmpty()
-            || !linkIn(m_roots.wineDosDevices, n).isEmpty())
-            taken.insert(n);
-    }
+    addLinkedNumbers(m_roots.userDosDevices, taken);
+    addLinkedNumbers(m_roots.wineDosDevices, taken);
     static constexpr std::array<const char *, 3> families{"ttyS", "ttyUSB", "ttyACM"};
     int next = 1;
     for (const char *family : families) {

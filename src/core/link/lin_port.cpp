@@ -15,19 +15,42 @@ constexpr int kConfirmSequence = 7;
 
 } // namespace
 
-// The port's received-byte queue as the assembler sees it.
+// The port's received bytes as the assembler sees them: taken from the port's queue at once
+// when a block is handled (one lock, not one a byte), and what the assembler leaves for the next
+// block put back. Only the reader thread adds bytes, and it is the one handling the block.
 class clsLinPort::QueueSource : public FrameAssembler::Source
 {
 public:
     explicit QueueSource(clsLinPort &port)
         : m_port(port)
+        , m_bytes(port.TakeReceivedBytes())
     {}
-    std::size_t Waiting() const override { return m_port.RxCount(); }
-    bool Take(std::uint8_t &byte) override { return m_port.ReadByte(byte); }
-    void Purge() override { m_port.PurgePort(); }
+    ~QueueSource() override
+    {
+        m_port.ReturnReceivedBytes(m_bytes.cbegin() + std::ptrdiff_t(m_at), m_bytes.cend());
+    }
+    QueueSource(const QueueSource &) = delete;
+    QueueSource &operator=(const QueueSource &) = delete;
+
+    std::size_t Waiting() const override { return m_bytes.size() - m_at; }
+    bool Take(std::uint8_t &byte) override
+    {
+        if (m_at == m_bytes.size())
+            return false;
+        byte = m_bytes[m_at++];
+        return true;
+    }
+    void Purge() override
+    {
+        // A purge that failed left the port's queue as it was.
+        if (m_port.PurgePort() == 0)
+            m_at = m_bytes.size();
+    }
 
 private:
     clsLinPort &m_port;
+    std::deque<std::uint8_t> m_bytes;
+    std::size_t m_at = 0;
 };
 
 clsLinPort::clsLinPort(LinNotify notify, ComPortMap map)
@@ -102,8 +125,13 @@ int clsLinPort::Disconnect()
     ClosePort();
     startClean();
     m_connectedPort.store(0);
+    // The pause lets a port just closed settle before it is opened again. Without a connection
+    // nothing was closed, and the caller (at start-up, the user-interface thread showing the
+    // main window) would only stall.
+    if (!wasConnected)
+        return LinCode::NotConnected;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    return wasConnected ? LinCode::Ok : LinCode::NotConnected;
+    return LinCode::Ok;
 }
 
 int clsLinPort::ConfirmModule()

@@ -102,6 +102,8 @@ public:
 protected:
     void OnRxChar() override;
     void OnRxBlock() override;
+    // Text mode reads byte by byte; messages are assembled a block at a time.
+    [[nodiscard]] bool WantsEachByte() const override { return !m_binaryMode.load(); }
 
 private:
     class QueueSource;

@@ -209,14 +209,7 @@ void clsSrlPort::readerLoop(int portFd, int stopFd)
         if (events & POLLIN) {
             const ssize_t got = ::read(portFd, buffer, sizeof buffer);
             if (got > 0) {
-                for (ssize_t i = 0; i < got; ++i) {
-                    {
-                        std::lock_guard lock(m_rxMutex);
-                        m_rx.push_back(buffer[i]);
-                    }
-                    OnRxChar();
-                }
-                OnRxBlock();
+                ReceiveBlock(buffer, std::size_t(got));
                 continue;
             }
             if (got < 0 && (errno == EAGAIN || errno == EINTR))
@@ -227,6 +220,33 @@ void clsSrlPort::readerLoop(int portFd, int stopFd)
         if (events & (POLLHUP | POLLERR | POLLNVAL))
             portGone = true;
     }
+}
+
+void clsSrlPort::ReceiveBlock(const std::uint8_t *bytes, std::size_t count)
+{
+    // A subclass that does nothing with single bytes gets the block queued under one lock: at a
+    // lock a byte, the queue alone would cost more than assembling the messages.
+    if (!WantsEachByte()) {
+        {
+            std::lock_guard lock(m_rxMutex);
+            m_rx.insert(m_rx.end(), bytes, bytes + count);
+        }
+        // Changed its mind while the block went in: each byte gets its call after all, in order.
+        if (WantsEachByte()) {
+            for (std::size_t i = 0; i < count; ++i)
+                OnRxChar();
+        }
+        OnRxBlock();
+        return;
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        {
+            std::lock_guard lock(m_rxMutex);
+            m_rx.push_back(bytes[i]);
+        }
+        OnRxChar();
+    }
+    OnRxBlock();
 }
 
 void clsSrlPort::releaseHandle()
@@ -241,6 +261,23 @@ void clsSrlPort::releaseHandle()
         ::tcsetattr(fd, TCSANOW, &m_savedSettings);
     m_haveSavedSettings = false;
     closeExclusive(fd);
+}
+
+std::deque<std::uint8_t> clsSrlPort::TakeReceivedBytes()
+{
+    std::deque<std::uint8_t> taken;
+    std::lock_guard lock(m_rxMutex);
+    taken.swap(m_rx);
+    return taken;
+}
+
+void clsSrlPort::ReturnReceivedBytes(std::deque<std::uint8_t>::const_iterator first,
+                                     std::deque<std::uint8_t>::const_iterator last)
+{
+    if (first == last)
+        return;
+    std::lock_guard lock(m_rxMutex);
+    m_rx.insert(m_rx.begin(), first, last);
 }
 
 void clsSrlPort::DiscardReceivedBytes()

@@ -62,11 +62,24 @@ protected:
     // Both run on the reader thread: after each queued byte, and once after each block.
     virtual void OnRxChar() {}
     virtual void OnRxBlock() {}
+    // False when OnRxChar would do nothing with the block about to be queued: the block is then
+    // queued at once, and OnRxChar is not called for it.
+    [[nodiscard]] virtual bool WantsEachByte() const { return true; }
+
+    // What the reader thread does with each block it reads: queue every byte, calling
+    // OnRxChar after each, then OnRxBlock once. Also the way in for bytes that come from
+    // elsewhere than the port (a benchmark's recorded stream).
+    void ReceiveBlock(const std::uint8_t *bytes, std::size_t count);
 
     // For subclasses that keep a last error of their own.
     void SetLastError(std::uint32_t error) { m_lastError.store(error); }
     // Drops the queued received bytes, whether or not the port is open.
     void DiscardReceivedBytes();
+    // Every queued received byte, taken out under one lock; what the taker does not consume it
+    // puts back in front of anything queued since.
+    [[nodiscard]] std::deque<std::uint8_t> TakeReceivedBytes();
+    void ReturnReceivedBytes(std::deque<std::uint8_t>::const_iterator first,
+                             std::deque<std::uint8_t>::const_iterator last);
 
 private:
     std::uint32_t purge(int queues);

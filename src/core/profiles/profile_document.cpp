@@ -78,40 +78,43 @@ bool readChild(const pugi::xml_node &group,
     return true;
 }
 
-pugi::xml_node childAt(const pugi::xml_node &parent, int position)
+// Children are taken by position; walking on from the one before keeps reading a long list
+// linear, where counting from the first child each time would not.
+pugi::xml_node nextElement(pugi::xml_node node)
 {
-    int index = 0;
-    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
-        if (child.type() != pugi::node_element)
-            continue;
-        if (index++ == position)
-            return child;
-    }
-    return {};
+    while (node && node.type() != pugi::node_element)
+        node = node.next_sibling();
+    return node;
 }
 
-// Without recursion: the depth checked is what a recursive walk would have to survive.
-bool deeperThan(const pugi::xml_node &top, int limit)
+pugi::xml_node firstElement(const pugi::xml_node &parent)
 {
-    pugi::xml_node node = top.first_child();
-    int depth = 1;
-    while (node) {
-        if (depth > limit)
-            return true;
-        if (node.first_child()) {
-            node = node.first_child();
-            ++depth;
-            continue;
+    return nextElement(parent.first_child());
+}
+
+pugi::xml_node elementAfter(const pugi::xml_node &node)
+{
+    return node ? nextElement(node.next_sibling()) : pugi::xml_node();
+}
+
+// The depth checked is what a recursive walk would have to survive. pugixml's own walk goes
+// without recursion and without a library call a step.
+bool deeperThan(pugi::xml_node &top, int limit)
+{
+    struct DepthWalker : pugi::xml_tree_walker
+    {
+        int limit = 0;
+        bool deeper = false;
+        bool for_each(pugi::xml_node &) override
+        {
+            // depth() counts from 0 for the children of the node walked.
+            deeper = depth() + 1 > limit;
+            return !deeper;
         }
-        while (!node.next_sibling()) {
-            node = node.parent();
-            --depth;
-            if (node == top)
-                return false;
-        }
-        node = node.next_sibling();
-    }
-    return false;
+    } walker;
+    walker.limit = limit;
+    top.traverse(walker);
+    return walker.deeper;
 }
 
 int elementCount(const pugi::xml_node &parent)
@@ -151,9 +154,10 @@ bool readBytes(const pugi::xml_node &data,
 {
     if (!data)
         return false;
-    for (int i = 0; i < length; ++i) {
+    pugi::xml_node byte = firstElement(data);
+    for (int i = 0; i < length; ++i, byte = elementAfter(byte)) {
         std::uint64_t value = 0;
-        if (!parseDigits(childAt(data, i), 255, &value))
+        if (!parseDigits(byte, 255, &value))
             return false;
         (*bytes)[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value);
     }
@@ -429,8 +433,8 @@ bool clsVLINXMLProfile::ReadLIN(LIN_Group *lin) const
         || (count & 0xFFFF) > kMaxSchedulerEntries)
         return false;
     lin->SchedulerCount = static_cast<std::uint16_t>(count & 0xFFFF);
-    for (int i = 0; i < lin->SchedulerCount; ++i) {
-        const pugi::xml_node entry = childAt(scheduler, i);
+    pugi::xml_node entry = firstElement(scheduler);
+    for (int i = 0; i < lin->SchedulerCount; ++i, entry = elementAfter(entry)) {
         std::uint64_t id = 0;
         std::uint64_t time = 0;
         if (!parseDigits(entry, 255, &id) || !parseAttribute(entry, "Time", 0xFFFFFFFF, &time))
@@ -456,8 +460,8 @@ bool clsVLINXMLProfile::ReadLIN(LIN_Group *lin) const
     if (!frames || elementCount(frames) > kFrameCount)
         return false;
     const int frameCount = elementCount(frames);
-    for (int k = 0; k < frameCount; ++k) {
-        const pugi::xml_node frame = childAt(frames, k);
+    pugi::xml_node frame = firstElement(frames);
+    for (int k = 0; k < frameCount; ++k, frame = elementAfter(frame)) {
         LIN_FrameEntry &entry = lin->Frames[static_cast<std::size_t>(k)];
         std::uint64_t active = 0;
         std::uint64_t length = 0;

@@ -25,64 +25,115 @@ QString hexBytes(const LIN_Msg &msg, int first, int count)
     return parts.join(QStringLiteral(" - "));
 }
 
-void decodeCanFrame(const LIN_Msg &msg, clsDisplayEntry &entry)
+std::int32_t canIdentifier(const LIN_Msg &msg)
+{
+    std::uint32_t id = byteAt(msg, 1) | (std::uint32_t(byteAt(msg, 2)) << 8);
+    if (msg.data[0] & 0x80)
+        id |= (std::uint32_t(byteAt(msg, 3)) << 16) | (std::uint32_t(byteAt(msg, 4)) << 24);
+    return static_cast<std::int32_t>(id);
+}
+
+QString canFrameText(const LIN_Msg &msg)
 {
     const std::uint8_t head = msg.data[0];
     const int dlc = head & 0x0F;
     const int idBytes = (head & 0x80) ? 4 : 2;
-    std::uint32_t id = byteAt(msg, 1) | (std::uint32_t(byteAt(msg, 2)) << 8);
-    if (idBytes == 4)
-        id |= (std::uint32_t(byteAt(msg, 3)) << 16) | (std::uint32_t(byteAt(msg, 4)) << 24);
-    entry.codeId = static_cast<std::int32_t>(id);
-    entry.description = idBytes == 2 ? QStringLiteral("STD: ") : QStringLiteral("EXT: ");
+    QString text = idBytes == 2 ? QStringLiteral("STD: ") : QStringLiteral("EXT: ");
     if (head & 0x40)
-        entry.description += QStringLiteral("Remote Request. Length = ") + QString::number(dlc);
-    else
-        entry.description += hexBytes(msg, idBytes + 1, dlc);
+        return text + QStringLiteral("Remote Request. Length = ") + QString::number(dlc);
+    return text + hexBytes(msg, idBytes + 1, dlc);
 }
 
-void decodeCanEvent(const LIN_Msg &msg, clsDisplayEntry &entry)
+QString canEventText(const LIN_Msg &msg)
 {
     const std::uint8_t events = msg.data[1];
+    QString text;
     for (std::uint32_t bit : {1u, 2u, 4u, 8u, 16u, 32u}) {
         if (!(events & bit))
             continue;
-        entry.description
-            = StatusText(bit, CanStatus) + QStringLiteral(" | Error Capture Code (SJA1000): 0x")
-              + QStringLiteral("%1").arg(msg.data[2], 4, 16, QLatin1Char('0')).toUpper()
-              + QLatin1Char('h') + QStringLiteral(" | Rx Error Counter (SJA1000): ")
-              + QString::number(msg.data[3]) + QStringLiteral(" | Tx Error Counter (SJA1000): ")
-              + QString::number(msg.data[4]);
+        text = StatusText(bit, CanStatus) + QStringLiteral(" | Error Capture Code (SJA1000): 0x")
+               + QStringLiteral("%1").arg(msg.data[2], 4, 16, QLatin1Char('0')).toUpper()
+               + QLatin1Char('h') + QStringLiteral(" | Rx Error Counter (SJA1000): ")
+               + QString::number(msg.data[3]) + QStringLiteral(" | Tx Error Counter (SJA1000): ")
+               + QString::number(msg.data[4]);
+    }
+    return text;
+}
+
+bool isCanEvent(const LIN_Msg &msg)
+{
+    return (msg.data[0] & 0x20) != 0;
+}
+
+bool isLinError(const LIN_Msg &msg)
+{
+    return (msg.data[0] & 0x40) != 0;
+}
+
+QString describe(const LIN_Msg &msg)
+{
+    switch (HeaderField(msg.header, 1)) {
+    case 1:
+        return isCanEvent(msg) ? canEventText(msg) : canFrameText(msg);
+    case 2:
+        if (isLinError(msg))
+            return StatusText(std::uint32_t(msg.data[0] & 0x3F), LinError, &msg);
+        return hexBytes(msg, 1, HeaderField(msg.header, 2) - 1);
+    default:
+        return {};
     }
 }
 
 } // namespace
 
-clsDisplayEntry clsDisplayEntry::Decode(const LIN_Msg &msg)
+clsDisplayEntry clsDisplayEntry::DecodeKey(const LIN_Msg &msg)
 {
     clsDisplayEntry entry;
     entry.message = msg;
+    entry.m_latest = msg;
     entry.source = static_cast<std::uint8_t>(HeaderField(msg.header, 1));
     if (entry.source == 1) {
-        const bool event = (msg.data[0] & 0x20) != 0;
+        const bool event = isCanEvent(msg);
         entry.type = event ? TypeError : TypeMessage;
-        if (event)
-            decodeCanEvent(msg, entry);
-        else
-            decodeCanFrame(msg, entry);
+        if (!event)
+            entry.codeId = canIdentifier(msg);
     } else if (entry.source == 2) {
-        const bool error = (msg.data[0] & 0x40) != 0;
         entry.codeId = msg.data[0] & 0x3F;
-        if (!error) {
+        if (!isLinError(msg)) {
             entry.type = TypeMessage;
-            entry.description = hexBytes(msg, 1, HeaderField(msg.header, 2) - 1);
         } else {
+            // The LIN error table gives the type with the text.
             int type = TypeError;
-            entry.description = StatusText(std::uint32_t(entry.codeId), LinError, &msg, &type);
+            [[maybe_unused]] const QString text = StatusText(std::uint32_t(entry.codeId),
+                                                             LinError,
+                                                             nullptr,
+                                                             &type);
             entry.type = static_cast<std::uint8_t>(type);
         }
     }
     return entry;
+}
+
+clsDisplayEntry clsDisplayEntry::Decode(const LIN_Msg &msg)
+{
+    clsDisplayEntry entry = DecodeKey(msg);
+    entry.Description();
+    return entry;
+}
+
+const QString &clsDisplayEntry::Description() const
+{
+    if (!m_described) {
+        m_description = describe(m_latest);
+        m_described = true;
+    }
+    return m_description;
+}
+
+void clsDisplayEntry::SetLatest(const LIN_Msg &msg)
+{
+    m_latest = msg;
+    m_described = false;
 }
 
 QString TraceSourceName(int source)

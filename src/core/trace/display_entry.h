@@ -28,10 +28,18 @@ public:
     std::int32_t codeId = -1;
     std::uint8_t source = 0;
     std::uint8_t type = TypeUnknown;
-    QString description;
 
     // Decodes a message into source, type, code/ID and description.
     [[nodiscard]] static clsDisplayEntry Decode(const LIN_Msg &msg);
+    // Source, type and code/ID alone: the description is decoded when first asked for.
+    [[nodiscard]] static clsDisplayEntry DecodeKey(const LIN_Msg &msg);
+
+    // The decoded content of the last occurrence, empty when nothing is decoded. Decoded when
+    // asked for rather than with every occurrence: a flood of repeats costs no text, only the
+    // list's refresh and the log do.
+    [[nodiscard]] const QString &Description() const;
+    // Another occurrence: the description becomes that of this message.
+    void SetLatest(const LIN_Msg &msg);
 
     [[nodiscard]] bool SameKey(const clsDisplayEntry &other) const
     {
@@ -43,6 +51,11 @@ public:
     [[nodiscard]] QString TypeName() const;
     // "Code / ID" cell: upper-case hexadecimal, at least two digits, then "h".
     [[nodiscard]] QString CodeIdText() const;
+
+private:
+    LIN_Msg m_latest;
+    mutable QString m_description;
+    mutable bool m_described = false;
 };
 
 [[nodiscard]] QString TraceSourceName(int source);

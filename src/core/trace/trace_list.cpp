@@ -18,17 +18,17 @@ TraceList::TraceList(QObject *parent)
 
 const clsDisplayEntry &TraceList::AddTraceEntry(const LIN_Msg &msg, std::uint32_t tick)
 {
-    clsDisplayEntry decoded = clsDisplayEntry::Decode(msg);
+    clsDisplayEntry decoded = clsDisplayEntry::DecodeKey(msg);
     const std::uint64_t key = keyOf(decoded);
-    if (const auto found = m_index.find(key); found != m_index.end()) {
-        clsDisplayEntry &entry = m_entries[std::size_t(found->second)];
+    if (const auto found = m_index.constFind(key); found != m_index.cend()) {
+        clsDisplayEntry &entry = m_entries[std::size_t(*found)];
         ++entry.count;
         entry.previousTime = entry.lastTime;
         entry.lastTime = tick;
-        entry.description = decoded.description;
-        if (!m_changedFlags[std::size_t(found->second)]) {
-            m_changedFlags[std::size_t(found->second)] = true;
-            m_changed.push_back(found->second);
+        entry.SetLatest(msg);
+        if (!m_changedFlags[std::size_t(*found)]) {
+            m_changedFlags[std::size_t(*found)] = true;
+            m_changed.push_back(*found);
         }
         return entry;
     }
@@ -38,7 +38,7 @@ const clsDisplayEntry &TraceList::AddTraceEntry(const LIN_Msg &msg, std::uint32_
     const int index = int(m_entries.size());
     m_entries.push_back(std::move(decoded));
     m_changedFlags.push_back(false);
-    m_index.emplace(key, index);
+    m_index.insert(key, index);
     emit entryAdded(index);
     return m_entries.back();
 }

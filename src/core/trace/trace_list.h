@@ -2,11 +2,11 @@
 
 #include "core/trace/display_entry.h"
 
+#include <QHash>
 #include <QObject>
 
 #include <cstdint>
 #include <deque>
-#include <unordered_map>
 #include <vector>
 
 namespace vxl {
@@ -42,14 +42,10 @@ signals:
     void cleared();
 
 private:
-    struct KeyHash
-    {
-        std::size_t operator()(std::uint64_t key) const { return std::hash<std::uint64_t>()(key); }
-    };
-
     // deque: entries never move, so references handed out stay valid.
     std::deque<clsDisplayEntry> m_entries;
-    std::unordered_map<std::uint64_t, int, KeyHash> m_index;
+    // Open addressing: a look-up touches one table, not a chain of nodes.
+    QHash<std::uint64_t, int> m_index;
     std::vector<bool> m_changedFlags;
     std::vector<int> m_changed;
 };

@@ -65,7 +65,7 @@ QString TraceLog::MessageLine(std::uint32_t number, const clsDisplayEntry &entry
     return QString::number(number) + kSeparator + entry.SourceName() + kSeparator
            + QString::number(entry.lastTime) + kSeparator + QStringLiteral("0x")
            + QStringLiteral("%1").arg(std::uint32_t(entry.codeId), 8, 16, QLatin1Char('0')).toUpper()
-           + kSeparator + entry.description;
+           + kSeparator + entry.Description();
 }
 
 bool TraceLog::Start(const QDateTime &started, const QString &folder)

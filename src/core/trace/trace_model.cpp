@@ -96,7 +96,7 @@ void TraceModel::entryAdded(int index)
         m_shown.resize(std::size_t(index) + 1);
         m_rowOf.resize(std::size_t(index) + 1, -1);
     }
-    m_shown[std::size_t(index)] = {entry.count, entry.Period(), entry.description};
+    m_shown[std::size_t(index)] = {entry.count, entry.Period(), entry.Description()};
     // After the entries it equals: the rows already there keep their places.
     const auto at = std::upper_bound(m_order.begin(), m_order.end(), index, [this](int a, int b) {
         return before(a, b);
@@ -161,8 +161,8 @@ void TraceModel::Refresh()
             shown.period = entry.Period();
             changed(ColPeriod);
         }
-        if (shown.description != entry.description) {
-            shown.description = entry.description;
+        if (shown.description != entry.Description()) {
+            shown.description = entry.Description();
             changed(ColData);
         }
     }

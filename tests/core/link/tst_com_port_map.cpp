@@ -39,6 +39,11 @@ void TestComPortMap::resolve_data()
         << "dev:ttyUSB0";
     QTest::newRow("taken numbers are skipped") << QStringList{"1=/dev/null"} << QStringList{}
                                                << QStringList{"ttyS0", "ttyS1"} << 2 << "dev:ttyS0";
+    QTest::newRow("wine and dangling links take their numbers too")
+        << QStringList{"2=/nonexistent"} << QStringList{"1=/dev/null"}
+        << QStringList{"ttyS0", "ttyS1"} << 3 << "dev:ttyS0";
+    QTest::newRow("a number spelt with a leading zero takes nothing")
+        << QStringList{"01=/dev/null"} << QStringList{} << QStringList{"ttyS0"} << 1 << "dev:ttyS0";
     QTest::newRow("dangling link still names the port")
         << QStringList{"4=/nonexistent"} << QStringList{} << QStringList{} << 4 << "user:4";
     QTest::newRow("nothing") << QStringList{} << QStringList{} << QStringList{"ttyS0"} << 5 << "";

@@ -53,6 +53,29 @@ ComPortMap mapFor(const test::PtyPair &pty)
     return ComPortMap(ComPortRoots{pty.dosDevices(), QString(), QStringLiteral("/nonexistent")});
 }
 
+// A link handed blocks exactly as the reader thread hands over what one read returned.
+class BlockFedLink : public clsLinPort
+{
+public:
+    using clsLinPort::clsLinPort;
+    void feed(const QByteArray &block)
+    {
+        ReceiveBlock(reinterpret_cast<const std::uint8_t *>(block.constData()),
+                     std::size_t(block.size()));
+    }
+    // The received messages as header:data in hex, emptying the queue.
+    QStringList takeAll()
+    {
+        QStringList texts;
+        for (LIN_Msg msg; GetMessage(&msg) == LinCode::Ok;) {
+            texts << QString::number(msg.header, 16) + QLatin1Char(':')
+                         + QByteArray(reinterpret_cast<const char *>(msg.data.data()), msg.count)
+                               .toHex();
+        }
+        return texts;
+    }
+};
+
 } // namespace
 
 class TestLinPort : public QObject
@@ -77,6 +100,9 @@ private slots:
     void queuedRequestsAreNotSentOnTheNextConnection();
     void endlessTextIsBoundedAndNotifiedPerBlock_data();
     void endlessTextIsBoundedAndNotifiedPerBlock();
+    void messagesAcrossBlocks_data();
+    void messagesAcrossBlocks();
+    void startupTextAndFrameInOneBlock();
 };
 
 void TestLinPort::fixedCommandsOnTheWire_data()
@@ -415,6 +441,59 @@ void TestLinPort::endlessTextIsBoundedAndNotifiedPerBlock()
     const std::size_t chars = recorder.of(WM_LIN_CHAR).size();
     QVERIFY(chars >= std::size_t(kPieces) / 2);
     QVERIFY2(chars <= 40, qPrintable(QString::number(chars))); // a few blocks, not 10000 bytes
+}
+
+void TestLinPort::messagesAcrossBlocks_data()
+{
+    QTest::addColumn<QStringList>("blocks"); // hex
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<int>("waiting"); // received bytes left for the next block
+
+    QTest::newRow("one block") << QStringList{"02010504"} << QStringList{"1:05"} << 0;
+    QTest::newRow("a byte a block")
+        << QStringList{"02", "01", "05", "04"} << QStringList{"1:05"} << 0;
+    QTest::newRow("two bytes wait for a third") << QStringList{"0201"} << QStringList{} << 2;
+    QTest::newRow("a message and the start of the next")
+        << QStringList{"020105040211"} << QStringList{"1:05"} << 2;
+    QTest::newRow("the rest of the next in the following block")
+        << QStringList{"020105040211", "0617"} << QStringList{"1:05", "11:06"} << 0;
+    QTest::newRow("a bad checksum does not hold back what follows")
+        << QStringList{"0201057702110617"} << QStringList{"11:06"} << 0;
+    QTest::newRow("a stray byte purges the block")
+        << QStringList{"5502010504"} << QStringList{} << 0;
+    QTest::newRow("after a purge the next block is read")
+        << QStringList{"5502010504", "02A20506A1"} << QStringList{"a2:0506"} << 0;
+}
+
+void TestLinPort::messagesAcrossBlocks()
+{
+    QFETCH(QStringList, blocks);
+    QFETCH(QStringList, messages);
+    QFETCH(int, waiting);
+    test::PtyPair pty(3);
+    BlockFedLink link({}, mapFor(pty));
+    QCOMPARE(link.Connect(3, 38400), 0);
+    for (const QString &block : blocks)
+        link.feed(QByteArray::fromHex(block.toLatin1()));
+    QCOMPARE(link.takeAll(), messages);
+    QCOMPARE(link.RxCount(), std::size_t(waiting));
+}
+
+void TestLinPort::startupTextAndFrameInOneBlock()
+{
+    // The text ends inside a block: what follows it in that block is a frame of binary mode.
+    test::PtyPair pty(4);
+    BlockFedLink link({}, mapFor(pty));
+    QCOMPARE(link.Connect(4, 38400), 0);
+    QCOMPARE(link.ResetModule(1), 0);
+    QCOMPARE(pty.read(4), QByteArray::fromHex("0210C4D4"));
+    link.feed(QByteArray("xPVXL-LIN2.1 ready\r") + QByteArray::fromHex("02010504"));
+    QVERIFY(link.BinaryMode());
+    QCOMPARE(link.TakeStartupText(), QStringLiteral("PVXL-LIN2.1 ready\r"));
+    QCOMPARE(link.takeAll(), QStringList{"1:05"});
+    link.feed(QByteArray::fromHex("0211"));
+    link.feed(QByteArray::fromHex("0617"));
+    QCOMPARE(link.takeAll(), QStringList{"11:06"});
 }
 
 QTEST_GUILESS_MAIN(TestLinPort)

@@ -1,0 +1,47 @@
+#pragma once
+
+// One row of the results table: what was measured, the reference measured in the same run, their
+// ratio and the goal. scripts/bench.sh collects the lines starting with "RESULT" into
+// bench/RESULTS.md, so each program prints its rows whatever else it prints.
+
+#include <cstdio>
+#include <string>
+
+namespace vxl::bench {
+
+struct Row
+{
+    std::string figure;    // what was measured
+    std::string value;     // its value with unit
+    std::string reference; // the reference with unit, or "—"
+    double ratio = 0;      // value ÷ reference in the goal's sense; ignored when !hasRatio
+    bool hasRatio = true;
+    std::string goal; // empty: a figure without a goal
+    bool met = false;
+};
+
+inline std::string Format(const char *format, double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+inline void PrintRow(const Row &row)
+{
+    const std::string ratio = row.hasRatio
+                                  ? Format(row.ratio >= 100 ? "%.0f ×" : "%.3g ×", row.ratio)
+                                  : std::string("—");
+    std::printf("RESULT | %s | %s | %s | %s | %s | %s |\n",
+                row.figure.c_str(),
+                row.value.c_str(),
+                row.reference.c_str(),
+                ratio.c_str(),
+                row.goal.empty() ? "—" : row.goal.c_str(),
+                row.goal.empty() ? "—"
+                : row.met        ? "met"
+                                 : "not met");
+    std::fflush(stdout);
+}
+
+} // namespace vxl::bench
