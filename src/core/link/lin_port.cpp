@@ -125,13 +125,8 @@ int clsLinPort::Disconnect()
     ClosePort();
     startClean();
     m_connectedPort.store(0);
-    // The pause lets a port just closed settle before it is opened again. Without a connection
-    // nothing was closed, and the caller (at start-up, the user-interface thread showing the
-    // main window) would only stall.
-    if (!wasConnected)
-        return LinCode::NotConnected;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    return LinCode::Ok;
+    return wasConnected ? LinCode::Ok : LinCode::NotConnected;
 }
 
 int clsLinPort::ConfirmModule()
