@@ -117,7 +117,7 @@ clsDisplayEntry clsDisplayEntry::DecodeKey(const LIN_Msg &msg)
 clsDisplayEntry clsDisplayEntry::Decode(const LIN_Msg &msg)
 {
     clsDisplayEntry entry = DecodeKey(msg);
-    entry.Description();
+    static_cast<void>(entry.Description()); // decoded at once, unlike an entry the trace keeps
     return entry;
 }
 
