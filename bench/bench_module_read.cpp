@@ -113,12 +113,6 @@ std::optional<Reading> readOnce(const Case &c)
     return reading;
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -156,9 +150,9 @@ int main(int argc, char *argv[])
             continue;
         }
         const double floor = kPacingMs * double(requests);
-        const double ratio = median(times) / floor;
+        const double ratio = bench::Median(times) / floor;
         bench::PrintRow({name.toStdString() + ", median of " + std::to_string(times.size()),
-                         bench::Format("%.0f ms", median(times)),
+                         bench::Format("%.0f ms", bench::Median(times)),
                          bench::Format("%.0f ms", floor) + " (20 ms × " + std::to_string(requests)
                              + " requests)",
                          ratio,

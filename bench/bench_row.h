@@ -4,8 +4,10 @@
 // ratio and the goal. scripts/bench.sh collects the lines starting with "RESULT" into
 // bench/RESULTS.md, so each program prints its rows whatever else it prints.
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace vxl::bench {
 
@@ -19,6 +21,13 @@ struct Row
     std::string goal; // empty: a figure without a goal
     bool met = false;
 };
+
+// The middle of repeated runs: one run slowed by the machine's other work does not move it.
+inline double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
 
 inline std::string Format(const char *format, double value)
 {

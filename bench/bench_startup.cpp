@@ -87,12 +87,6 @@ std::optional<Start> startOnce(const QString &program, const QProcessEnvironment
     return Start{double(*shown - started) / 1e6, double(*rss) / 1024.0};
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -125,20 +119,20 @@ int main(int argc, char *argv[])
     }
 
     const std::string runs = ", median of " + std::to_string(tool.ms.size());
-    const double timeRatio = median(tool.ms) / median(minimal.ms);
+    const double timeRatio = vxl::bench::Median(tool.ms) / vxl::bench::Median(minimal.ms);
     vxl::bench::PrintRow(
         {"start-up: process start to main window shown (offscreen)" + runs,
-         vxl::bench::Format("%.0f ms", median(tool.ms)),
-         vxl::bench::Format("%.0f ms (minimal Qt Widgets program)", median(minimal.ms)),
+         vxl::bench::Format("%.0f ms", vxl::bench::Median(tool.ms)),
+         vxl::bench::Format("%.0f ms (minimal Qt Widgets program)", vxl::bench::Median(minimal.ms)),
          timeRatio,
          true,
          "≤ 1.5 ×",
          timeRatio <= 1.5});
-    const double memoryRatio = median(tool.mb) / median(minimal.mb);
+    const double memoryRatio = vxl::bench::Median(tool.mb) / vxl::bench::Median(minimal.mb);
     vxl::bench::PrintRow(
         {"start-up: resident memory when idle" + runs,
-         vxl::bench::Format("%.1f MB", median(tool.mb)),
-         vxl::bench::Format("%.1f MB (minimal Qt Widgets program)", median(minimal.mb)),
+         vxl::bench::Format("%.1f MB", vxl::bench::Median(tool.mb)),
+         vxl::bench::Format("%.1f MB (minimal Qt Widgets program)", vxl::bench::Median(minimal.mb)),
          memoryRatio,
          true,
          "≤ 1.5 ×",
