@@ -1,0 +1,76 @@
+// Sequences against the emulator over a pty that once wrote a value the user did not ask for or
+// wedged the tool (issue 25, items 1, 4, 7 and 8). Each test is one list of actions, written as
+// numbered steps: a step is a user action, a module behaviour, or an interruption anchored to a
+// request the module received (OpsRig::atRequest), never to the clock; the last steps are what
+// must hold.
+
+#include "core/link/lin_port.h"
+#include "core/operations/connection.h"
+#include "core/operations/maintenance.h"
+#include "core/operations/module_read.h"
+#include "core/operations/operations.h"
+#include "core/operations/scheduler_control.h"
+#include "ops_fixture.h"
+
+#include <QTest>
+
+using namespace vxl;
+using namespace vxl::test;
+
+namespace {
+
+// Firmware 01.02.14 reads in 32 requests: the sequences are about what happens around the read.
+sim::EmulatorOptions shortRead()
+{
+    sim::EmulatorOptions options;
+    options.identity.firmware = QStringLiteral("01.02.14");
+    return options;
+}
+
+// The user's view change: the view is shown, then its activation actions run.
+void showView(OpsRig &rig, View view)
+{
+    rig.op().view = view;
+    rig.ops().ActivateView(view);
+}
+
+const QString kSchedulerTimeout16 = QStringLiteral(
+    "The TIME OUT for waiting an answer from the module: 1 second was reached.  Timeout reached "
+    "processing the LIN group: 2 - LIN code: 16");
+
+} // namespace
+
+class TestSequences : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void timeoutLoweredDuringExchange();
+};
+
+// Item 7. The time-out fires when the tick count reaches or passes the Timeout in force.
+void TestSequences::timeoutLoweredDuringExchange()
+{
+    OpsRig rig(shortRead());
+    // 1. connect; the module read ends
+    QVERIFY(rig.connect());
+    QVERIFY(rig.waitIdle());
+    // 2. Preferences: Timeout 30
+    rig.setTimeout(30);
+    // 3. the module falls silent
+    rig.host().setSilent(true);
+    // 4. "Messages and Scheduler": the master status read stays unanswered
+    showView(rig, View::Messages);
+    QVERIFY(!rig.ops().IsIdle());
+    // 5. two ticks later, Preferences: Timeout 1
+    QTRY_VERIFY_WITH_TIMEOUT(rig.ops().Engine().TickCount() >= 2, 5000);
+    rig.setTimeout(1);
+    // 6. the next tick ends the exchange and the connection, with the exchange's own message
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.ops().IsConnected(), 2500);
+    QCOMPARE(rig.op().boxTexts(), QStringList{kSchedulerTimeout16});
+    QVERIFY(rig.ops().IsIdle());
+    QVERIFY(!rig.ops().Engine().TimerRunning());
+}
+
+QTEST_GUILESS_MAIN(TestSequences)
+#include "tst_sequences.moc"
