@@ -60,9 +60,12 @@ void Operations::createOperations()
     m_connection
         = std::make_unique<Connection>(ctx,
                                        Connection::Handoffs{[this] { m_reader->StartModuleRead(); },
+                                                            // What belonged to the connection
+                                                            // that ended goes with it.
                                                             [this] {
                                                                 m_reader->ConnectionEnded();
                                                                 m_scheduler->ConnectionEnded();
+                                                                m_sender->SetSchedulerStep(0);
                                                             },
                                                             [this](bool connected) {
                                                                 connectionShown(connected);

@@ -34,6 +34,14 @@ void showView(OpsRig &rig, View view)
     rig.ops().ActivateView(view);
 }
 
+// "Connect" from the menu: the connection dialog, then the connection state.
+void connectThroughDialog(OpsRig &rig)
+{
+    rig.op().connectChoices.push_back(ConnectChoice{rig.comNumber(), 38400});
+    rig.ops().Conn().ShowConnectDialog();
+    rig.ops().Conn().UpdateConnectionState();
+}
+
 const QString kSchedulerTimeout16 = QStringLiteral(
     "The TIME OUT for waiting an answer from the module: 1 second was reached.  Timeout reached "
     "processing the LIN group: 2 - LIN code: 16");
@@ -46,6 +54,7 @@ class TestSequences : public QObject
 
 private slots:
     void timeoutLoweredDuringExchange();
+    void dialogConnectionDuringExchange();
 };
 
 // Item 7. The time-out fires when the tick count reaches or passes the Timeout in force.
@@ -70,6 +79,39 @@ void TestSequences::timeoutLoweredDuringExchange()
     QCOMPARE(rig.op().boxTexts(), QStringList{kSchedulerTimeout16});
     QVERIFY(rig.ops().IsIdle());
     QVERIFY(!rig.ops().Engine().TimerRunning());
+}
+
+// Item 8. A connection made through the dialog while an exchange runs ends that exchange as a
+// lost connection does, and is read as usual.
+void TestSequences::dialogConnectionDuringExchange()
+{
+    OpsRig rig(shortRead());
+    // 1. connect; the module read ends
+    QVERIFY(rig.connect());
+    QVERIFY(rig.waitIdle());
+    // 2. Preferences: Timeout 2
+    rig.setTimeout(2);
+    // 3. the module falls silent; 4. "Messages and Scheduler": the master status read waits
+    rig.host().setSilent(true);
+    const std::size_t before = rig.host().requests().size();
+    showView(rig, View::Messages);
+    QVERIFY(rig.waitRequests(before + 1));
+    // 5. the module answers again; 6. "Connect": the same port at 38400 bit/s, OK
+    rig.host().setSilent(false);
+    rig.op().notices.clear();
+    connectThroughDialog(rig);
+    // 7. the new connection is read at once, and stays up past the old exchange's time-out
+    QVERIFY(rig.ops().IsConnected());
+    QCOMPARE(rig.op().notices, QStringList{});
+    QVERIFY(rig.waitIdle());
+    QTest::qWait(2500);
+    QVERIFY(rig.ops().IsConnected());
+    QCOMPARE(rig.op().boxTexts(), QStringList{});
+    const QStringList after = rig.requestTexts().mid(int(before) + 1);
+    QVERIFY2(after.size() > 3 && after[1] == "3/0/0" && after[2] == "3/1/1",
+             qPrintable(after.join(", ")));
+    QCOMPARE(rig.ops().Grid()[1][2], QStringLiteral("Enabled"));
+    QVERIFY(rig.ops().Enabled(Command::SaveDataAs));
 }
 
 QTEST_GUILESS_MAIN(TestSequences)
