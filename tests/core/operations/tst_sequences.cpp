@@ -27,6 +27,20 @@ sim::EmulatorOptions shortRead()
     return options;
 }
 
+void threeEntries(sim::ModuleModel &m)
+{
+    auto &lin = m.Config().LIN;
+    lin.SchedulerCount = 3;
+    lin.SchedulerEntries[0] = {10, 0x01};
+    lin.SchedulerEntries[1] = {20, 0x02};
+    lin.SchedulerEntries[2] = {30, 0x03};
+}
+
+void noEntries(sim::ModuleModel &m)
+{
+    m.Config().LIN.SchedulerCount = 0;
+}
+
 // The user's view change: the view is shown, then its activation actions run.
 void showView(OpsRig &rig, View view)
 {
@@ -55,6 +69,7 @@ class TestSequences : public QObject
 private slots:
     void timeoutLoweredDuringExchange();
     void dialogConnectionDuringExchange();
+    void entriesOfLastConnectionDoNotCarryOver();
 };
 
 // Item 7. The time-out fires when the tick count reaches or passes the Timeout in force.
@@ -112,6 +127,45 @@ void TestSequences::dialogConnectionDuringExchange()
              qPrintable(after.join(", ")));
     QCOMPARE(rig.ops().Grid()[1][2], QStringLiteral("Enabled"));
     QVERIFY(rig.ops().Enabled(Command::SaveDataAs));
+}
+
+// Item 1. Scheduler entries collected on one connection never reach the next one's module.
+void TestSequences::entriesOfLastConnectionDoNotCarryOver()
+{
+    OpsRig rig(shortRead());
+    rig.op().entriesDialog = [](const std::vector<LIN_SchedulerEntry> &shown, bool) {
+        return std::optional(shown); // confirmed as shown
+    };
+    // 1. the module holds three scheduler entries
+    rig.host().withModel(threeEntries);
+    // 2. at the module's request for entry 2, the module falls silent
+    rig.atRequest(QStringLiteral("2/21/4 02"), {}, [](sim::EmulatorHost &module) {
+        module.setSilent(true);
+    });
+    // 3. connect: the read goes on to the entry read; entry 1 arrives
+    QVERIFY(rig.connect());
+    QTRY_COMPARE_WITH_TIMEOUT(rig.ops().CollectedEntries().size(), std::size_t(1), 8000);
+    // 4. Disconnect ("A process is executing right now. Finish connection?" YES)
+    rig.ops().Conn().DisconnectCommand();
+    QVERIFY(!rig.ops().IsConnected());
+    // 5. another module: an empty scheduler, answering
+    rig.host().withModel(noEntries);
+    rig.host().setSilent(false);
+    // 6. connect; the read finds no entries
+    QVERIFY(rig.connect());
+    QVERIFY(rig.waitIdle());
+    QCOMPARE(rig.ops().Scheduler().EntryCount(), 0);
+    // 7. "Messages and Scheduler", Adjust, the dialog confirmed as shown
+    showView(rig, View::Messages);
+    QVERIFY(rig.waitIdle());
+    const std::size_t before = rig.host().requests().size();
+    rig.ops().Scheduler().Adjust();
+    QVERIFY(rig.waitIdle());
+    // 8. the dialog showed no entry, and nothing was written
+    QCOMPARE(rig.op().entriesShown.size(), std::size_t(1));
+    QCOMPARE(rig.op().entriesShown[0], std::vector<LIN_SchedulerEntry>{});
+    QCOMPARE(rig.requestTexts().mid(int(before)), QStringList{});
+    QCOMPARE(rig.host().config().LIN.SchedulerCount, std::uint16_t(0));
 }
 
 QTEST_GUILESS_MAIN(TestSequences)
