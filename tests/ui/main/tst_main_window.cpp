@@ -145,6 +145,9 @@ private slots:
     void schedulerAndFramesViewOnly();
     void viewTabsReadTheViewCaptions();
     void hintsLeaveTheConnectionLine();
+    void hintPanelFollowsTheMouse();
+    void profilesViewFocusesTheTree_data();
+    void profilesViewFocusesTheTree();
     void applicationAddsNothingToCaptions();
     void toolBarsFitTheDefaultWindow();
     void openedProfileIsEdited();
@@ -578,6 +581,69 @@ void TestMainWindow::hintsLeaveTheConnectionLine()
     QVERIFY(line->isVisible());
     QCOMPARE(line->text(), QStringLiteral(" Not connected. "));
     QVERIFY(w.statusBar()->currentMessage().isEmpty());
+}
+
+void TestMainWindow::hintPanelFollowsTheMouse()
+{
+    SimPort port(kCom, {}, false);
+    storeSettings(1);
+    TfMain w({}, port.portMap());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
+    auto *hints = w.findChild<QLabel *>("stbPanel2");
+    auto *withHint = w.findChild<QWidget *>("tbtCutConnection");
+    auto *withoutHint = w.findChild<QWidget *>("stbPanel1");
+    QVERIFY(withoutHint->toolTip().isEmpty());
+
+    QTest::mouseMove(withHint);
+    QTRY_COMPARE(hints->text(), QStringLiteral("Terminates a current connection"));
+    // A control without a hint clears the panel, rather than leaving the last hint standing.
+    QTest::mouseMove(withoutHint);
+    QTRY_COMPARE(hints->text(), QString());
+    QTest::mouseMove(withHint);
+    QTRY_COMPARE(hints->text(), QStringLiteral("Terminates a current connection"));
+
+    // So does a menu item without a hint.
+    QAction *converter = w.action("mniProfileConverter");
+    QVERIFY(converter->statusTip().isEmpty());
+    QMenu *tools = nullptr;
+    for (QAction *top : w.menuBar()->actions()) {
+        if (top->menu() && top->menu()->actions().contains(converter))
+            tools = top->menu();
+    }
+    QVERIFY(tools);
+    w.menuBar()->setActiveAction(tools->menuAction());
+    QTRY_VERIFY(tools->isVisible());
+    tools->setActiveAction(converter);
+    QCOMPARE(hints->text(), QString());
+    tools->close();
+}
+
+void TestMainWindow::profilesViewFocusesTheTree_data()
+{
+    QTest::addColumn<bool>("fromMenu");
+    QTest::newRow("View menu") << true;
+    QTest::newRow("tab set") << false;
+}
+
+void TestMainWindow::profilesViewFocusesTheTree()
+{
+    QFETCH(bool, fromMenu);
+    SimPort port(kCom, {}, false);
+    storeSettings(1);
+    TfMain w({}, port.portMap());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
+    if (fromMenu)
+        w.selectViewFromMenu(View::Profiles);
+    else
+        w.findChild<QTabBar *>("mdiTabViews")->setCurrentIndex(int(View::Profiles));
+    QCOMPARE(w.findChild<QStackedWidget *>("pgcViews")->currentIndex(), int(View::Profiles));
+    QWidget *focused = w.focusWidget();
+    QVERIFY(focused);
+    QCOMPARE(focused->objectName(), QStringLiteral("trvProfile"));
 }
 
 void TestMainWindow::applicationAddsNothingToCaptions()
