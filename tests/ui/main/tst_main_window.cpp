@@ -113,6 +113,18 @@ QColor panelColor(TfMain &w, const char *panel)
     return w.findChild<QWidget *>(panel)->palette().color(QPalette::Window);
 }
 
+// Opens the menu bar's menu that holds item, as the user would; null when none does.
+QMenu *openMenuHolding(TfMain &w, QAction *item)
+{
+    for (QAction *top : w.menuBar()->actions()) {
+        if (!top->menu() || !top->menu()->actions().contains(item))
+            continue;
+        w.menuBar()->setActiveAction(top);
+        return top->menu();
+    }
+    return nullptr;
+}
+
 void clickButton(QWidget *dialog, const char *name)
 {
     auto *button = dialog->findChild<QPushButton *>(name);
@@ -558,13 +570,8 @@ void TestMainWindow::hintsLeaveTheConnectionLine()
 
     // A menu item under the mouse, as the menu bar opens it.
     QAction *item = w.action("mniNew");
-    QMenu *file = nullptr;
-    for (QAction *top : w.menuBar()->actions()) {
-        if (top->menu() && top->menu()->actions().contains(item))
-            file = top->menu();
-    }
+    QMenu *file = openMenuHolding(w, item);
     QVERIFY(file);
-    w.menuBar()->setActiveAction(file->menuAction());
     QTRY_VERIFY(file->isVisible());
     file->setActiveAction(item);
     QCOMPARE(hints->text(), QStringLiteral("Creates a new profile with standard values"));
@@ -607,13 +614,8 @@ void TestMainWindow::hintPanelFollowsTheMouse()
     // So does a menu item without a hint.
     QAction *converter = w.action("mniProfileConverter");
     QVERIFY(converter->statusTip().isEmpty());
-    QMenu *tools = nullptr;
-    for (QAction *top : w.menuBar()->actions()) {
-        if (top->menu() && top->menu()->actions().contains(converter))
-            tools = top->menu();
-    }
+    QMenu *tools = openMenuHolding(w, converter);
     QVERIFY(tools);
-    w.menuBar()->setActiveAction(tools->menuAction());
     QTRY_VERIFY(tools->isVisible());
     tools->setActiveAction(converter);
     QCOMPARE(hints->text(), QString());
