@@ -38,8 +38,7 @@ int WithModule(const QCommandLineParser &parser, bool yes, Body body)
 int OnModules(const QCommandLineParser &parser,
               const QString &command,
               bool yes,
-              std::function<int(ModuleContext &)> body,
-              RackOutput output = RackOutput::ResultLines)
+              std::function<int(ModuleContext &)> body)
 {
     const auto targets = RackTargetsOf(parser, QString());
     if (!targets)
@@ -47,7 +46,7 @@ int OnModules(const QCommandLineParser &parser,
     ModuleTask task;
     task.yes = yes;
     task.body = std::move(body);
-    return RunOnTargets(command, *targets, task, output);
+    return RunOnTargets(command, *targets, task);
 }
 
 std::optional<int> GroupNumber(const QString &text)
