@@ -96,7 +96,7 @@ int main(int argc, char *argv[])
                                         "hardware, firmware, silent, silent-from, delay, drop, "
                                         "corrupt, refuse group/command/code); may be "
                                         "repeated."),
-                                    QStringLiteral("SPEC"));
+                                    QStringLiteral("COM:OPTIONS"));
     parser.addOptions({count, module});
     parser.addOptions({port,
                        hardware,
@@ -150,9 +150,9 @@ int main(int argc, char *argv[])
         return 2;
     }
     auto rack = MakeRack(options, faults, modules);
-    for (const QString &spec : parser.values(module)) {
+    for (const QString &text : parser.values(module)) {
         QString error;
-        if (!ApplyModuleSpec(rack, spec, error)) {
+        if (!ApplyModuleOptions(rack, text, error)) {
             std::fprintf(stderr, "vexalin-sim: %s\n", qPrintable(error));
             return 2;
         }

@@ -72,19 +72,19 @@ std::vector<RackModule> MakeRack(const EmulatorOptions &base, const ModuleFaults
     return rack;
 }
 
-bool ApplyModuleSpec(std::vector<RackModule> &rack, const QString &spec, QString &error)
+bool ApplyModuleOptions(std::vector<RackModule> &rack, const QString &text, QString &error)
 {
-    const qsizetype colon = spec.indexOf(QLatin1Char(':'));
-    const auto port = number(spec.left(colon));
+    const qsizetype colon = text.indexOf(QLatin1Char(':'));
+    const auto port = number(text.left(colon));
     auto module = std::find_if(rack.begin(), rack.end(), [&](const RackModule &m) {
         return port && m.options.comNumber == *port;
     });
     if (colon < 0 || module == rack.end()) {
         error = QStringLiteral("\"%1\" names no module of this emulator (COM:key=value,...)")
-                    .arg(spec);
+                    .arg(text);
         return false;
     }
-    for (const QString &item : spec.mid(colon + 1).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+    for (const QString &item : text.mid(colon + 1).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const qsizetype equals = item.indexOf(QLatin1Char('='));
         const QString key = item.left(equals).trimmed();
         const QString value = equals < 0 ? QString() : item.mid(equals + 1).trimmed();

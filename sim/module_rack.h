@@ -44,9 +44,9 @@ struct RackModule
 // Changes the module of one COM number: "5:firmware=01.01.05,silent,refuse=1/13/5". Keys:
 // hardware, firmware, silent, silent-from, delay, drop, corrupt, refuse (group/command/code). False, with the
 // reason in `error`, when the text is malformed or no module has that COM number.
-[[nodiscard]] bool ApplyModuleSpec(std::vector<RackModule> &rack,
-                                   const QString &spec,
-                                   QString &error);
+[[nodiscard]] bool ApplyModuleOptions(std::vector<RackModule> &rack,
+                                      const QString &text,
+                                      QString &error);
 
 // Hands the faults to a started host.
 void ApplyFaults(EmulatorHost &host, const ModuleFaults &faults);
