@@ -1,5 +1,7 @@
 #include "cli/cli_operator.h"
 
+#include "cli/module_record.h"
+
 #include <cstdio>
 
 namespace vxl::cli {
@@ -30,6 +32,11 @@ void CliOperator::Print(const QString &text)
 {
     QString line = text;
     line.remove(QLatin1Char('\r'));
+    if (auto *record = CapturedRecord()) {
+        for (const QString &part : line.split(QLatin1Char('\n')))
+            record->AddMessage(part);
+        return;
+    }
     std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
     std::fflush(stderr);
 }

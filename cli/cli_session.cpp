@@ -1,5 +1,7 @@
 #include "cli/cli_session.h"
 
+#include "cli/module_record.h"
+
 #include "core/link/com_port_map.h"
 #include "core/link/lin_port.h"
 #include "core/link/status_text.h"
@@ -119,6 +121,11 @@ void CliSession::showProgress()
     const bool changed = total != m_total || queued != m_lastShown;
     m_total = total;
     m_lastShown = queued;
+    if (auto *record = CapturedRecord()) {
+        if (changed)
+            record->SetProgress(m_done, m_total);
+        return;
+    }
     if (!m_terminal || m_total == 0 || !changed)
         return;
     std::fprintf(stderr, "\rrequests %zu / %zu", m_done, m_total);

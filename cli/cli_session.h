@@ -38,6 +38,8 @@ public:
     void RequestStop() { m_stopRequested = true; }
     // 3 when the connection was lost, 1 when an error was shown or a question refused, else 0.
     [[nodiscard]] int Outcome() const;
+    // The port opened and a module confirmed it.
+    [[nodiscard]] bool Reached() const { return m_connected; }
 
 private:
     void showProgress();

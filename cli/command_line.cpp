@@ -2,6 +2,7 @@
 
 #include "cli/cli_operator.h"
 #include "cli/cli_session.h"
+#include "cli/module_record.h"
 #include "core/operations/connection.h"
 #include "core/profiles/profile_document.h"
 #include "core/profiles/profile_opening.h"
@@ -37,10 +38,13 @@ QString helpText(const QCommandLineParser &parser)
 }
 } // namespace
 
-void AddModuleOptions(QCommandLineParser &parser)
+void AddModuleOptions(QCommandLineParser &parser, bool portList)
 {
     parser.addOption({{QStringLiteral("p"), kPort},
-                      QStringLiteral("COM number of the module (default: the stored port)."),
+                      portList ? QStringLiteral("COM numbers of the modules, as 5, 3,5 or 7-12: "
+                                                "all at once (default: the stored port).")
+                               : QStringLiteral("COM number of the module (default: the stored "
+                                                "port)."),
                       QStringLiteral("N")});
     parser.addOption({{QStringLiteral("b"), kBaud},
                       QStringLiteral("RS-232 bit rate: 4800, 9600, 19200, 38400, 57600 or 115200 "
@@ -101,6 +105,18 @@ std::optional<int> ParseNumber(const QString &text)
     return value;
 }
 
+std::optional<int> BitRateOf(const QCommandLineParser &parser, int stored)
+{
+    if (!parser.isSet(kBaud))
+        return stored;
+    const auto rate = ParseNumber(parser.value(kBaud));
+    if (!rate || BitRateAt(BitRateIndex(*rate)) != *rate) {
+        UsageError(parser, QStringLiteral("--baud takes 4800, 9600, 19200, 38400, 57600 or 115200"));
+        return std::nullopt;
+    }
+    return rate;
+}
+
 std::optional<ModuleTarget> TargetOf(const QCommandLineParser &parser)
 {
     VXLIN_Values stored;
@@ -114,15 +130,10 @@ std::optional<ModuleTarget> TargetOf(const QCommandLineParser &parser)
         }
         target.port = *port;
     }
-    if (parser.isSet(kBaud)) {
-        const auto rate = ParseNumber(parser.value(kBaud));
-        if (!rate || BitRateAt(BitRateIndex(*rate)) != *rate) {
-            UsageError(parser,
-                       QStringLiteral("--baud takes 4800, 9600, 19200, 38400, 57600 or 115200"));
-            return std::nullopt;
-        }
-        target.rate = *rate;
-    }
+    const auto rate = BitRateOf(parser, stored.Baudrate);
+    if (!rate)
+        return std::nullopt;
+    target.rate = *rate;
     return target;
 }
 
@@ -152,6 +163,10 @@ std::optional<ModuleConfig> LoadProfile(const QString &path)
 
 void Out(const QString &text)
 {
+    if (auto *record = CapturedRecord()) {
+        record->AddOutput(text);
+        return;
+    }
     std::fprintf(stdout, "%s\n", text.toLocal8Bit().constData());
     std::fflush(stdout);
 }

@@ -28,8 +28,9 @@ struct ModuleTarget
     int rate = 38400;
 };
 
-// --port, --baud (defaults: the stored connection of the window program) and --help.
-void AddModuleOptions(QCommandLineParser &parser);
+// --port, --baud (defaults: the stored connection of the window program) and --help; with
+// portList, --port takes several modules.
+void AddModuleOptions(QCommandLineParser &parser, bool portList = false);
 // --yes: answers every question with YES.
 [[nodiscard]] QCommandLineOption YesOption();
 
@@ -44,6 +45,9 @@ int UsageError(const QCommandLineParser &parser, const QString &message);
 
 // The port and bit rate of the options, the stored ones where none is given.
 [[nodiscard]] std::optional<ModuleTarget> TargetOf(const QCommandLineParser &parser);
+
+// The bit rate of --baud, the stored one without it.
+[[nodiscard]] std::optional<int> BitRateOf(const QCommandLineParser &parser, int stored);
 
 // A number in decimal or with 0x in hexadecimal.
 [[nodiscard]] std::optional<int> ParseNumber(const QString &text);

@@ -4,6 +4,8 @@
 #include "cli/command_line.h"
 #include "cli/module_commands.h"
 #include "cli/module_output.h"
+#include "cli/rack_run.h"
+#include "cli/read_refusal.h"
 #include "core/link/command_catalogue.h"
 #include "core/link/status_text.h"
 #include "core/operations/console_logic.h"
@@ -30,6 +32,21 @@ int WithModule(const QCommandLineParser &parser, bool yes, Body body)
     if (const int code = session.Connect(target->port, target->rate); code != kExitOk)
         return code;
     return body(session, op);
+}
+
+// Runs body on each module of the options, all at once when there are several.
+int OnModules(const QCommandLineParser &parser,
+              const QString &command,
+              bool yes,
+              std::function<int(ModuleContext &)> body)
+{
+    const auto targets = RackTargetsOf(parser, QString());
+    if (!targets)
+        return kExitUsage;
+    ModuleTask task;
+    task.yes = yes;
+    task.body = std::move(body);
+    return RunOnTargets(command, *targets, task);
 }
 
 std::optional<int> GroupNumber(const QString &text)
@@ -70,6 +87,12 @@ QList<std::uint8_t> ReplyBytes(const QString &line)
     return bytes;
 }
 
+// "reset" of "vexalin-cli reset".
+QString CommandOf(const QStringList &args)
+{
+    return args.isEmpty() ? QString() : args.first().section(QLatin1Char(' '), 1);
+}
+
 bool IsHexByte(const QString &text)
 {
     static const QRegularExpression hex(QStringLiteral("^(0[xX])?[0-9A-Fa-f]{1,2}$"));
@@ -91,19 +114,19 @@ int RunMaintenance(const QStringList &args,
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(description);
-    AddModuleOptions(parser);
+    AddRackOptions(parser, false);
     if (asks)
         parser.addOption(YesOption());
     if (const auto code = ParseArguments(parser, args, 0, 0))
         return *code;
     const bool yes = asks && parser.isSet(QStringLiteral("yes"));
-    return WithModule(parser, yes, [action](CliSession &session, CliOperator &) -> int {
-        auto &ops = session.Ops();
+    return OnModules(parser, CommandOf(args), yes, [action](ModuleContext &m) -> int {
+        auto &ops = m.session.Ops();
         const auto before = ops.Console().Lines(kModuleGroup, true).size();
         (ops.Maint().*action)();
-        session.WaitIdle();
+        m.session.WaitIdle();
         PrintModuleLines(ops, before);
-        return session.Outcome();
+        return m.session.Outcome();
     });
 }
 
@@ -167,9 +190,13 @@ int RunRaw(const QStringList &args)
             Out(line);
         if (const int code = session.Outcome(); code != kExitOk || replies.isEmpty())
             return code;
-        // The one-byte answer to a command that sets, writes or deletes is a return code.
+        // The one-byte answer to a command that sets, writes or deletes is a return code; to a
+        // Read of a longer value it is the module's refusal.
         const auto bytes = ReplyBytes(replies.last());
-        if (found->first == int(CommandMode::Read) || bytes.size() != 1 || bytes.first() == 0)
+        if (bytes.size() != 1)
+            return kExitOk;
+        if (found->first == int(CommandMode::Read) ? !IsReadRefusal(*group, *command, bytes.first())
+                                                   : bytes.first() == 0)
             return kExitOk;
         CliOperator::Print(StatusText(bytes.first(), ModuleReturn));
         return kExitRefused;
@@ -189,16 +216,16 @@ int RunDefaults(const QStringList &args)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Restores the module's default values (its RS-232 rate returns to 38400 bit/s)."));
-    AddModuleOptions(parser);
+    AddRackOptions(parser, false);
     if (const auto code = ParseArguments(parser, args, 0, 0))
         return *code;
-    return WithModule(parser, false, [](CliSession &session, CliOperator &) -> int {
-        auto &ops = session.Ops();
+    return OnModules(parser, CommandOf(args), false, [](ModuleContext &m) -> int {
+        auto &ops = m.session.Ops();
         const auto before = ops.Console().Lines(kModuleGroup, true).size();
         ops.Maint().SetDefaultsAction(false);
-        session.WaitIdle();
+        m.session.WaitIdle();
         PrintModuleLines(ops, before);
-        return session.Outcome();
+        return m.session.Outcome();
     });
 }
 
@@ -218,14 +245,15 @@ int RunMaster(const QStringList &args)
     parser.setApplicationDescription(
         QStringLiteral("Switches the module's LIN master on or off, and prints its state."));
     parser.addPositionalArgument(QStringLiteral("STATE"), QStringLiteral("on or off."));
-    AddModuleOptions(parser);
+    AddRackOptions(parser, false);
     if (const auto code = ParseArguments(parser, args, 1, 1))
         return *code;
     const QString state = parser.positionalArguments().at(0).toLower();
     if (state != QStringLiteral("on") && state != QStringLiteral("off"))
         return UsageError(parser, QStringLiteral("the state is \"on\" or \"off\""));
     const bool on = state == QStringLiteral("on");
-    return WithModule(parser, false, [on](CliSession &session, CliOperator &) -> int {
+    return OnModules(parser, CommandOf(args), false, [on](ModuleContext &m) -> int {
+        auto &session = m.session;
         auto &scheduler = session.Ops().Scheduler();
         scheduler.ReadMasterStatus();
         session.WaitIdle();
@@ -241,67 +269,87 @@ int RunMaster(const QStringList &args)
     });
 }
 
+namespace {
+
+// Replaces (entries given) or empties the module's scheduler, as the Messages view does.
+int ChangeScheduler(ModuleContext &m, const std::optional<ModuleConfig> &profile)
+{
+    auto &session = m.session;
+    auto &scheduler = session.Ops().Scheduler();
+    // As on the Messages view: the master's state and the entry count first.
+    scheduler.SetEditable(true);
+    scheduler.ReadMasterStatus();
+    session.WaitIdle();
+    if (const int code = session.Outcome(); code != kExitOk)
+        return code;
+    if (profile) {
+        const auto &lin = profile->LIN;
+        const auto count = std::size_t(std::min<int>(lin.SchedulerCount, kMaxSchedulerEntries));
+        m.op.SetSchedulerAnswer(
+            std::vector<LIN_SchedulerEntry>(lin.SchedulerEntries.begin(),
+                                            lin.SchedulerEntries.begin() + qsizetype(count)));
+        scheduler.Adjust();
+    } else {
+        scheduler.Discard();
+    }
+    session.WaitIdle();
+    const auto &notices = m.op.Notices();
+    const bool entryRefused = std::any_of(notices.begin(), notices.end(), [](const QString &n) {
+        return n.startsWith(QStringLiteral("Error adding entry: "));
+    });
+    Out(QStringLiteral("%1 entries").arg(scheduler.EntryCount()));
+    const int code = session.Outcome();
+    return code == kExitOk && entryRefused ? int(kExitRefused) : code;
+}
+
+} // namespace
+
 int RunScheduler(const QStringList &args)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "get: prints the module's scheduler entries. set FILE: replaces them with the entries "
-        "of a profile. clear: deletes them. set and clear ask first: answer with --yes."));
+        "get: prints the module's scheduler entries, or with FILE saves the module's values with "
+        "them as a profile ({port} in its name is the module's COM number). set FILE: replaces "
+        "them with the entries of a profile. clear: deletes them. set and clear ask first: "
+        "answer with --yes."));
     parser.addPositionalArgument(QStringLiteral("ACTION"),
                                  QStringLiteral("get, set or clear."),
-                                 QStringLiteral("get|set FILE|clear"));
-    AddModuleOptions(parser);
+                                 QStringLiteral("get [FILE]|set FILE|clear"));
+    AddRackOptions(parser, false);
     parser.addOption(YesOption());
     if (const auto code = ParseArguments(parser, args, 1, 2))
         return *code;
     const QStringList positional = parser.positionalArguments();
     const QString action = positional.at(0).toLower();
     const bool set = action == QStringLiteral("set");
-    if (action != QStringLiteral("get") && !set && action != QStringLiteral("clear"))
+    const bool get = action == QStringLiteral("get");
+    if (!get && !set && action != QStringLiteral("clear"))
         return UsageError(parser, QStringLiteral("the action is get, set FILE or clear"));
-    if (set != (positional.size() == 2))
-        return UsageError(parser,
-                          set ? QStringLiteral("set needs a profile FILE")
-                              : QStringLiteral("only set takes a FILE"));
-    std::optional<ModuleConfig> profile;
-    if (set && !(profile = LoadProfile(positional.at(1))))
+    if (set && positional.size() != 2)
+        return UsageError(parser, QStringLiteral("set needs a profile FILE"));
+    if (!set && !get && positional.size() == 2)
+        return UsageError(parser, QStringLiteral("clear takes no FILE"));
+    const QString file = positional.value(1);
+    const auto targets = RackTargetsOf(parser, set ? file : QString());
+    if (!targets || (get && !FileNameFitsTargets(parser, *targets, file)))
         return kExitUsage;
-    const bool yes = parser.isSet(QStringLiteral("yes"));
-    return WithModule(parser, yes, [&](CliSession &session, CliOperator &op) -> int {
-        auto &ops = session.Ops();
-        auto &scheduler = ops.Scheduler();
-        if (action == QStringLiteral("get")) {
-            for (const QString &line : SchedulerLines(ops.ModuleCopy().LIN))
+    ModuleTask task;
+    task.yes = parser.isSet(QStringLiteral("yes"));
+    task.body = [get, &file](ModuleContext &m) -> int {
+        if (get && !file.isEmpty())
+            return SaveModuleProfile(m, file);
+        if (get) {
+            for (const QString &line : SchedulerLines(m.session.Ops().ModuleCopy().LIN))
                 Out(line);
             return kExitOk;
         }
-        // As on the Messages view: the master's state and the entry count first.
-        scheduler.SetEditable(true);
-        scheduler.ReadMasterStatus();
-        session.WaitIdle();
-        if (const int code = session.Outcome(); code != kExitOk)
-            return code;
-        if (set) {
-            const auto &lin = profile->LIN;
-            const auto count = std::size_t(std::min<int>(lin.SchedulerCount, kMaxSchedulerEntries));
-            op.SetSchedulerAnswer(
-                std::vector<LIN_SchedulerEntry>(lin.SchedulerEntries.begin(),
-                                                lin.SchedulerEntries.begin() + qsizetype(count)));
-            scheduler.Adjust();
-        } else {
-            scheduler.Discard();
-        }
-        session.WaitIdle();
-        const bool entryRefused = std::any_of(op.Notices().begin(),
-                                              op.Notices().end(),
-                                              [](const QString &n) {
-                                                  return n.startsWith(
-                                                      QStringLiteral("Error adding entry: "));
-                                              });
-        Out(QStringLiteral("%1 entries").arg(scheduler.EntryCount()));
-        const int code = session.Outcome();
-        return code == kExitOk && entryRefused ? int(kExitRefused) : code;
-    });
+        return ChangeScheduler(m, m.job.profile);
+    };
+    const bool blocks = get && file.isEmpty();
+    return RunOnTargets(CommandOf(args),
+                        *targets,
+                        task,
+                        blocks ? RackOutput::Blocks : RackOutput::ResultLines);
 }
 
 } // namespace vxl::cli

@@ -4,6 +4,8 @@
 
 namespace vxl::cli {
 
+struct ModuleContext;
+
 int RunPorts(const QStringList &args);
 int RunRead(const QStringList &args);
 int RunSend(const QStringList &args);
@@ -17,5 +19,9 @@ int RunScheduler(const QStringList &args);
 int RunTrace(const QStringList &args);
 int RunConvert(const QStringList &args);
 int RunValidate(const QStringList &args);
+
+// Saves the values read from the module as a profile, as the module data view's "Save" does, in
+// the file pattern names for this module ({port}: its COM number).
+int SaveModuleProfile(ModuleContext &m, const QString &pattern);
 
 } // namespace vxl::cli

@@ -1,5 +1,8 @@
 #include "cli/module_output.h"
 
+#include "cli/cli_operator.h"
+#include "cli/command_line.h"
+
 #include <QJsonArray>
 
 #include <algorithm>
@@ -136,6 +139,18 @@ QStringList SchedulerLines(const LIN_Group &lin)
                      .arg(entry.ID, 2, 16, QLatin1Char('0'));
     }
     return lines;
+}
+
+void PrintComparison(const ProfileComparison &comparison)
+{
+    for (const auto &difference : comparison.differences)
+        Out(difference.Line());
+    for (const auto &skipped : comparison.notCompared)
+        CliOperator::Print(QStringLiteral("Not compared: ") + skipped.Line());
+    if (!comparison.Equal())
+        CliOperator::Print(QStringLiteral("%1 values differ").arg(comparison.differences.size()));
+    else
+        CliOperator::Print(QStringLiteral("The module holds the profile's values"));
 }
 
 } // namespace vxl::cli

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/profile_compare.h"
 #include "core/module/module_config.h"
 #include "core/module/module_grid_text.h"
 
@@ -15,5 +16,7 @@ namespace vxl::cli {
 [[nodiscard]] QStringList GridLines(const ModuleConfig &module, const GridTexts &grid);
 // The scheduler entries of a configuration, one line each.
 [[nodiscard]] QStringList SchedulerLines(const LIN_Group &lin);
+// The differences of a comparison on stdout; on stderr what was not compared, and the verdict.
+void PrintComparison(const ProfileComparison &comparison);
 
 } // namespace vxl::cli

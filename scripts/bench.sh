@@ -24,6 +24,7 @@ run "$build/bench/bench_module_read"
 run "$build/bench/bench_trace_flood" "$flood_seconds" 2048
 run "$build/bench/bench_pacing"
 run "$build/bench/bench_startup"
+run "$build/bench/bench_rack"
 
 cpu_model=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
 {

@@ -142,6 +142,12 @@ void EmulatorHost::dropReply(int nth)
     m_dropAt = m_repliesSeen + nth;
 }
 
+void EmulatorHost::silentFrom(int nth)
+{
+    std::lock_guard lock(m_mutex);
+    m_silentFrom = m_repliesSeen + nth;
+}
+
 void EmulatorHost::corruptReply(int nth)
 {
     std::lock_guard lock(m_mutex);
@@ -308,7 +314,8 @@ void EmulatorHost::sendOutput(const Output &output, bool isReply)
             std::lock_guard lock(m_mutex);
             if (isReply) {
                 ++m_repliesSeen;
-                if (m_silent || m_repliesSeen == m_dropAt)
+                const bool gone = m_silentFrom > 0 && m_repliesSeen >= m_silentFrom;
+                if (m_silent || gone || m_repliesSeen == m_dropAt)
                     return;
                 if (m_repliesSeen == m_corruptAt)
                     frame.checksum ^= 0xFF;

@@ -70,6 +70,7 @@ public:
     // Faults.
     void setSilent(bool silent);
     void dropReply(int nth);    // the nth reply from now on (1 = the next) is not sent
+    void silentFrom(int nth);   // from the nth reply from now on, nothing is sent: a module gone
     void corruptReply(int nth); // the nth reply from now on goes out with a wrong checksum
     void setReplyDelayMs(int ms);
     void sendGarbage(const QByteArray &bytes);
@@ -121,6 +122,7 @@ private:
     // Faults and queued traffic (under m_mutex).
     bool m_silent = false;
     int m_dropAt = 0;
+    int m_silentFrom = 0;
     int m_corruptAt = 0;
     int m_repliesSeen = 0;
     int m_delayMs = 0;

@@ -1,6 +1,7 @@
 // vexalin-sim: a VEXA-LIN module on a virtual COM port, for trying the tool without hardware.
 
 #include "sim/emulator_host.h"
+#include "sim/module_rack.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -8,6 +9,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <thread>
 
 using namespace vxl::sim;
@@ -80,6 +82,22 @@ int main(int argc, char *argv[])
                                      QStringLiteral("Send the Nth reply with a wrong checksum."),
                                      QStringLiteral("N"),
                                      QStringLiteral("0"));
+    const QCommandLineOption count(QStringLiteral("count"),
+                                   QStringLiteral(
+                                       "Emulate N modules on the COM numbers from --port on, in "
+                                       "this one process; each ends its hardware text with its "
+                                       "COM number."),
+                                   QStringLiteral("N"),
+                                   QStringLiteral("1"));
+    const QCommandLineOption module(QStringLiteral("module"),
+                                    QStringLiteral(
+                                        "Options of the module on one COM number, as "
+                                        "\"5:firmware=01.01.05,silent,refuse=1/13/5\" (keys "
+                                        "hardware, firmware, silent, silent-from, delay, drop, "
+                                        "corrupt, refuse group/command/code); may be "
+                                        "repeated."),
+                                    QStringLiteral("COM:OPTIONS"));
+    parser.addOptions({count, module});
     parser.addOptions({port,
                        hardware,
                        firmware,
@@ -121,24 +139,42 @@ int main(int argc, char *argv[])
     sigaddset(&stopSignals, SIGUSR1);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-    EmulatorHost host(options);
-    if (!host.start()) {
-        std::fprintf(stderr,
-                     "vexalin-sim: could not create the virtual port COM%d\n",
-                     options.comNumber);
-        return 1;
+    ModuleFaults faults;
+    faults.silent = parser.isSet(silent);
+    faults.delayMs = parser.value(delay).toInt();
+    faults.dropReply = parser.value(drop).toInt();
+    faults.corruptReply = parser.value(corrupt).toInt();
+    const int modules = parser.value(count).toInt();
+    if (modules < 1 || options.comNumber + modules - 1 > 255) {
+        std::fprintf(stderr, "vexalin-sim: --count takes 1 or more, up to COM255\n");
+        return 2;
     }
-    host.setSilent(parser.isSet(silent));
-    host.setReplyDelayMs(parser.value(delay).toInt());
-    if (const int n = parser.value(drop).toInt(); n > 0)
-        host.dropReply(n);
-    if (const int n = parser.value(corrupt).toInt(); n > 0)
-        host.corruptReply(n);
-    std::printf("VEXA-LIN module emulator on COM%d (%s -> %s)\n",
-                options.comNumber,
-                qPrintable(host.linkPath()),
-                qPrintable(host.devicePath()));
+    auto rack = MakeRack(options, faults, modules);
+    for (const QString &text : parser.values(module)) {
+        QString error;
+        if (!ApplyModuleOptions(rack, text, error)) {
+            std::fprintf(stderr, "vexalin-sim: %s\n", qPrintable(error));
+            return 2;
+        }
+    }
+    std::vector<std::unique_ptr<EmulatorHost>> hosts;
+    for (const RackModule &rackModule : rack) {
+        hosts.push_back(std::make_unique<EmulatorHost>(rackModule.options));
+        EmulatorHost &host = *hosts.back();
+        if (!host.start()) {
+            std::fprintf(stderr,
+                         "vexalin-sim: could not create the virtual port COM%d\n",
+                         rackModule.options.comNumber);
+            return 1;
+        }
+        ApplyFaults(host, rackModule.faults);
+        std::printf("VEXA-LIN module emulator on COM%d (%s -> %s)\n",
+                    rackModule.options.comNumber,
+                    qPrintable(host.linkPath()),
+                    qPrintable(host.devicePath()));
+    }
     std::fflush(stdout);
+    EmulatorHost &host = *hosts.front();
 
     // SIGUSR1 ends the flood and says how many messages of its own the module sent, so that a
     // benchmark can compare them with what the tool counted.
@@ -150,6 +186,7 @@ int main(int argc, char *argv[])
                     static_cast<unsigned long long>(host.ownMessagesSent()));
         std::fflush(stdout);
     }
-    host.stop();
+    for (auto &each : hosts)
+        each->stop();
     return 0;
 }

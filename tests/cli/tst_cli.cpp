@@ -168,6 +168,10 @@ private slots:
     void questionsNeedYes();
     void refusedValue_data();
     void refusedValue();
+    void rawReadRefusal_data();
+    void rawReadRefusal();
+    void verifyListsNotCompared_data();
+    void verifyListsNotCompared();
     void portsListsWhatOpens();
     void traceEndsAfterItsTime();
     void sendFlashAndReset();
@@ -437,6 +441,106 @@ void TestCli::refusedValue()
     if (args.first() == "raw")
         QVERIFY2(run.out.contains("\n0 - 0x05 -     |    raw-command"), qPrintable(run.out));
     QCOMPARE(rig.host().config().CAN.FilterMask, 0xFFFFFFFFu);
+}
+
+void TestCli::rawReadRefusal_data()
+{
+    QTest::addColumn<QStringList>("command");
+    QTest::addColumn<int>("forcedGroup"); // -1: the module answers as it is
+    QTest::addColumn<int>("forcedCommand");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("error");
+    const QString outOfRange = "The given value is out of range.\n";
+    QTest::newRow("2-byte value refused") << QStringList{"LIN", "11"} << 2 << 11 << 1 << outOfRange;
+    QTest::newRow("4-byte value refused") << QStringList{"CAN", "13"} << 1 << 13 << 1 << outOfRange;
+    QTest::newRow("slave entry refused") << QStringList{"LIN", "25"} << 2 << 25 << 1 << outOfRange;
+    QTest::newRow("scheduler count refused")
+        << QStringList{"LIN", "20"} << 2 << 20 << 1 << outOfRange;
+    // One byte 6 to the scheduler count is the answer "the scheduler is empty".
+    QTest::newRow("scheduler empty") << QStringList{"LIN", "20"} << -1 << 0 << 0 << QString();
+    // A one-byte value is its own byte, whatever it is; the error counts are never refused.
+    QTest::newRow("1-byte value") << QStringList{"CAN", "12"} << 1 << 12 << 0 << QString();
+    QTest::newRow("RCV error count") << QStringList{"LIN", "22"} << 2 << 22 << 0 << QString();
+    QTest::newRow("XMT error count") << QStringList{"RS232", "23"} << 0 << 23 << 0 << QString();
+}
+
+void TestCli::rawReadRefusal()
+{
+    QFETCH(QStringList, command);
+    QFETCH(int, forcedGroup);
+    QFETCH(int, forcedCommand);
+    QFETCH(int, exitCode);
+    QFETCH(QString, error);
+    CliRig rig(firmware("01.02.15"));
+    if (forcedGroup >= 0)
+        rig.host().forceReturnCode(forcedGroup, forcedCommand, 5);
+    const Run run = rig.run(QStringList{"raw", "--port", QString::number(kCom)} + command);
+    QCOMPARE(run.err, error);
+    QCOMPARE(run.exitCode, exitCode);
+    const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 2);
+    // The reply line shows the byte the module answered with.
+    if (forcedGroup >= 0)
+        QVERIFY2(lines[1].startsWith(QStringLiteral("0 - 0x05 -     |")), qPrintable(lines[1]));
+}
+
+void TestCli::verifyListsNotCompared_data()
+{
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<int>("refusedCanRead"); // 0: none
+    QTest::addColumn<bool>("changeFilterCode");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QStringList>("notCompared");
+    const QString filterCode = "CAN/Filter_Code: profile 2748 (0xABC), module 2749 (0xABD)\n";
+    QTest::newRow("refused, rest equal")
+        << "01.02.15" << 13 << false << 0 << QString()
+        << QStringList{"Not compared: CAN/Filter_Mask (refused with code 5)"};
+    QTest::newRow("refused value that differs")
+        << "01.02.15" << 14 << true << 0 << QString()
+        << QStringList{"Not compared: CAN/Filter_Code (refused with code 5)"};
+    QTest::newRow("refused, another differs")
+        << "01.02.15" << 15 << true << 1 << filterCode
+        << QStringList{"Not compared: CAN/ID_Offset (refused with code 5)"};
+    QTest::newRow("older firmware")
+        << "01.01.05" << 0 << false << 0 << QString()
+        << QStringList{"Not compared: CAN/Error_ID (not supported by firmware 01.01.05)",
+                       "Not compared: LIN/Frame_Configuration/Frame[*]/Length (not supported by "
+                       "firmware 01.01.05)",
+                       "Not compared: LIN/Slave_Mask (not supported by firmware 01.01.05)",
+                       "Not compared: LIN/Frame_Configuration/Frame[*]/Data (not supported by "
+                       "firmware 01.01.05)"};
+    QTest::newRow("standard build")
+        << "01.02.15" << 0 << true << 1 << filterCode
+        << QStringList{"Not compared: LIN/Slave_Activation_ID (not supported by firmware "
+                       "01.02.15)"};
+}
+
+void TestCli::verifyListsNotCompared()
+{
+    QFETCH(QString, version);
+    QFETCH(int, refusedCanRead);
+    QFETCH(bool, changeFilterCode);
+    QFETCH(int, exitCode);
+    QFETCH(QString, out);
+    QFETCH(QStringList, notCompared);
+    CliRig rig(firmware(version));
+    const QString path = rig.file("p.vxlin");
+    QVERIFY(saveProfile(makeProfile(2), path));
+    const QString port = QString::number(kCom);
+    QCOMPARE(rig.run({"send", path, "--port", port}).exitCode, 0);
+    if (refusedCanRead > 0)
+        rig.host().forceReturnCode(1, refusedCanRead, 5);
+    if (changeFilterCode)
+        rig.host().withModel([](sim::ModuleModel &m) { m.Config().CAN.FilterCode = 0x0ABD; });
+
+    const Run verify = rig.run({"verify", path, "--port", port});
+    QCOMPARE(verify.out, out);
+    QCOMPARE(verify.exitCode, exitCode);
+    for (const QString &line : notCompared)
+        QVERIFY2(verify.err.contains(line + '\n'), qPrintable(verify.err));
+    if (refusedCanRead == 0)
+        QVERIFY(!verify.err.contains("refused"));
 }
 
 void TestCli::portsListsWhatOpens()
