@@ -7,6 +7,7 @@
 #include "cli/profile_validator.h"
 #include "core/link/com_port_map.h"
 #include "core/link/serial_port.h"
+#include "core/profiles/backup_recovery.h"
 #include "core/profiles/profile_converter.h"
 
 #include <QDir>
@@ -99,6 +100,19 @@ int RunConvert(const QStringList &args)
     return kExitOk;
 }
 
+namespace {
+
+// A file a save left cut short: where its previous content is.
+void nameRecordedBackup(const QString &path)
+{
+    if (const auto backup = RestorableProfileBackup(path))
+        CliOperator::Print(QStringLiteral("The profile \"%1\" was not saved completely. Its "
+                                          "previous content was kept in \"%2\"")
+                               .arg(QFileInfo(path).fileName(), backup->backup));
+}
+
+} // namespace
+
 int RunValidate(const QStringList &args)
 {
     QCommandLineParser parser;
@@ -111,10 +125,13 @@ int RunValidate(const QStringList &args)
     const auto problem = FirstProfileProblem(path);
     if (problem) {
         CliOperator::Print(*problem);
+        nameRecordedBackup(path);
         return kExitUsage;
     }
-    if (!LoadProfile(path))
+    if (!LoadProfile(path)) {
+        nameRecordedBackup(path);
         return kExitUsage;
+    }
     Out(QStringLiteral("%1: valid profile").arg(QFileInfo(path).fileName()));
     return kExitOk;
 }

@@ -1,9 +1,9 @@
 #include "core/operations/profile_files.h"
 
+#include "core/profiles/backup_recovery.h"
 #include "core/profiles/file_times.h"
 #include "core/profiles/profile_document.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 namespace vxl {
@@ -66,10 +66,11 @@ void ProfileFiles::NewProfile(const ModuleConfig *module)
     if (!askUnsavedChanges(kNewQuestion))
         return;
     m_document.LoadDefault();
+    m_temporaryFile = module != nullptr;
     if (module) {
         m_document.WriteAll(module->RS232.Baudrate, module->CAN, module->LIN);
         if (!m_document.SaveToTempFile())
-            reportSaveError(QDir::tempPath());
+            reportSaveError(QString::fromLatin1(kNewProfileName));
     }
     readIntoCopy();
     ShowProfileFile(true);
@@ -84,27 +85,30 @@ void ProfileFiles::OpenProfile()
     if (path.isEmpty())
         return;
     // A file that is no profile at all leaves the loaded one as it is.
-    if (clsVLINXMLProfile probe; !probe.OpenFile(path))
-        return;
-    if (!m_document.OpenFile(path) || !readIntoCopy()) {
-        m_op.ShowMessage(BoxKind::Error,
-                         QStringLiteral("Reading from file \"") + QFileInfo(path).fileName()
-                             + QStringLiteral("\" failed"));
-        m_document.Close();
-        ShowProfileFile(true);
+    if (clsVLINXMLProfile probe; !probe.OpenFile(path)) {
+        if (offerRecordedBackup(path) == Recovery::Restored)
+            showProfilesView();
         return;
     }
-    emit profileShown();
-    ShowProfileFile(false);
-    if (m_op.CurrentView() != View::Profiles)
-        m_op.SwitchView(View::Profiles);
+    if (!loadAndShow(path)) {
+        const Recovery recovery = offerRecordedBackup(path);
+        if (recovery == Recovery::NotOffered)
+            m_op.ShowMessage(BoxKind::Error,
+                             QStringLiteral("Reading from file \"") + QFileInfo(path).fileName()
+                                 + QStringLiteral("\" failed"));
+        if (recovery != Recovery::Restored) {
+            ShowProfileFile(true);
+            return;
+        }
+    }
+    showProfilesView();
 }
 
 bool ProfileFiles::SaveProfile()
 {
     if (!m_document.IsLoaded())
         return true;
-    if (m_document.FileName().isEmpty())
+    if (!hasFileOfItsOwn())
         return SaveProfileAs();
     bool saved = true;
     if (m_document.IsModified()) {
@@ -124,6 +128,7 @@ bool ProfileFiles::SaveProfileAs()
         saved = m_document.SaveAs(path);
         if (!saved)
             reportSaveError(path);
+        m_temporaryFile = m_temporaryFile && !saved;
     }
     ShowProfileFile(false);
     return saved;
@@ -134,20 +139,15 @@ void ProfileFiles::ClearProfile()
     if (!askUnsavedChanges(kClearQuestion))
         return;
     m_document.Close();
+    m_temporaryFile = false;
     ShowProfileFile(true);
 }
 
 bool ProfileFiles::OpenProfileAtStart(const QString &path)
 {
-    if (path.isEmpty() || !QFileInfo(path).isFile() || !m_document.OpenFile(path))
+    if (path.isEmpty() || !QFileInfo(path).isFile())
         return false;
-    if (!readIntoCopy()) {
-        m_document.Close();
-        return false;
-    }
-    emit profileShown();
-    ShowProfileFile(false);
-    return true;
+    return loadAndShow(path) || offerRecordedBackup(path) == Recovery::Restored;
 }
 
 bool ProfileFiles::ConfirmExit()
@@ -179,7 +179,7 @@ void ProfileFiles::ShowProfileFile(bool cleared)
 void ProfileFiles::UpdateProfileCommands()
 {
     const bool loaded = m_document.IsLoaded();
-    const bool savable = m_document.IsModified() && !m_document.FileName().isEmpty();
+    const bool savable = m_document.IsModified() && hasFileOfItsOwn();
     for (const char *name : {"mniSaveAs", "btbSaveAs", "tbtSaveAs", "btbClear", "panEditing"})
         m_states[QString::fromLatin1(name)] = loaded;
     for (const char *name : {"mniSave", "tbtSave", "btbSave"})
@@ -206,9 +206,62 @@ bool ProfileFiles::askUnsavedChanges(const char *question)
 // "Yes" to a question about unsaved changes: the command goes on only once they are saved.
 bool ProfileFiles::saveBeforeGoingOn()
 {
-    if (QFileInfo::exists(m_document.FileName()))
+    if (hasFileOfItsOwn() && QFileInfo::exists(m_document.FileName()))
         return SaveProfile();
     return SaveProfileAs();
+}
+
+// A profile made from the module's values lives in a temporary file until the user names one:
+// saving there would leave the user's work where nobody looks for it.
+bool ProfileFiles::hasFileOfItsOwn() const
+{
+    return !m_temporaryFile && !m_document.FileName().isEmpty();
+}
+
+bool ProfileFiles::loadAndShow(const QString &path)
+{
+    m_temporaryFile = false;
+    if (!m_document.OpenFile(path) || !readIntoCopy()) {
+        m_document.Close();
+        return false;
+    }
+    emit profileShown();
+    ShowProfileFile(false);
+    return true;
+}
+
+void ProfileFiles::showProfilesView()
+{
+    if (m_op.CurrentView() != View::Profiles)
+        m_op.SwitchView(View::Profiles);
+}
+
+// A save cut short leaves a file that does not open; its old content is in a recorded backup.
+ProfileFiles::Recovery ProfileFiles::offerRecordedBackup(const QString &path)
+{
+    const std::optional<BackupRecord> backup = RestorableProfileBackup(path);
+    if (!backup)
+        return Recovery::NotOffered;
+    const QString name = QFileInfo(path).fileName();
+    const QString question = QStringLiteral("The profile \"%1\" was not saved completely. Its "
+                                            "previous content was kept in \"%2\". Restore it?")
+                                 .arg(name, BackupDisplayName(*backup));
+    if (m_op.ShowMessage(BoxKind::Confirmation, question) != BoxResult::Yes)
+        return Recovery::Declined;
+    const WriteResult restored = RestoreBackup(*backup);
+    if (!restored) {
+        m_op.ShowMessage(BoxKind::Error,
+                         QStringLiteral("Restoring the profile \"%1\" from \"%2\" failed: %3")
+                             .arg(name, BackupDisplayName(*backup), restored.error));
+        return Recovery::Declined;
+    }
+    if (!loadAndShow(path)) {
+        m_op.ShowMessage(BoxKind::Error,
+                         QStringLiteral("Reading from file \"") + name
+                             + QStringLiteral("\" failed"));
+        return Recovery::Declined;
+    }
+    return Recovery::Restored;
 }
 
 bool ProfileFiles::readIntoCopy()

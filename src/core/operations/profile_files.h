@@ -49,7 +49,8 @@ public:
     // True when the profile was written to the chosen file.
     bool SaveProfileAs();
     void ClearProfile();
-    // A failure is silent: the program starts without a profile.
+    // A failure is silent (the program starts without a profile), unless a save cut short left
+    // the file's old content in a backup: then the user is asked whether to restore it.
     bool OpenProfileAtStart(const QString &path);
     // The question before the program ends; false keeps it running.
     bool ConfirmExit();
@@ -87,6 +88,12 @@ signals:
     void commandsChanged();
 
 private:
+    enum class Recovery { NotOffered, Declined, Restored };
+
+    bool loadAndShow(const QString &path);
+    void showProfilesView();
+    Recovery offerRecordedBackup(const QString &path);
+    [[nodiscard]] bool hasFileOfItsOwn() const;
     bool askUnsavedChanges(const char *question);
     bool saveBeforeGoingOn();
     bool readIntoCopy();
@@ -98,6 +105,7 @@ private:
     ModuleConfig m_copy;
     ProfileFileLabels m_labels;
     std::map<QString, bool> m_states;
+    bool m_temporaryFile = false;
 };
 
 } // namespace vxl
