@@ -6,6 +6,7 @@
 #include "cli/module_commands.h"
 #include "core/link/com_port_map.h"
 #include "core/link/serial_port.h"
+#include "core/profiles/backup_recovery.h"
 #include "core/profiles/profile_converter.h"
 #include "core/profiles/profile_document.h"
 #include "core/profiles/profile_opening.h"
@@ -100,6 +101,19 @@ int RunConvert(const QStringList &args)
     return kExitOk;
 }
 
+namespace {
+
+// A file a save left cut short: where its previous content is.
+void nameRecordedBackup(const QString &path)
+{
+    if (const auto backup = RestorableProfileBackup(path))
+        CliOperator::Print(QStringLiteral("The profile \"%1\" was not saved completely. Its "
+                                          "previous content was kept in \"%2\"")
+                               .arg(QFileInfo(path).fileName(), backup->backup));
+}
+
+} // namespace
+
 int RunValidate(const QStringList &args)
 {
     QCommandLineParser parser;
@@ -122,6 +136,7 @@ int RunValidate(const QStringList &args)
     const QString name = QFileInfo(path).fileName();
     if (problem) {
         CliOperator::Print(name + QStringLiteral(": ") + *problem);
+        nameRecordedBackup(path);
         return kExitUsage;
     }
     Out(QStringLiteral("%1: valid profile").arg(name));

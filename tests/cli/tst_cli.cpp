@@ -4,6 +4,7 @@
 
 #include "core/link/lin_msg.h"
 #include "core/operations/profile_send.h"
+#include "core/profiles/in_place_writer.h"
 #include "core/profiles/profile_document.h"
 #include "sim/emulator_host.h"
 
@@ -14,6 +15,10 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace vxl;
 
@@ -183,6 +188,7 @@ private slots:
     void convertThenValidate();
     void validateNamesFirstFailure_data();
     void validateNamesFirstFailure();
+    void validateNamesTheRecordedBackup();
     void badInput_data();
     void badInput();
     void moduleStopsAnswering();
@@ -838,6 +844,37 @@ void TestCli::validateNamesFirstFailure()
     const Run send = rig.run({"send", path, "--port", QString::number(kCom)});
     QCOMPARE(send.exitCode, 2);
     QVERIFY2(send.err.contains("\n" + problem), qPrintable(send.err));
+}
+
+// A save killed after cutting the file short: validate names the backup that holds the old one.
+void TestCli::validateNamesTheRecordedBackup()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("p.vxlin");
+    QVERIFY(saveProfile(ModuleConfig::NewProfile(), path));
+    const pid_t child = ::fork();
+    if (child == 0) {
+        SafeWriteOptions options;
+        options.afterStep = [](WriteStep step) {
+            if (step == WriteStep::TargetTruncated)
+                ::kill(::getpid(), SIGKILL);
+            return StepAction::Continue;
+        };
+        (void) WriteFileSafely(path, "cut short", options);
+        ::_exit(0);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFSIGNALED(status));
+
+    CliRig rig;
+    const Run run = rig.run({"validate", path});
+    QCOMPARE(run.exitCode, 2);
+    const QString backup = QFileInfo(BackupPathFor(path)).canonicalFilePath();
+    QVERIFY2(run.err.endsWith("The profile \"p.vxlin\" was not saved completely. Its previous "
+                              "content was kept in \""
+                              + backup + "\"\n"),
+             qPrintable(run.err));
 }
 
 void TestCli::badInput_data()

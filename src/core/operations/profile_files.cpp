@@ -1,10 +1,10 @@
 #include "core/operations/profile_files.h"
 
+#include "core/profiles/backup_recovery.h"
 #include "core/profiles/file_times.h"
 #include "core/profiles/profile_document.h"
 #include "core/profiles/profile_opening.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 namespace vxl {
@@ -67,10 +67,11 @@ void ProfileFiles::NewProfile(const ModuleConfig *module)
     if (!askUnsavedChanges(kNewQuestion))
         return;
     m_document.LoadDefault();
+    m_temporaryFile = module != nullptr;
     if (module) {
         m_document.WriteAll(module->RS232.Baudrate, module->CAN, module->LIN);
         if (!m_document.SaveToTempFile())
-            reportSaveError(QDir::tempPath());
+            reportSaveError(QString::fromLatin1(kNewProfileName));
     }
     readIntoCopy();
     ShowProfileFile(true);
@@ -84,27 +85,32 @@ void ProfileFiles::OpenProfile()
     const QString path = m_op.PromptFile(openPrompt());
     if (path.isEmpty())
         return;
-    // Opened beside the loaded profile, which stays when the file holds no profile at all.
     clsVLINXMLProfile opened;
     ModuleConfig values;
     const ProfileOpening opening = OpenProfileFile(opened, path, &values);
-    if (!opening.opened()) {
-        reportOpenFailure(path, opening);
+    if (opening.opened()) {
+        adopt(std::move(opened), values);
+        showProfilesView();
         return;
     }
-    m_document = std::move(opened);
-    m_copy = values;
-    emit profileShown();
-    ShowProfileFile(false);
-    if (m_op.CurrentView() != View::Profiles)
-        m_op.SwitchView(View::Profiles);
+    switch (offerRecordedBackup(path)) {
+    case Recovery::Restored:
+        showProfilesView();
+        return;
+    case Recovery::NotOffered:
+        reportOpenFailure(path, opening);
+        return;
+    case Recovery::Declined:
+        unloadAfterFailure(opening);
+        return;
+    }
 }
 
 bool ProfileFiles::SaveProfile()
 {
     if (!m_document.IsLoaded())
         return true;
-    if (m_document.FileName().isEmpty())
+    if (!hasFileOfItsOwn())
         return SaveProfileAs();
     bool saved = true;
     if (m_document.IsModified()) {
@@ -124,6 +130,7 @@ bool ProfileFiles::SaveProfileAs()
         saved = m_document.SaveAs(path);
         if (!saved)
             reportSaveError(path);
+        m_temporaryFile = m_temporaryFile && !saved;
     }
     ShowProfileFile(false);
     return saved;
@@ -134,18 +141,15 @@ void ProfileFiles::ClearProfile()
     if (!askUnsavedChanges(kClearQuestion))
         return;
     m_document.Close();
+    m_temporaryFile = false;
     ShowProfileFile(true);
 }
 
 bool ProfileFiles::OpenProfileAtStart(const QString &path)
 {
-    ModuleConfig values;
-    if (path.isEmpty() || !OpenProfileFile(m_document, path, &values).opened())
+    if (path.isEmpty() || !QFileInfo(path).isFile())
         return false;
-    m_copy = values;
-    emit profileShown();
-    ShowProfileFile(false);
-    return true;
+    return loadAndShow(path) || offerRecordedBackup(path) == Recovery::Restored;
 }
 
 bool ProfileFiles::ConfirmExit()
@@ -177,7 +181,7 @@ void ProfileFiles::ShowProfileFile(bool cleared)
 void ProfileFiles::UpdateProfileCommands()
 {
     const bool loaded = m_document.IsLoaded();
-    const bool savable = m_document.IsModified() && !m_document.FileName().isEmpty();
+    const bool savable = m_document.IsModified() && hasFileOfItsOwn();
     for (const char *name : {"mniSaveAs", "btbSaveAs", "tbtSaveAs", "btbClear", "panEditing"})
         m_states[QString::fromLatin1(name)] = loaded;
     for (const char *name : {"mniSave", "tbtSave", "btbSave"})
@@ -204,9 +208,70 @@ bool ProfileFiles::askUnsavedChanges(const char *question)
 // "Yes" to a question about unsaved changes: the command goes on only once they are saved.
 bool ProfileFiles::saveBeforeGoingOn()
 {
-    if (QFileInfo::exists(m_document.FileName()))
+    if (hasFileOfItsOwn() && QFileInfo::exists(m_document.FileName()))
         return SaveProfile();
     return SaveProfileAs();
+}
+
+// A profile made from the module's values lives in a temporary file until the user names one:
+// saving there would leave the user's work where nobody looks for it.
+bool ProfileFiles::hasFileOfItsOwn() const
+{
+    return !m_temporaryFile && !m_document.FileName().isEmpty();
+}
+
+// Opened beside the loaded profile, which stays when the file holds no profile at all.
+bool ProfileFiles::loadAndShow(const QString &path)
+{
+    clsVLINXMLProfile opened;
+    ModuleConfig values;
+    if (!OpenProfileFile(opened, path, &values).opened())
+        return false;
+    adopt(std::move(opened), values);
+    return true;
+}
+
+void ProfileFiles::adopt(clsVLINXMLProfile &&opened, const ModuleConfig &values)
+{
+    m_temporaryFile = false;
+    m_document = std::move(opened);
+    m_copy = values;
+    emit profileShown();
+    ShowProfileFile(false);
+}
+
+void ProfileFiles::showProfilesView()
+{
+    if (m_op.CurrentView() != View::Profiles)
+        m_op.SwitchView(View::Profiles);
+}
+
+// A save cut short leaves a file that does not open; its old content is in a recorded backup.
+ProfileFiles::Recovery ProfileFiles::offerRecordedBackup(const QString &path)
+{
+    const std::optional<BackupRecord> backup = RestorableProfileBackup(path);
+    if (!backup)
+        return Recovery::NotOffered;
+    const QString name = QFileInfo(path).fileName();
+    const QString question = QStringLiteral("The profile \"%1\" was not saved completely. Its "
+                                            "previous content was kept in \"%2\". Restore it?")
+                                 .arg(name, BackupDisplayName(*backup));
+    if (m_op.ShowMessage(BoxKind::Confirmation, question) != BoxResult::Yes)
+        return Recovery::Declined;
+    const WriteResult restored = RestoreBackup(*backup);
+    if (!restored) {
+        m_op.ShowMessage(BoxKind::Error,
+                         QStringLiteral("Restoring the profile \"%1\" from \"%2\" failed: %3")
+                             .arg(name, BackupDisplayName(*backup), restored.error));
+        return Recovery::Declined;
+    }
+    if (!loadAndShow(path)) {
+        m_op.ShowMessage(BoxKind::Error,
+                         QStringLiteral("Reading from file \"") + name
+                             + QStringLiteral("\" failed"));
+        return Recovery::Declined;
+    }
+    return Recovery::Restored;
 }
 
 bool ProfileFiles::readIntoCopy()
@@ -221,6 +286,11 @@ bool ProfileFiles::readIntoCopy()
 void ProfileFiles::reportOpenFailure(const QString &path, const ProfileOpening &opening)
 {
     m_op.ShowMessage(BoxKind::Error, ReadingFailedText(path) + QLatin1Char('\n') + opening.reason);
+    unloadAfterFailure(opening);
+}
+
+void ProfileFiles::unloadAfterFailure(const ProfileOpening &opening)
+{
     if (opening.failure == ProfileOpenFailure::NotAProfile)
         return;
     m_document.Close();

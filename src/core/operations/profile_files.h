@@ -50,7 +50,8 @@ public:
     // True when the profile was written to the chosen file.
     bool SaveProfileAs();
     void ClearProfile();
-    // A failure is silent: the program starts without a profile.
+    // A failure is silent (the program starts without a profile), unless a save cut short left
+    // the file's old content in a backup: then the user is asked whether to restore it.
     bool OpenProfileAtStart(const QString &path);
     // The question before the program ends; false keeps it running.
     bool ConfirmExit();
@@ -88,11 +89,19 @@ signals:
     void commandsChanged();
 
 private:
+    enum class Recovery { NotOffered, Declined, Restored };
+
+    bool loadAndShow(const QString &path);
+    void adopt(clsVLINXMLProfile &&opened, const ModuleConfig &values);
+    void showProfilesView();
+    Recovery offerRecordedBackup(const QString &path);
+    [[nodiscard]] bool hasFileOfItsOwn() const;
     bool askUnsavedChanges(const char *question);
     bool saveBeforeGoingOn();
     bool readIntoCopy();
     // The error box of a failed "Open"; a profile that cannot be read is unloaded with it.
     void reportOpenFailure(const QString &path, const ProfileOpening &opening);
+    void unloadAfterFailure(const ProfileOpening &opening);
     void reportSaveError(const QString &name);
 
     OperatorInterface &m_op;
@@ -101,6 +110,7 @@ private:
     ModuleConfig m_copy;
     ProfileFileLabels m_labels;
     std::map<QString, bool> m_states;
+    bool m_temporaryFile = false;
 };
 
 } // namespace vxl

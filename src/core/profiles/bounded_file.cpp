@@ -1,5 +1,7 @@
 #include "core/profiles/bounded_file.h"
 
+#include "core/profiles/file_sync.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -10,25 +12,6 @@
 namespace vxl {
 
 namespace {
-
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd)
-        : m_fd(fd)
-    {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    [[nodiscard]] int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 // Opening without blocking: a FIFO without writer would otherwise hold the open until one
 // comes. Whatever is not a regular file is refused before a byte is read.
@@ -76,7 +59,7 @@ std::optional<QByteArray> readUpTo(int fd, qint64 limit)
 std::optional<QByteArray> ReadRegularFile(const QString &path, qint64 maxBytes)
 {
     qint64 size = 0;
-    const Descriptor fd(openRegular(path, &size));
+    const FileDescriptor fd(openRegular(path, &size));
     if (fd.get() < 0 || size > maxBytes)
         return std::nullopt;
     // One byte past the limit tells a file that grew since it was measured.
@@ -89,7 +72,7 @@ std::optional<QByteArray> ReadRegularFile(const QString &path, qint64 maxBytes)
 std::optional<QByteArray> ReadRegularFileHead(const QString &path, qint64 count)
 {
     qint64 size = 0;
-    const Descriptor fd(openRegular(path, &size));
+    const FileDescriptor fd(openRegular(path, &size));
     if (fd.get() < 0)
         return std::nullopt;
     return readUpTo(fd.get(), count);

@@ -1,177 +1,163 @@
 #include "core/profiles/in_place_writer.h"
 
+#include "core/profiles/backup_record.h"
+#include "core/profiles/file_sync.h"
+#include "core/profiles/state_folder.h"
+#include "core/profiles/write_steps.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
-#include <cerrno>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
-#include <system_error>
 #include <unistd.h>
 
 namespace vxl {
 
 namespace {
 
-class FdGuard
-{
-public:
-    explicit FdGuard(int fd)
-        : m_fd(fd)
-    {}
-    ~FdGuard()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FdGuard(const FdGuard &) = delete;
-    FdGuard &operator=(const FdGuard &) = delete;
-    [[nodiscard]] int get() const { return m_fd; }
-    bool close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
+constexpr int kBackupNamesBeside = 100;
+constexpr int kLinkHops = 40;
 
-private:
-    int m_fd;
+// The old content of a file being saved over, while the save lasts.
+struct Backup
+{
+    QString path;
+    std::optional<BackupRecord> record;
 };
 
-QString reasonOf(int error)
+// A folder that will not take the backup beside the file: it is kept in the state folder
+// instead. So are the backups of a file whose names beside it are all taken.
+bool folderRefuses(int error)
 {
-    return QString::fromStdString(std::generic_category().message(error != 0 ? error : EIO));
+    return error == EACCES || error == EPERM || error == EROFS || error == EEXIST;
 }
 
-WriteResult failure(int error)
+// Never reuses an existing name, which may be the only copy left by an earlier failure.
+int createBeside(const QString &path, mode_t mode, QString *name)
 {
-    return {false, reasonOf(error), {}};
-}
-
-QByteArray folderOf(const QByteArray &nativePath)
-{
-    const qsizetype slash = nativePath.lastIndexOf('/');
-    if (slash < 0)
-        return QByteArrayLiteral(".");
-    return slash == 0 ? QByteArrayLiteral("/") : nativePath.left(slash);
-}
-
-// A new or removed name only survives a crash once its folder is synced too.
-void syncFolder(const QByteArray &nativePath)
-{
-    FdGuard folder(::open(folderOf(nativePath).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.get() >= 0)
-        ::fsync(folder.get());
-}
-
-bool readAll(int fd, QByteArray *out)
-{
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        if (n == 0)
-            return true;
-        out->append(buffer, n);
-    }
-}
-
-// Runs the writer; a writer that fails without saying why counts as an I/O error.
-bool runWriter(const RawWriter &writer, int fd, const QByteArray &bytes)
-{
-    errno = 0;
-    if (writer(fd, bytes))
-        return true;
-    if (errno == 0)
-        errno = EIO;
-    return false;
-}
-
-class Steps
-{
-public:
-    explicit Steps(const SafeWriteOptions &options)
-        : m_options(options)
-    {}
-    // False when the save stops here: errno is set unless it was abandoned.
-    bool passed(WriteStep step)
-    {
-        if (!m_options.afterStep)
-            return true;
-        switch (m_options.afterStep(step)) {
-        case StepAction::Continue:
-            return true;
-        case StepAction::Fail:
-            errno = EIO;
-            return false;
-        case StepAction::Abandon:
-            m_abandoned = true;
-            return false;
-        }
-        return true;
-    }
-    [[nodiscard]] bool abandoned() const { return m_abandoned; }
-
-private:
-    const SafeWriteOptions &m_options;
-    bool m_abandoned = false;
-};
-
-WriteResult abandonedResult()
-{
-    return {false, QStringLiteral("abandoned"), {}};
-}
-
-bool replaceContent(int fd, const QByteArray &bytes, const RawWriter &writer, Steps *steps)
-{
-    if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) != 0)
-        return false;
-    if (steps && !steps->passed(WriteStep::TargetTruncated))
-        return false;
-    if (!runWriter(writer, fd, bytes) || (steps && !steps->passed(WriteStep::TargetWritten)))
-        return false;
-    if (::fsync(fd) != 0)
-        return false;
-    return !steps || steps->passed(WriteStep::TargetSynced);
-}
-
-// Writes the old content to a backup of its own beside the file; never reuses an existing name,
-// which may be the only copy left by an earlier failure.
-bool writeBackup(const QString &path, const QByteArray &old, mode_t mode, QString *backupPath)
-{
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString candidate = BackupPathFor(path, attempt);
-        const QByteArray native = QFile::encodeName(candidate);
-        FdGuard fd(::open(native.constData(),
-                          O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                          (mode & 0777) | S_IRUSR | S_IWUSR));
-        if (fd.get() < 0 && errno == EEXIST)
-            continue;
-        if (fd.get() < 0)
-            return false;
-        if (!WriteAllBytes(fd.get(), old) || ::fsync(fd.get()) != 0 || !fd.close()) {
-            const int error = errno;
-            ::unlink(native.constData());
-            errno = error;
-            return false;
-        }
-        syncFolder(native);
-        *backupPath = candidate;
-        return true;
+    for (int attempt = 0; attempt < kBackupNamesBeside; ++attempt) {
+        *name = BackupPathFor(path, attempt);
+        const int fd = ::open(QFile::encodeName(*name).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                              (mode & 0777) | S_IRUSR | S_IWUSR);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
     }
     errno = EEXIST;
+    return -1;
+}
+
+int createInStateFolder(const QString &path, QString *name)
+{
+    if (!MakeDurableFolder(StateBackupsFolder()))
+        return -1;
+    for (;;) {
+        *name = StateBackupsFolder() + QLatin1Char('/') + QFileInfo(path).fileName()
+                + QStringLiteral(".%1.bak").arg(QRandomGenerator::global()->generate(),
+                                                8,
+                                                16,
+                                                QLatin1Char('0'));
+        const int fd = ::open(QFile::encodeName(*name).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                              S_IRUSR | S_IWUSR);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+}
+
+int createBackupFile(const QString &path, mode_t mode, WriteSteps &steps, QString *name)
+{
+    int fd = -1;
+    if (steps.passed(WriteStep::BackupBeside)) {
+        fd = createBeside(path, mode, name);
+        if (fd >= 0 || !folderRefuses(errno))
+            return fd;
+    } else if (steps.abandoned()) {
+        return -1;
+    }
+    return createInStateFolder(path, name);
+}
+
+// The order makes every crash recoverable: the backup's name and its record are durable before
+// its content, and the content, its name and its size are durable before the file is touched.
+bool fillBackup(const QString &path,
+                const QByteArray &old,
+                std::uint64_t token,
+                int fd,
+                WriteSteps &steps,
+                Backup *backup)
+{
+    FileDescriptor out(fd);
+    if (!steps.passed(WriteStep::BackupCreated))
+        return false;
+    backup->record = WriteBackupRecord(path, backup->path, token);
+    if (!backup->record || !steps.passed(WriteStep::RecordSynced))
+        return false;
+    if (!WriteAllBytes(out.get(), old) || ::fsync(out.get()) != 0 || !out.close()
+        || !steps.passed(WriteStep::BackupSynced))
+        return false;
+    if (!SyncFolder(FolderOf(QFile::encodeName(backup->path)))
+        || !steps.passed(WriteStep::BackupFolderSynced))
+        return false;
+    return CompleteBackupRecord(&*backup->record) && steps.passed(WriteStep::RecordCompleted);
+}
+
+// Removes the backup and its record. A backup that cannot be removed keeps its record; a failure
+// to make the removal durable costs nothing.
+void dropBackup(const Backup &backup, WriteSteps *steps)
+{
+    const QByteArray native = QFile::encodeName(backup.path);
+    if (::unlink(native.constData()) != 0 || (steps && !steps->passed(WriteStep::BackupRemoved)))
+        return;
+    const bool synced = SyncFolder(FolderOf(native));
+    if (steps && (!steps->passed(WriteStep::BackupRemovalSynced) || !synced) && steps->abandoned())
+        return;
+    if (backup.record)
+        RemoveBackupRecord(*backup.record);
+    if (steps)
+        (void) steps->passed(WriteStep::RecordRemoved);
+}
+
+bool makeBackup(const QString &path,
+                const QByteArray &old,
+                mode_t mode,
+                std::uint64_t token,
+                WriteSteps &steps,
+                Backup *backup)
+{
+    const int fd = createBackupFile(path, mode, steps, &backup->path);
+    if (fd < 0)
+        return false;
+    if (fillBackup(path, old, token, fd, steps, backup))
+        return true;
+    if (steps.abandoned())
+        return false;
+    const int error = errno;
+    dropBackup(*backup, nullptr);
+    errno = error;
     return false;
 }
 
-void removeBackup(const QString &backupPath)
+// Backups of earlier saves cut short are no longer needed once a sound file has been saved
+// over: the file held its own content. Those whose writer may still run, or that are no longer
+// the file we made, are left alone.
+void discardEarlierBackups(const QString &path,
+                           const QByteArray &old,
+                           const SafeWriteOptions &options)
 {
-    const QByteArray native = QFile::encodeName(backupPath);
-    if (::unlink(native.constData()) == 0)
-        syncFolder(native);
+    std::vector<BackupRecord> records = BackupRecordsOf(path);
+    std::erase_if(records, [](const BackupRecord &r) { return WriterMayBeRunning(r); });
+    if (records.empty() || !options.oldContentSound || !options.oldContentSound(old))
+        return;
+    for (const BackupRecord &record : records) {
+        if (BackupStillOurs(record))
+            dropBackup({record.backup, record}, nullptr);
+        else
+            RemoveBackupRecord(record);
+    }
 }
 
 WriteResult overwriteExisting(const QString &path,
@@ -182,41 +168,36 @@ WriteResult overwriteExisting(const QString &path,
     const QByteArray native = QFile::encodeName(path);
     QByteArray old;
     {
-        FdGuard in(::open(native.constData(), O_RDONLY | O_CLOEXEC));
-        if (in.get() < 0 || !readAll(in.get(), &old))
-            return failure(errno);
+        FileDescriptor in(::open(native.constData(), O_RDONLY | O_CLOEXEC));
+        if (in.get() < 0 || !ReadToEnd(in.get(), &old))
+            return WriteFailure(errno);
     }
     // Opened before the backup exists, so a file that cannot be written costs nothing.
-    FdGuard out(::open(native.constData(), O_WRONLY | O_CLOEXEC));
+    FileDescriptor out(::open(native.constData(), O_WRONLY | O_CLOEXEC));
     if (out.get() < 0)
-        return failure(errno);
-    QString backupPath;
-    if (!writeBackup(path, old, mode, &backupPath))
-        return failure(errno);
-    Steps steps(options);
-    if (!steps.passed(WriteStep::BackupSynced)) {
+        return WriteFailure(errno);
+    const SaveInProgress save;
+    WriteSteps steps(options);
+    Backup backup;
+    if (!makeBackup(path, old, mode, save.token(), steps, &backup))
+        return steps.abandoned() ? WriteAbandoned() : WriteFailure(errno);
+    if (ReplaceContent(out.get(), bytes, options.writer, &steps) && out.close()) {
+        dropBackup(backup, &steps);
         if (steps.abandoned())
-            return abandonedResult();
-        const int error = errno;
-        removeBackup(backupPath);
-        return failure(error);
-    }
-    if (replaceContent(out.get(), bytes, options.writer, &steps) && out.close()) {
-        removeBackup(backupPath);
-        if (steps.passed(WriteStep::BackupRemoved) || !steps.abandoned())
-            return {true, {}, {}};
-        return abandonedResult();
+            return WriteAbandoned();
+        discardEarlierBackups(path, old, options);
+        return {true, {}, {}};
     }
     if (steps.abandoned())
-        return abandonedResult();
+        return WriteAbandoned();
     const int error = errno;
-    FdGuard reopened(out.get() >= 0 ? -1 : ::open(native.constData(), O_WRONLY | O_CLOEXEC));
+    FileDescriptor reopened(out.get() >= 0 ? -1 : ::open(native.constData(), O_WRONLY | O_CLOEXEC));
     const int restoreFd = out.get() >= 0 ? out.get() : reopened.get();
-    if (restoreFd >= 0 && replaceContent(restoreFd, old, WriteAllBytes, nullptr)) {
-        removeBackup(backupPath);
-        return failure(error);
+    if (restoreFd >= 0 && ReplaceContent(restoreFd, old, WriteAllBytes, nullptr)) {
+        dropBackup(backup, nullptr);
+        return WriteFailure(error);
     }
-    return {false, reasonOf(error), backupPath};
+    return {false, ErrorText(error), backup.path};
 }
 
 // A file that does not exist yet is written under a hidden name beside it and then moved into
@@ -233,34 +214,63 @@ WriteResult createNew(const QByteArray &native,
         temp = prefix + ".new-" + QByteArray::number(QRandomGenerator::global()->generate(), 16);
         fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
-            return failure(errno);
+            return WriteFailure(errno);
     }
-    FdGuard out(fd);
+    FileDescriptor out(fd);
     if (out.get() < 0)
-        return failure(errno);
-    Steps steps(options);
-    const bool written = runWriter(options.writer, out.get(), bytes)
+        return WriteFailure(errno);
+    WriteSteps steps(options);
+    const bool written = RunWriter(options.writer, out.get(), bytes)
                          && steps.passed(WriteStep::TargetWritten) && ::fsync(out.get()) == 0
                          && steps.passed(WriteStep::TargetSynced) && out.close()
-                         && ::rename(temp.constData(), native.constData()) == 0;
+                         && ::rename(temp.constData(), native.constData()) == 0
+                         && steps.passed(WriteStep::TargetRenamed);
     if (steps.abandoned())
-        return abandonedResult();
+        return WriteAbandoned();
     if (!written) {
         const int error = errno;
-        ::unlink(temp.constData());
-        return failure(error);
+        if (::access(temp.constData(), F_OK) == 0)
+            ::unlink(temp.constData());
+        return WriteFailure(error);
     }
-    syncFolder(native);
-    return {true, {}, {}};
+    if (SyncFolder(FolderOf(native)) && steps.passed(WriteStep::TargetFolderSynced))
+        return {true, {}, {}};
+    if (steps.abandoned())
+        return WriteAbandoned();
+    // The file is whole; only its name might not survive a power cut.
+    return {false,
+            ErrorText(errno)
+                + QStringLiteral(" (\"%1\" is complete, but its name may not survive a power cut)")
+                      .arg(QFileInfo(QFile::decodeName(native)).fileName()),
+            {}};
 }
 
 // Devices and pipes have no content to keep: the bytes go straight through.
 WriteResult writeThrough(const QByteArray &native, const QByteArray &bytes, const RawWriter &writer)
 {
-    FdGuard out(::open(native.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (out.get() < 0 || !runWriter(writer, out.get(), bytes) || !out.close())
-        return failure(errno);
+    FileDescriptor out(::open(native.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (out.get() < 0 || !RunWriter(writer, out.get(), bytes) || !out.close())
+        return WriteFailure(errno);
     return {true, {}, {}};
+}
+
+// Where a link that leads nowhere yet leads: the file a save through it creates. The path
+// itself when it is no link.
+QByteArray endOfLinks(QByteArray native)
+{
+    for (int hop = 0; hop < kLinkHops; ++hop) {
+        struct stat status
+        {};
+        if (::lstat(native.constData(), &status) != 0 || !S_ISLNK(status.st_mode))
+            return native;
+        QByteArray target(qsizetype(status.st_size) + 256, '\0');
+        const ssize_t length = ::readlink(native.constData(), target.data(), size_t(target.size()));
+        if (length <= 0)
+            return native;
+        target.truncate(length);
+        native = target.startsWith('/') ? target : FolderOf(native) + '/' + target;
+    }
+    return native;
 }
 
 } // namespace
@@ -296,17 +306,17 @@ WriteResult WriteFileSafely(const QString &path,
                             const SafeWriteOptions &options)
 {
     if (path.isEmpty())
-        return failure(ENOENT);
+        return WriteFailure(ENOENT);
     const QByteArray native = QFile::encodeName(path);
     struct stat status
     {};
     if (::stat(native.constData(), &status) != 0) {
         if (errno != ENOENT)
-            return failure(errno);
-        return createNew(native, bytes, options);
+            return WriteFailure(errno);
+        return createNew(endOfLinks(native), bytes, options);
     }
     if (S_ISDIR(status.st_mode))
-        return failure(EISDIR);
+        return WriteFailure(EISDIR);
     if (!S_ISREG(status.st_mode))
         return writeThrough(native, bytes, options.writer);
     // Through a symbolic link the backup belongs beside the file itself.

@@ -248,6 +248,14 @@ QString clsVLINXMLProfile::refusal(const pugi::xml_parse_result &result,
     return {};
 }
 
+bool clsVLINXMLProfile::IsReadableProfile(const QByteArray &bytes)
+{
+    clsVLINXMLProfile probe;
+    probe.m_loaded = probe.loadImage(bytes);
+    ModuleConfig values = ModuleConfig::NewProfile();
+    return probe.ReadAll(&values.RS232.Baudrate, &values.CAN, &values.LIN);
+}
+
 bool clsVLINXMLProfile::LoadDefault()
 {
     Close();
@@ -318,22 +326,32 @@ bool clsVLINXMLProfile::SaveAs(const QString &path)
         return false;
     }
     SafeWriteOptions options;
+    options.oldContentSound = IsReadableProfile;
     {
         std::lock_guard lock(g_writerMutex);
         if (g_writer)
             options.writer = g_writer;
     }
-    const WriteResult written = WriteFileSafely(target, Serialize(), options);
+    const QByteArray image = Serialize();
+    const WriteResult written = WriteFileSafely(target, image, options);
     if (!written) {
         m_saveError = written.error;
         m_keptBackup = written.keptBackup;
         return false;
     }
-    m_modified = false;
-    if (path.isEmpty())
+    if (path.isEmpty()) {
+        m_modified = false;
         return true;
+    }
+    const QString previousName = m_fileName;
+    const bool previouslyModified = m_modified;
     if (OpenFile(path))
         return true;
+    // The document stays as it was, named and modified as before: whoever shows its values
+    // goes on editing the very document they came from.
+    m_loaded = loadImage(image);
+    m_fileName = previousName;
+    m_modified = previouslyModified;
     m_saveError = QStringLiteral("The saved file cannot be read again");
     return false;
 }

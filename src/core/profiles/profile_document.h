@@ -67,6 +67,9 @@ public:
 
     static void FillDefaults(std::uint32_t *rs232Baudrate, CAN_Group *can, LIN_Group *lin);
 
+    // True when the bytes are a profile whose three groups read.
+    [[nodiscard]] static bool IsReadableProfile(const QByteArray &bytes);
+
     // The bytes of the document as they go to a file.
     [[nodiscard]] QByteArray Serialize() const;
 

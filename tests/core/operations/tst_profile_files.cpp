@@ -2,6 +2,7 @@
 // the file prompts, the labels and the enabled commands, and files on disk.
 
 #include "core/operations/profile_files.h"
+#include "core/profiles/backup_record.h"
 #include "core/profiles/file_times.h"
 #include "core/profiles/in_place_writer.h"
 #include "core/profiles/profile_document.h"
@@ -58,6 +59,35 @@ QString brokenProfile(const QString &path)
     return writeFile(path, text.toUtf8()) ? path : QString();
 }
 
+// The file cut short by a save killed at a step; the old content is in the recorded backup.
+void killedSave(const QString &path, const QByteArray &bytes, WriteStep step, bool halfWritten)
+{
+    SafeWriteOptions options;
+    if (halfWritten)
+        options.writer = [](int fd, const QByteArray &all) {
+            return WriteAllBytes(fd, all.left(all.size() / 2));
+        };
+    options.afterStep = [step](WriteStep at) {
+        return at == step ? StepAction::Abandon : StepAction::Continue;
+    };
+    QVERIFY(!WriteFileSafely(path, bytes, options).ok);
+}
+
+QByteArray profileBytes(std::uint32_t baudrate)
+{
+    clsVLINXMLProfile document;
+    document.LoadDefault();
+    document.WriteRS232(baudrate);
+    return document.Serialize();
+}
+
+QString restoreQuestion(const QString &name, const QString &backup)
+{
+    return QStringLiteral("The profile \"%1\" was not saved completely. Its previous content was "
+                          "kept in \"%2\". Restore it?")
+        .arg(name, backup);
+}
+
 QDateTime utc(int y, int mo, int d, int h, int mi, int s)
 {
     return QDateTime(QDate(y, mo, d), QTime(h, mi, s), Qt::UTC);
@@ -95,6 +125,13 @@ private slots:
     void fileTimeTexts_data();
     void fileTimeTexts();
     void labelsShowTheFileTimes();
+    void openOffersTheRecordedBackup_data();
+    void openOffersTheRecordedBackup();
+    void offersTheNewestBackupThatIsAProfile();
+    void failedReadBackKeepsTheDocument();
+    void profileFromModuleCountsAsUnnamed_data();
+    void profileFromModuleCountsAsUnnamed();
+    void temporaryFileFailureNamesNoFolder();
 };
 
 void TestProfileFiles::initTestCase()
@@ -529,6 +566,195 @@ void TestProfileFiles::labelsShowTheFileTimes()
     QCOMPARE(f.files.Labels().accTime, QString("01:30:05"));
     f.files.ShowProfileFile(true);
     QCOMPARE(f.files.Labels().accTime, QString());
+}
+
+void TestProfileFiles::openOffersTheRecordedBackup_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("halfWritten");
+    QTest::addColumn<BoxResult>("answer");
+    for (const char *command : {"open", "start"}) {
+        for (const bool half : {false, true}) {
+            const char *cut = half ? "half written" : "empty";
+            QTest::addRow("%s, %s, yes", command, cut) << command << half << BoxResult::Yes;
+            QTest::addRow("%s, %s, no", command, cut) << command << half << BoxResult::No;
+        }
+    }
+}
+
+void TestProfileFiles::openOffersTheRecordedBackup()
+{
+    QFETCH(QString, command);
+    QFETCH(bool, halfWritten);
+    QFETCH(BoxResult, answer);
+    QTemporaryDir dir;
+    const QString path = savedProfile(dir.filePath("bench.vxlin"), 9600);
+    const QByteArray old = readFile(path);
+    killedSave(path,
+               profileBytes(4800),
+               halfWritten ? WriteStep::TargetWritten : WriteStep::TargetTruncated,
+               halfWritten);
+    QVERIFY(readFile(path) != old);
+
+    const auto openIt = [&](Fixture &f) {
+        f.op.answers = {answer};
+        if (command == "start")
+            return f.files.OpenProfileAtStart(path);
+        f.op.fileAnswers = {path};
+        f.files.OpenProfile();
+        return f.document.IsLoaded();
+    };
+    Fixture f;
+    const bool loaded = openIt(f);
+    const QString question = restoreQuestion("bench.vxlin", "bench.vxlin.bak");
+    QCOMPARE(f.op.boxTexts(), QStringList{question});
+    QCOMPARE(f.op.boxes.front().kind, BoxKind::Confirmation);
+    if (answer == BoxResult::Yes) {
+        QVERIFY(loaded);
+        QCOMPARE(f.files.ProfileCopy().RS232.Baudrate, 9600u);
+        QCOMPARE(f.files.Labels().path, path);
+        QCOMPARE(f.shown.count(), 1);
+        QCOMPARE(readFile(path), old);
+        QVERIFY(!QFile::exists(BackupPathFor(path)));
+        QVERIFY(BackupRecordsOf(path).empty());
+        if (command == "open")
+            QCOMPARE(f.op.view, View::Profiles);
+        return;
+    }
+    // NO opens nothing and keeps the backup: the same question comes next time.
+    QVERIFY(!loaded);
+    QCOMPARE(f.shown.count(), 0);
+    QCOMPARE(readFile(BackupPathFor(path)), old);
+    Fixture again;
+    QVERIFY(!openIt(again));
+    QCOMPARE(again.op.boxTexts(), QStringList{question});
+}
+
+// Of two saves cut short the newer one is offered; a backup that is no profile is not.
+void TestProfileFiles::offersTheNewestBackupThatIsAProfile()
+{
+    QTemporaryDir dir;
+    const QString path = savedProfile(dir.filePath("bench.vxlin"), 9600);
+    killedSave(path, profileBytes(4800), WriteStep::TargetSynced, false);
+    killedSave(path, profileBytes(2400), WriteStep::TargetTruncated, false);
+    Fixture f;
+    f.op.answers = {BoxResult::Yes};
+    QVERIFY(f.files.OpenProfileAtStart(path));
+    QCOMPARE(f.op.boxTexts(), QStringList{restoreQuestion("bench.vxlin", "bench.vxlin.bak2")});
+    QCOMPARE(f.files.ProfileCopy().RS232.Baudrate, 4800u);
+
+    const QString broken = dir.filePath("broken.vxlin");
+    QVERIFY(writeFile(broken, profileBytes(9600).left(300)));
+    killedSave(broken, profileBytes(4800), WriteStep::TargetTruncated, false);
+    Fixture g;
+    g.op.fileAnswers = {broken};
+    g.files.OpenProfile();
+    QCOMPARE(g.op.boxTexts(BoxKind::Confirmation), QStringList());
+    QVERIFY(!g.document.IsLoaded());
+    QCOMPARE(readFile(BackupPathFor(broken)), profileBytes(9600).left(300));
+}
+
+// Save As whose file cannot be read back (a pipe): the document stays the one the editor shows,
+// so a later Set writes into it and not into a fresh default document.
+void TestProfileFiles::failedReadBackKeepsTheDocument()
+{
+    QTemporaryDir dir;
+    const QString path = savedProfile(dir.filePath("edited.vxlin"), 19200);
+    Fixture f;
+    QVERIFY(f.files.OpenProfileAtStart(path));
+    ModuleConfig edited = f.files.ProfileCopy();
+    edited.CAN.IdOffset = 0x4321;
+    QVERIFY(f.document.WriteCAN(edited.CAN));
+    const QString pipe = dir.filePath("pipe.vxlin");
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const int reader = ::open(QFile::encodeName(pipe).constData(), O_RDONLY | O_NONBLOCK);
+    QVERIFY(reader >= 0);
+    QVERIFY(::fcntl(reader, F_SETPIPE_SZ, 1 << 20) > 0);
+    f.op.fileAnswers = {pipe};
+    QVERIFY(!f.files.SaveProfileAs());
+    ::close(reader);
+
+    QCOMPARE(f.op.boxTexts(BoxKind::Error),
+             QStringList{"Error saving the profile \"pipe.vxlin\": The saved file cannot be read "
+                         "again"});
+    QVERIFY(f.document.IsLoaded());
+    QCOMPARE(f.document.FileName(), path);
+    QVERIFY(f.document.IsModified());
+    QCOMPARE(f.files.Labels().path, path);
+    // "Set" on the RS-232 group: the CAN group edited before is still there.
+    QVERIFY(f.document.WriteRS232(57600));
+    CAN_Group can{};
+    QVERIFY(f.document.ReadCAN(&can));
+    QCOMPARE(can.IdOffset, 0x4321u);
+    QVERIFY(f.files.SaveProfile());
+    clsVLINXMLProfile saved;
+    QVERIFY(saved.OpenFile(path));
+    QVERIFY(saved.ReadCAN(&can));
+    QCOMPARE(can.IdOffset, 0x4321u);
+}
+
+void TestProfileFiles::profileFromModuleCountsAsUnnamed_data()
+{
+    QTest::addColumn<QString>("command");
+    for (const char *command : {"save", "new", "open", "clear", "exit"})
+        QTest::newRow(command) << QString::fromLatin1(command);
+}
+
+// "New from Module" keeps the profile in a temporary file; saving asks for a name, as for any
+// new profile, and never writes the temporary file behind the user's back.
+void TestProfileFiles::profileFromModuleCountsAsUnnamed()
+{
+    QFETCH(QString, command);
+    Fixture f;
+    ModuleConfig module = ModuleConfig::NewProfile();
+    module.RS232.Baudrate = 57600;
+    f.files.NewProfile(&module);
+    const QString temporary = f.document.FileName();
+    const QByteArray before = readFile(temporary);
+    QVERIFY(f.document.WriteRS232(4800));
+    f.files.UpdateProfileCommands();
+    QVERIFY(!f.files.State("btbSave"));
+    f.op.answers = {BoxResult::Yes};
+    if (command == "save")
+        QVERIFY(!f.files.SaveProfile());
+    else if (command == "new")
+        f.files.NewProfile();
+    else if (command == "open")
+        f.files.OpenProfile();
+    else if (command == "clear")
+        f.files.ClearProfile();
+    else
+        QVERIFY(!f.files.ConfirmExit());
+    QCOMPARE(f.op.filePrompts.size(), size_t(1));
+    QVERIFY(f.op.filePrompts.front().save);
+    QCOMPARE(readFile(temporary), before);
+    QVERIFY(f.document.IsModified());
+
+    QTemporaryDir dir;
+    f.op.fileAnswers = {dir.filePath("named.vxlin")};
+    QVERIFY(f.files.SaveProfileAs());
+    QVERIFY(f.document.WriteRS232(9600));
+    QVERIFY(f.files.SaveProfile());
+    QCOMPARE(f.op.filePrompts.size(), size_t(2));
+    QCOMPARE(readFile(temporary), before);
+    QFile::remove(temporary);
+}
+
+void TestProfileFiles::temporaryFileFailureNamesNoFolder()
+{
+    QTemporaryDir dir;
+    QVERIFY(writeFile(dir.filePath("tmp"), "a file where the folder should be"));
+    const QByteArray saved = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(dir.filePath("tmp")));
+    Fixture f;
+    ModuleConfig module = ModuleConfig::NewProfile();
+    f.files.NewProfile(&module);
+    qputenv("TMPDIR", saved);
+    const QStringList errors = f.op.boxTexts(BoxKind::Error);
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(errors.front().startsWith("Error saving the profile \"NewProfile.vxlin\": "),
+             qPrintable(errors.front()));
+    QVERIFY(f.document.IsLoaded());
 }
 
 QTEST_GUILESS_MAIN(TestProfileFiles)
