@@ -2,7 +2,7 @@
 # caches are refreshed by the triggers of desktop-file-utils, shared-mime-info and the icon theme,
 # so the package needs no scripts.
 
-# The package's copyright file and changelog belong to the package alone: `cmake --install` leaves
+# The package's copyright file, changelog and lintian overrides belong to the package alone: `cmake --install` leaves
 # them out, CPack installs their component besides everything else (below).
 set(VXL_DEBIAN_SOURCE ${CMAKE_CURRENT_LIST_DIR}/debian)
 set(VXL_DEBIAN_DIR ${CMAKE_BINARY_DIR}/debian)
@@ -14,6 +14,10 @@ add_custom_command(OUTPUT ${VXL_DEBIAN_DIR}/changelog.Debian.gz
 add_custom_target(debian_changelog ALL DEPENDS ${VXL_DEBIAN_DIR}/changelog.Debian.gz)
 install(FILES ${VXL_DEBIAN_SOURCE}/copyright ${VXL_DEBIAN_DIR}/changelog.Debian.gz
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vexalin-ct
+        COMPONENT debian EXCLUDE_FROM_ALL)
+install(FILES ${VXL_DEBIAN_SOURCE}/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+        RENAME vexalin-ct
         COMPONENT debian EXCLUDE_FROM_ALL)
 set(CPACK_INSTALL_CMAKE_PROJECTS
     "${CMAKE_BINARY_DIR};${PROJECT_NAME};ALL;/"
