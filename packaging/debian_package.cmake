@@ -31,7 +31,8 @@ set(CPACK_PACKAGE_CONTACT "VEXA-LIN CT developers <vexalin-ct@norvel.example>")
 # Upstream's version with a Debian revision: the changelog says which.
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "configuration tool for VEXA-LIN CAN/LIN gateway modules")
-# One line of the control file each; lines indented by a blank are shown as they are.
+# One line of the control file each; lines indented by a blank are shown as they are. CPack strips
+# the last line, so it is not one of those.
 set(CPACK_PACKAGE_DESCRIPTION
     "VEXA-LIN CT configures VEXA-LIN CAN/LIN gateway modules over a serial line.
 The package holds three programs:
@@ -41,7 +42,8 @@ The package holds three programs:
  * vexalin-cli, the same module operations from a terminal, for scripts,
    test benches and production lines;
  * vexalin-sim, an emulated module on a virtual serial port, for trying both
-   without hardware.")
+   without hardware.
+The three share the user's settings and map of COM ports.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
