@@ -15,7 +15,8 @@ DEMO_PORT    ?= 7
 
 DEB_PACKAGES := build-essential cmake ccache qt6-base-dev libqt6opengl6-dev libgl-dev \
                 libpugixml-dev libbenchmark-dev xvfb xauth libxml2-utils clang-format \
-                clang libclang-rt-14-dev desktop-file-utils dpkg-dev tshark
+                clang libclang-rt-14-dev desktop-file-utils dpkg-dev \
+                help2man lintian appstream bash-completion man-db groff-base tshark
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -85,9 +86,9 @@ release: deps
 	cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF $(CMAKE_FLAGS)
 	cmake --build $(PACKAGE_BUILD) -j $(JOBS)
 
-# Installs the programs, the user guide, the menu entry, the icon and the .vxlin MIME type under
-# PREFIX (default /usr/local; DESTDIR stages them elsewhere), then refreshes the desktop's caches
-# where they are writable.
+# Installs the programs with their manual pages, the user guide, the menu entry with its icon and
+# metadata, the .vxlin MIME type and the bash completion under PREFIX (default /usr/local;
+# DESTDIR stages them elsewhere), then refreshes the desktop's caches where they are writable.
 install: release
 	DESTDIR="$(DESTDIR)" cmake --install $(PACKAGE_BUILD) --prefix $(PREFIX) --strip
 	-@if [ -z "$(DESTDIR)" ] && [ -w "$(PREFIX)/share" ]; then \
@@ -96,9 +97,13 @@ install: release
 	    command -v gtk-update-icon-cache >/dev/null && gtk-update-icon-cache -q -t "$(PREFIX)/share/icons/hicolor"; \
 	fi; true
 
-# The Debian package vexalin-ct_<version>_<arch>.deb in $(PACKAGE_BUILD)/.
+# The Debian package vexalin-ct_<version>-<revision>_<arch>.deb in $(PACKAGE_BUILD)/, checked by
+# lintian: an error or a warning fails the target; the informational tags it prints are listed
+# with their reasons in the README.
 package: release
+	rm -f $(PACKAGE_BUILD)/*.deb
 	cd $(PACKAGE_BUILD) && cpack -G DEB
+	lintian --fail-on error,warning --display-info $(PACKAGE_BUILD)/*.deb
 	@ls -1 $(PACKAGE_BUILD)/*.deb
 
 # Copies the chosen screenshots of the suite (run the tests first) into the user guide's

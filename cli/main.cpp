@@ -43,6 +43,10 @@ void PrintOverview(std::FILE *to)
                to);
     for (const auto &command : Commands())
         std::fprintf(to, "  %-10s %s\n", command.name, command.summary);
+    std::fputs("\nOptions:\n"
+               "  -h, --help  print this overview and exit\n"
+               "  --version   print the version and exit\n",
+               to);
     std::fputs("\nExit codes: 0 success, 1 the module refused or values differ, 2 usage or bad "
                "input, 3 connection or time-out.\n",
                to);

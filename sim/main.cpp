@@ -18,12 +18,14 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vexalin-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VXL_VERSION_TEXT));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Emulates a VEXA-LIN module behind a pseudo-terminal registered as a COM port, so the tool "
         "can connect to it as to real hardware. Stop it with Ctrl+C."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption port({QStringLiteral("p"), QStringLiteral("port")},
                                   QStringLiteral("COM number to register (default 1)."),
                                   QStringLiteral("N"),

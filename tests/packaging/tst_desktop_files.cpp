@@ -12,6 +12,8 @@ namespace {
 
 const QString kPackaging = QStringLiteral(VXL_SOURCE_DIR "/packaging");
 const QString kProfileType = QStringLiteral("application/x-vexalin-profile");
+// The application's id, which names the menu entry and the MIME package.
+const QString kAppId = QStringLiteral("example.norvel.VexalinCT");
 
 // The keys of a desktop entry's [Desktop Entry] group.
 QMap<QString, QString> desktopEntry(const QString &path)
@@ -54,8 +56,9 @@ void tst_DesktopFiles::initTestCase()
 {
     QVERIFY(m_data.isValid());
     QVERIFY(QDir(m_data.path()).mkpath(QStringLiteral("mime/packages")));
-    QVERIFY(QFile::copy(kPackaging + QStringLiteral("/vexalin-ct-mime.xml"),
-                        m_data.filePath(QStringLiteral("mime/packages/vexalin-ct.xml"))));
+    QVERIFY(QFile::copy(kPackaging + QLatin1Char('/') + kAppId + QStringLiteral(".mime.xml"),
+                        m_data.filePath(QStringLiteral("mime/packages/") + kAppId
+                                        + QStringLiteral(".xml"))));
     // Before the system's folders, as an installed package would be seen; the system's database
     // knows the parent type application/xml.
     const QByteArray system = qEnvironmentVariableIsEmpty("XDG_DATA_DIRS")
@@ -93,7 +96,9 @@ void tst_DesktopFiles::profilesHaveTheirType()
 
 void tst_DesktopFiles::menuEntryOpensProfiles()
 {
-    const auto entry = desktopEntry(kPackaging + QStringLiteral("/vexalin-ct.desktop"));
+    const auto entry = desktopEntry(kPackaging + QLatin1Char('/') + kAppId
+                                    + QStringLiteral(".desktop"));
+    QVERIFY(!entry.isEmpty());
     QCOMPARE(entry.value(QStringLiteral("Type")), QStringLiteral("Application"));
     QCOMPARE(entry.value(QStringLiteral("Name")), QStringLiteral("VEXA-LIN CT"));
     // The file the desktop hands over is the program's one command-line argument.
