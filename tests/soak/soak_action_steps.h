@@ -28,6 +28,7 @@ void SaveConfiguration(Session &s, const Step &step);
 void ProgrammingMode(Session &s, const Step &step);
 void ConsoleCommand(Session &s, const Step &step);
 void PreferTimeout(Session &s, const Step &step);
+void LowerTimeout(Session &s, const Step &step);
 void PreferRate(Session &s, const Step &step);
 void TraceLog(Session &s, const Step &step);
 

@@ -36,7 +36,8 @@ const std::vector<Action> &Actions()
         {"save-configuration", 2, 0, 0, W::AfterYes, SaveConfiguration},
         {"programming-mode", 1, 0, 0, W::AfterYes, ProgrammingMode},
         {"console", 4, 1, 4, W::Directly, ConsoleCommand},
-        {"timeout", 4, 8, 1, W::Never, PreferTimeout},
+        {"timeout", 4, 2, 1, W::Never, PreferTimeout},
+        {"lower-timeout", 1, 8, 1, W::Never, LowerTimeout},
         {"rate", 1, 0, 1, W::Never, PreferRate},
         {"trace-log", 2, 1, 0, W::Never, TraceLog},
         {"silence", 2, 1, 1, W::Never, FaultSilence},
@@ -94,7 +95,7 @@ Step RandomStep(std::mt19937 &random)
         return step;
     // Early requests and ticks of an exchange, or anywhere in a whole module read.
     if (arg(random) % 2 == 0)
-        step.afterTick = 1 + arg(random) % 4;
+        step.afterTick = 1 + arg(random) % 5;
     else
         step.afterRequest = 1 + arg(random) % (arg(random) % 2 == 0 ? 4 : 40);
     return step;

@@ -354,6 +354,8 @@ void Session::waitForAnchor(const Step &step)
 std::optional<Violation> Session::checkInvariants()
 {
     for (const Invariant &invariant : Invariants()) {
+        if (!m_figures.only.isEmpty() && !QLatin1String(invariant.name).contains(m_figures.only))
+            continue;
         ++m_figures.checks;
         if (auto detail = invariant.check(*this))
             return Violation{QLatin1String(invariant.name), *detail};
@@ -386,6 +388,15 @@ std::optional<Violation> Session::run(const Step &step)
     }
     m_requestsAtStepStart = m_requestCount.load();
     action->run(*this, step);
+    if (qEnvironmentVariableIsSet("SOAK_VERBOSE"))
+        qInfo("%s: connected %d busy %d ticks %d Timeout %d",
+              qPrintable(step.text()),
+              int(ops().IsConnected()),
+              int(busy()),
+              ops().Engine().TickCount(),
+              ops().Settings().Timeout);
+    if (qEnvironmentVariableIsSet("SOAK_VERBOSE") && !op().boxes.empty())
+        qInfo("  last box: %s", qPrintable(op().boxes.back().text));
     observe();
     return checkInvariants();
 }

@@ -34,6 +34,9 @@ struct Figures
     long steps = 0;
     long checks = 0;
     std::map<QString, long> faults; // by kind
+    // When set, only the invariants whose name holds this text are checked (a hunt for one
+    // fault).
+    QString only;
 };
 
 // One user at the tool against two emulated modules (COM5 and COM6), driven a step at a time.

@@ -48,8 +48,9 @@ void connectionMade(Session &s, bool attempted)
 
 void ConnectThroughDialog(Session &s, const Step &step)
 {
+    // Before the first connection the dialog offers the first module's port.
     const int current = s.ops().Conn().CurrentPort();
-    const int same = current > 0 ? current : Session::kPorts[0];
+    const int same = s.hostIndexOfPort(current) >= 0 ? current : Session::kPorts[0];
     ConnectChoice choice;
     switch (step.arg(1, 3)) {
     case 0:
@@ -231,6 +232,13 @@ void ConsoleCommand(Session &s, const Step &step)
 void PreferTimeout(Session &s, const Step &step)
 {
     s.setTimeout(3 + step.arg(1, 3));
+}
+
+void LowerTimeout(Session &s, const Step &step)
+{
+    const int current = s.ops().Settings().Timeout;
+    if (current > 3)
+        s.setTimeout(std::max(3, current - 1 - step.arg(1, 2)));
 }
 
 void PreferRate(Session &s, const Step &step)
