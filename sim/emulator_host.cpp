@@ -329,7 +329,7 @@ void EmulatorHost::sendOutput(const Output &output, bool isReply)
             if (m_startupCut)
                 bytes.truncate(bytes.size() / 2);
         }
-        entry.text = QString::fromLatin1(output.text);
+        entry.text = QString::fromLatin1(bytes);
     } else {
         LIN_Msg frame = output.frame;
         int delay = 0;
