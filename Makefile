@@ -12,6 +12,8 @@ PREFIX       ?= /usr/local
 JOBS         ?= $(shell nproc)
 CMAKE_FLAGS  ?=
 DEMO_PORT    ?= 7
+SOAK_MINUTES ?= 30
+SOAK_SEED    ?= $(shell date +%s)
 
 DEB_PACKAGES := build-essential cmake ccache qt6-base-dev libqt6opengl6-dev libgl-dev \
                 libpugixml-dev libbenchmark-dev xvfb xauth libxml2-utils clang-format \
@@ -27,7 +29,7 @@ export CCACHE_BASEDIR := $(abspath ..)
 # Debug builds of several checkouts share cached objects.
 export CCACHE_NOHASHDIR := 1
 
-.PHONY: all deps build test test-asan test-tsan fuzz demo format bench clean release install package guide-images
+.PHONY: all deps build test test-asan test-tsan soak fuzz demo format bench clean release install package guide-images
 
 all: build
 
@@ -57,6 +59,13 @@ test-tsan: deps
 	cmake -S . -B $(TSAN_BUILD) -DVXL_SANITIZE=thread $(CMAKE_FLAGS)
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target tsan_tests
 	cd $(TSAN_BUILD) && ctest --output-on-failure -L tsan --no-tests=error
+
+# Random user sessions against the emulator (tests/soak) for SOAK_MINUTES from SOAK_SEED, at a
+# low priority; each failure is shrunk, printed with its action list and kept in
+# $(BUILD)/soak-failure-<seed>.soak, the list to store under tests/soak/regressions/.
+soak: build
+	cd $(BUILD) && mkdir -p soak-home && XDG_CONFIG_HOME=$$PWD/soak-home QT_QPA_PLATFORM=offscreen \
+	    SOAK_MINUTES=$(SOAK_MINUTES) SOAK_SEED=$(SOAK_SEED) nice -n 10 ./tests/vexalin-soak
 
 # Each fuzz target (fuzz/) built with clang's libFuzzer, run for FUZZ_SECONDS from its seeds in
 # fuzz/corpus; what it learns stays in $(FUZZ_BUILD)/corpus, what fails in $(FUZZ_BUILD)/crashes.

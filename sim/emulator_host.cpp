@@ -175,6 +175,30 @@ void EmulatorHost::forceReturnCode(int group, int command, std::uint8_t code)
     m_model.ForceReturnCode(group, command, code);
 }
 
+void EmulatorHost::dropOff(int ms)
+{
+    std::lock_guard lock(m_mutex);
+    m_absent = true;
+    m_absentUntil = Clock::now() + std::chrono::milliseconds(ms);
+}
+
+void EmulatorHost::setStartupTextCut(bool cut)
+{
+    std::lock_guard lock(m_mutex);
+    m_startupCut = cut;
+}
+
+bool EmulatorHost::absentLocked()
+{
+    if (!m_absent)
+        return false;
+    if (Clock::now() < m_absentUntil)
+        return true;
+    m_absent = false;
+    m_model.PowerUp();
+    return false;
+}
+
 void EmulatorHost::sendOwnMessage(const LIN_Msg &msg)
 {
     {
@@ -306,7 +330,12 @@ void EmulatorHost::sendOutput(const Output &output, bool isReply)
     TranscriptEntry entry;
     if (output.kind == Output::Kind::Text) {
         bytes = output.text;
-        entry.text = QString::fromLatin1(output.text);
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_startupCut)
+                bytes.truncate(bytes.size() / 2);
+        }
+        entry.text = QString::fromLatin1(bytes);
     } else {
         LIN_Msg frame = output.frame;
         int delay = 0;
@@ -362,7 +391,7 @@ void EmulatorHost::handleBytes(const char *bytes, int count)
     {
         std::lock_guard lock(m_mutex);
         // Programming mode is silent; at another rate the module hears only noise.
-        if (m_model.InProgrammingMode() || toolRate() != m_model.LineRate())
+        if (absentLocked() || m_model.InProgrammingMode() || toolRate() != m_model.LineRate())
             return;
     }
     m_pending.append(bytes, count);
@@ -405,7 +434,7 @@ void EmulatorHost::runTraffic()
         messages.swap(m_outbox);
         garbage.swap(m_garbage);
         rate = m_model.LineRate();
-        if (m_model.InProgrammingMode() || !m_toolPresent)
+        if (absentLocked() || m_model.InProgrammingMode() || !m_toolPresent)
             return;
         const LIN_Group &lin = m_model.Config().LIN;
         if (m_model.MasterRunning()) {

@@ -75,6 +75,11 @@ public:
     void setReplyDelayMs(int ms);
     void sendGarbage(const QByteArray &bytes);
     void forceReturnCode(int group, int command, std::uint8_t code);
+    // The module leaves the line (hears and says nothing) and comes back after `ms` as after a
+    // power loss.
+    void dropOff(int ms);
+    // Start-up texts from now on stop short of their end (no carriage return, too few bytes).
+    void setStartupTextCut(bool cut);
 
     // Traffic on request.
     void sendOwnMessage(const LIN_Msg &msg);
@@ -99,6 +104,7 @@ private:
     [[nodiscard]] std::uint32_t toolRate() const;
     [[nodiscard]] double elapsedMs() const;
     void wake();
+    [[nodiscard]] bool absentLocked();
 
     EmulatorOptions m_options;
     std::mutex m_mutex; // the model, faults and pending messages
@@ -130,6 +136,9 @@ private:
     std::vector<LIN_Msg> m_outbox;
     int m_floodIds = 0;
     int m_floodNext = 0;
+    std::chrono::steady_clock::time_point m_absentUntil;
+    bool m_absent = false;
+    bool m_startupCut = false;
 
     // Scheduler and random traffic (emulator thread only).
     int m_schedulerIndex = 0;

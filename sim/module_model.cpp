@@ -85,6 +85,20 @@ QByteArray ModuleModel::StartupText() const
     return text;
 }
 
+void ModuleModel::SetIdentity(Identity identity)
+{
+    m_identity = std::move(identity);
+    m_firmware = FirmwareNumber(m_identity.firmware);
+    m_buildMode = BuildModeFromHardware(m_identity.hardware);
+}
+
+void ModuleModel::PowerUp()
+{
+    m_config = m_flash;
+    m_pendingRs232Rate = 0;
+    m_programming = false;
+}
+
 void ModuleModel::ForceReturnCodeOnce(int group, int command, int nth, std::uint8_t code)
 {
     m_forcedOnce[{group, command}] = {nth, code};

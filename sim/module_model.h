@@ -68,6 +68,11 @@ public:
     void ForceReturnCodeOnce(int group, int command, int nth, std::uint8_t code);
     void ClearForcedCodes();
 
+    // Another firmware or build from now on: a module swapped while the tool was away.
+    void SetIdentity(Identity identity);
+    // Power back after a loss: the flash copy in force, programming mode left.
+    void PowerUp();
+
     // Counters grow with the traffic the module carries.
     void CountLinFrame();
     void CountCanFrame();

@@ -419,7 +419,7 @@ void clsLinPort::senderLoop()
         // Counted from the end of the write, with a little to spare, so that neither a late
         // wake-up here nor the line's delivery jitter ever brings two requests closer than the
         // interval at the module.
-        nextAllowed = Clock::now() + kSendInterval + kSendMargin;
+        nextAllowed = Clock::now() + m_sendInterval.load() + kSendMargin;
         lock.lock();
     }
 }

@@ -99,6 +99,10 @@ public:
     void RecordWrites(bool on);
     [[nodiscard]] std::vector<SentRequest> Writes() const;
 
+    // The gap between two requests; the module needs kSendInterval, a test against the emulator
+    // may go faster.
+    void SetSendInterval(std::chrono::microseconds interval) { m_sendInterval.store(interval); }
+
 protected:
     void OnRxChar() override;
     void OnRxBlock() override;
@@ -145,6 +149,7 @@ private:
     bool m_stopSender = false;
     std::thread m_sender;
 
+    std::atomic<std::chrono::microseconds> m_sendInterval{kSendInterval};
     std::atomic<bool> m_recordWrites{false};
     mutable std::mutex m_writesMutex;
     std::vector<SentRequest> m_writes;
