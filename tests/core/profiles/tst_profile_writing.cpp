@@ -230,8 +230,8 @@ void tst_ProfileWriting::sameBytesAsRecorded()
 
 void tst_ProfileWriting::convertedLegacyProfilesAsRecorded()
 {
-    const auto legacy = filesIn({"fuzz/corpus/profile_converter",
-                                 "fuzz/regressions/profile_converter"});
+    const auto legacy = filesIn(
+        {"fuzz/corpus/profile_converter", "fuzz/regressions/profile_converter"});
     QVERIFY2(legacy.size() >= 5, "the legacy profile seeds are missing");
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -284,9 +284,8 @@ void tst_ProfileWriting::sameBytesWhateverWasWrittenBefore()
                                 QStringLiteral("random1"),
                                 QStringLiteral("read")};
     for (const auto &[name, path] : m_inputs) {
-        for (const QString &values : {QStringLiteral("read"),
-                                      QStringLiteral("full"),
-                                      QStringLiteral("random2")}) {
+        for (const QString &values :
+             {QStringLiteral("read"), QStringLiteral("full"), QStringLiteral("random2")}) {
             const QByteArray direct = written(path, {values});
             QVERIFY(!direct.isEmpty());
             for (const QString &first : before) {
