@@ -15,7 +15,7 @@ DEMO_PORT    ?= 7
 
 DEB_PACKAGES := build-essential cmake ccache qt6-base-dev libqt6opengl6-dev libgl-dev \
                 libpugixml-dev libbenchmark-dev xvfb xauth libxml2-utils clang-format \
-                clang libclang-rt-14-dev desktop-file-utils dpkg-dev
+                clang libclang-rt-14-dev desktop-file-utils dpkg-dev tshark
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -36,8 +36,8 @@ deps:
 	done; \
 	if [ -n "$$missing" ]; then \
 	    echo "Installing:$$missing"; \
-	    $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get update -qq && \
-	    $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $$missing; \
+	    $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get update -qq -o DPkg::Lock::Timeout=600 && \
+	    $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq -o DPkg::Lock::Timeout=600 --no-install-recommends $$missing; \
 	fi
 
 $(BUILD)/CMakeCache.txt:

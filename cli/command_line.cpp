@@ -4,6 +4,7 @@
 #include "cli/cli_session.h"
 #include "core/operations/connection.h"
 #include "core/profiles/profile_document.h"
+#include "core/profiles/profile_opening.h"
 #include "core/settings/settings_store.h"
 
 #include <QFileInfo>
@@ -127,24 +128,26 @@ std::optional<ModuleTarget> TargetOf(const QCommandLineParser &parser)
 
 std::optional<ModuleConfig> LoadProfile(const QString &path)
 {
-    const QString name = QFileInfo(path).fileName();
     if (!QFileInfo(path).isFile()) {
         CliOperator::Print(QStringLiteral("vexalin-cli: the file \"%1\" does not exist").arg(path));
         return std::nullopt;
     }
     clsVLINXMLProfile document;
-    if (!document.OpenFile(path)) {
-        CliOperator::Print(
-            QStringLiteral("vexalin-cli: \"%1\" is not a VEXA-LIN profile").arg(name));
-        return std::nullopt;
-    }
     ModuleConfig profile = ModuleConfig::NewProfile();
-    if (!document.ReadAll(&profile.RS232.Baudrate, &profile.CAN, &profile.LIN)) {
-        CliOperator::Print(QStringLiteral("Error: Reading from file \"") + name
-                           + QStringLiteral("\" failed"));
-        return std::nullopt;
+    const ProfileOpening opening = OpenProfileFile(document, path, &profile);
+    switch (opening.failure) {
+    case ProfileOpenFailure::None:
+        return profile;
+    case ProfileOpenFailure::NotAProfile:
+        CliOperator::Print(QStringLiteral("vexalin-cli: \"%1\" is not a VEXA-LIN profile\n%2")
+                               .arg(QFileInfo(path).fileName(), opening.reason));
+        break;
+    case ProfileOpenFailure::Unreadable:
+        CliOperator::Print(QStringLiteral("Error: ") + ReadingFailedText(path) + QLatin1Char('\n')
+                           + opening.reason);
+        break;
     }
-    return profile;
+    return std::nullopt;
 }
 
 void Out(const QString &text)

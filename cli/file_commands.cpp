@@ -4,10 +4,11 @@
 #include "cli/cli_session.h"
 #include "cli/command_line.h"
 #include "cli/module_commands.h"
-#include "cli/profile_validator.h"
 #include "core/link/com_port_map.h"
 #include "core/link/serial_port.h"
 #include "core/profiles/profile_converter.h"
+#include "core/profiles/profile_document.h"
+#include "core/profiles/profile_opening.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -108,14 +109,22 @@ int RunValidate(const QStringList &args)
     if (const auto code = ParseArguments(parser, args, 1, 1))
         return *code;
     const QString path = parser.positionalArguments().at(0);
-    const auto problem = FirstProfileProblem(path);
-    if (problem) {
-        CliOperator::Print(*problem);
+    if (!QFileInfo(path).isFile()) {
+        CliOperator::Print(QStringLiteral("vexalin-cli: the file \"%1\" does not exist").arg(path));
         return kExitUsage;
     }
-    if (!LoadProfile(path))
+    clsVLINXMLProfile document;
+    const ProfileOpening opening = OpenProfileFile(document, path, nullptr);
+    // A profile that opens is still walked: the check is stricter than reading in places (a
+    // slave ID beyond the frame table).
+    const auto problem = opening.opened() ? document.FirstReadProblem()
+                                          : std::optional<QString>(opening.reason);
+    const QString name = QFileInfo(path).fileName();
+    if (problem) {
+        CliOperator::Print(name + QStringLiteral(": ") + *problem);
         return kExitUsage;
-    Out(QStringLiteral("%1: valid profile").arg(QFileInfo(path).fileName()));
+    }
+    Out(QStringLiteral("%1: valid profile").arg(name));
     return kExitOk;
 }
 

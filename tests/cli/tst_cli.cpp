@@ -730,9 +730,10 @@ void TestCli::validateNamesFirstFailure()
     const Run run = rig.run({"validate", path});
     QCOMPARE(run.exitCode, 2);
     QVERIFY2(run.err.startsWith("p.vxlin: " + problem), qPrintable(run.err));
-    // The tool's own reader refuses the file as well.
+    // The tool's own reader refuses the file as well, and says why in the same words.
     const Run send = rig.run({"send", path, "--port", QString::number(kCom)});
     QCOMPARE(send.exitCode, 2);
+    QVERIFY2(send.err.contains("\n" + problem), qPrintable(send.err));
 }
 
 void TestCli::badInput_data()

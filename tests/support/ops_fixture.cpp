@@ -7,6 +7,9 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include <atomic>
+#include <memory>
+
 namespace vxl::test {
 
 OpsRig::OpsRig(sim::EmulatorOptions options, VXLIN_Values settings)
@@ -14,6 +17,12 @@ OpsRig::OpsRig(sim::EmulatorOptions options, VXLIN_Values settings)
 {
     m_ops = std::make_unique<Operations>(m_op, settings, portMap());
     m_op.ops = m_ops.get();
+}
+
+OpsRig::~OpsRig()
+{
+    // Nothing the emulator's thread still receives may reach the operations once they are gone.
+    host().setTranscriptCallback({});
 }
 
 VXLIN_Values OpsRig::fastSettings()
@@ -82,19 +91,39 @@ bool OpsRig::waitRequests(std::size_t count, int timeoutMs)
     return host().requests().size() >= count;
 }
 
+QString OpsRig::requestText(const sim::TranscriptEntry &request)
+{
+    QString text
+        = QStringLiteral("%1/%2/%3").arg(request.group).arg(request.command).arg(request.sequence);
+    if (!request.data.isEmpty())
+        text += QLatin1Char(' ') + QString::fromLatin1(request.data.toHex().toUpper());
+    return text;
+}
+
 QStringList OpsRig::requestTexts()
 {
     QStringList out;
-    for (const auto &request : host().requests()) {
-        QString text = QStringLiteral("%1/%2/%3")
-                           .arg(request.group)
-                           .arg(request.command)
-                           .arg(request.sequence);
-        if (!request.data.isEmpty())
-            text += QLatin1Char(' ') + QString::fromLatin1(request.data.toHex().toUpper());
-        out << text;
-    }
+    for (const auto &request : host().requests())
+        out << requestText(request);
     return out;
+}
+
+void OpsRig::atRequest(const QString &text,
+                       std::function<void()> onTool,
+                       std::function<void(sim::EmulatorHost &)> onModule)
+{
+    auto fired = std::make_shared<std::atomic<bool>>(false);
+    QObject *tool = m_ops.get();
+    sim::EmulatorHost *module = &host();
+    host().setTranscriptCallback([=, onTool = std::move(onTool), onModule = std::move(onModule)](
+                                     const sim::TranscriptEntry &entry) {
+        if (!entry.received || requestText(entry) != text || fired->exchange(true))
+            return;
+        if (onModule)
+            onModule(*module);
+        if (onTool)
+            QMetaObject::invokeMethod(tool, onTool, Qt::QueuedConnection);
+    });
 }
 
 } // namespace vxl::test

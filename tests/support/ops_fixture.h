@@ -4,6 +4,7 @@
 #include "scripted_operator.h"
 #include "sim_fixture.h"
 
+#include <functional>
 #include <memory>
 
 namespace vxl::test {
@@ -18,6 +19,9 @@ class OpsRig
 {
 public:
     explicit OpsRig(sim::EmulatorOptions options = {}, VXLIN_Values settings = fastSettings());
+    ~OpsRig();
+    OpsRig(const OpsRig &) = delete;
+    OpsRig &operator=(const OpsRig &) = delete;
 
     [[nodiscard]] static VXLIN_Values fastSettings();
 
@@ -39,6 +43,15 @@ public:
 
     // Requests as "group/command/sequence" texts, with the data in hex after a blank when any.
     [[nodiscard]] QStringList requestTexts();
+    [[nodiscard]] static QString requestText(const sim::TranscriptEntry &request);
+
+    // Interruptions anchored to the module, not the clock: when the emulator receives the first
+    // request from now on whose text (as requestTexts) is `text`, `onModule` runs at once on the
+    // emulator's thread, before the module answers it (e.g. it falls silent), and `onTool` is
+    // queued to the tool's thread. Only the first match fires.
+    void atRequest(const QString &text,
+                   std::function<void()> onTool,
+                   std::function<void(sim::EmulatorHost &)> onModule = {});
 
 private:
     SimPort m_port;

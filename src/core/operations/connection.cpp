@@ -8,6 +8,22 @@
 
 namespace vxl {
 
+namespace {
+
+// No exchange outlives its connection: its replies went with the port, so it could only time
+// out, and that time-out would close whatever connection is open by then.
+void endExchanges(OperationContext &ctx, const Connection::Handoffs &handoffs)
+{
+    auto &engine = ctx.Engine();
+    engine.StopTimer();
+    engine.ClearAll();
+    engine.SetDefaultsRateWarning(false);
+    engine.SetRefreshAfterDefaults(false);
+    handoffs.dropped();
+}
+
+} // namespace
+
 Connection::Connection(OperationContext &context, Handoffs handoffs)
     : m_ctx(context)
     , m_handoffs(std::move(handoffs))
@@ -35,6 +51,9 @@ int Connection::CurrentRate() const
 
 bool Connection::TryConnect(int port, int rate, int *code)
 {
+    // Opening the port closes the one open now: whatever ran on it ends here, as on a lost
+    // connection, and the new connection is read as usual.
+    endExchanges(m_ctx, m_handoffs);
     auto &link = m_ctx.Link();
     int result = link.Connect(port, std::uint32_t(rate));
     if (result == LinCode::Ok && link.ConfirmModule() != LinCode::Ok)
@@ -109,11 +128,8 @@ void Connection::UpdateConnectionState()
     } else {
         m_ctx.PaintOff();
         m_ctx.Link().Disconnect();
-        // No exchange outlives the connection.
-        m_ctx.Engine().StopTimer();
-        m_ctx.Engine().ClearAll();
+        endExchanges(m_ctx, m_handoffs);
         m_ctx.SetEnabled(Command::SaveDataAs, false);
-        m_handoffs.dropped();
     }
     m_handoffs.shown(connected);
 }

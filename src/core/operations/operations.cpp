@@ -57,16 +57,18 @@ Operations::Operations(OperatorInterface &op,
 void Operations::createOperations()
 {
     auto &ctx = *m_context;
-    m_connection
-        = std::make_unique<Connection>(ctx,
-                                       Connection::Handoffs{[this] { m_reader->StartModuleRead(); },
-                                                            [this] {
-                                                                m_reader->ConnectionEnded();
-                                                                m_scheduler->ConnectionEnded();
-                                                            },
-                                                            [this](bool connected) {
-                                                                connectionShown(connected);
-                                                            }});
+    m_connection = std::make_unique<Connection>(
+        ctx,
+        Connection::Handoffs{[this] { m_reader->StartModuleRead(); },
+                             // What belonged to the connection that ended goes with it:
+                             // collected scheduler entries are not the next module's.
+                             [this] {
+                                 m_reader->ConnectionEnded();
+                                 m_scheduler->ConnectionEnded();
+                                 m_sender->SetSchedulerStep(0);
+                                 m_context->CollectedEntries().clear();
+                             },
+                             [this](bool connected) { connectionShown(connected); }});
     m_reader = std::make_unique<ModuleReader>(
         ctx,
         ModuleReader::Handoffs{[this](const IdentityTexts &identity) { SetIdentity(identity); },

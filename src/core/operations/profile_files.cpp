@@ -2,6 +2,7 @@
 
 #include "core/profiles/file_times.h"
 #include "core/profiles/profile_document.h"
+#include "core/profiles/profile_opening.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -83,17 +84,16 @@ void ProfileFiles::OpenProfile()
     const QString path = m_op.PromptFile(openPrompt());
     if (path.isEmpty())
         return;
-    // A file that is no profile at all leaves the loaded one as it is.
-    if (clsVLINXMLProfile probe; !probe.OpenFile(path))
-        return;
-    if (!m_document.OpenFile(path) || !readIntoCopy()) {
-        m_op.ShowMessage(BoxKind::Error,
-                         QStringLiteral("Reading from file \"") + QFileInfo(path).fileName()
-                             + QStringLiteral("\" failed"));
-        m_document.Close();
-        ShowProfileFile(true);
+    // Opened beside the loaded profile, which stays when the file holds no profile at all.
+    clsVLINXMLProfile opened;
+    ModuleConfig values;
+    const ProfileOpening opening = OpenProfileFile(opened, path, &values);
+    if (!opening.opened()) {
+        reportOpenFailure(path, opening);
         return;
     }
+    m_document = std::move(opened);
+    m_copy = values;
     emit profileShown();
     ShowProfileFile(false);
     if (m_op.CurrentView() != View::Profiles)
@@ -139,12 +139,10 @@ void ProfileFiles::ClearProfile()
 
 bool ProfileFiles::OpenProfileAtStart(const QString &path)
 {
-    if (path.isEmpty() || !QFileInfo(path).isFile() || !m_document.OpenFile(path))
+    ModuleConfig values;
+    if (path.isEmpty() || !OpenProfileFile(m_document, path, &values).opened())
         return false;
-    if (!readIntoCopy()) {
-        m_document.Close();
-        return false;
-    }
+    m_copy = values;
     emit profileShown();
     ShowProfileFile(false);
     return true;
@@ -218,6 +216,15 @@ bool ProfileFiles::readIntoCopy()
         return false;
     m_copy = copy;
     return true;
+}
+
+void ProfileFiles::reportOpenFailure(const QString &path, const ProfileOpening &opening)
+{
+    m_op.ShowMessage(BoxKind::Error, ReadingFailedText(path) + QLatin1Char('\n') + opening.reason);
+    if (opening.failure == ProfileOpenFailure::NotAProfile)
+        return;
+    m_document.Close();
+    ShowProfileFile(true);
 }
 
 void ProfileFiles::reportSaveError(const QString &path)

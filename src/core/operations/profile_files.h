@@ -12,6 +12,7 @@
 namespace vxl {
 
 class clsVLINXMLProfile;
+struct ProfileOpening;
 
 // What the "Profiles Management" page shows of the profile's file.
 struct ProfileFileLabels
@@ -90,6 +91,8 @@ private:
     bool askUnsavedChanges(const char *question);
     bool saveBeforeGoingOn();
     bool readIntoCopy();
+    // The error box of a failed "Open"; a profile that cannot be read is unloaded with it.
+    void reportOpenFailure(const QString &path, const ProfileOpening &opening);
     void reportSaveError(const QString &name);
 
     OperatorInterface &m_op;

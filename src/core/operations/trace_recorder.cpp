@@ -25,13 +25,46 @@ TraceRecorder::TraceRecorder(OperationContext &context,
     connect(&m_log, &TraceLog::appendFailed, this, &TraceRecorder::onAppendFailed);
 }
 
+namespace {
+
+const QString kCaptureSuffix = QStringLiteral("pcapng");
+
+// Copies a recorded file to `path` without ever truncating an existing file before the new
+// content is complete; a device or a folder is refused.
+bool copyRecorded(const QString &recordedPath, const QString &path)
+{
+    QFile recorded(recordedPath);
+    if (!recorded.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = recorded.readAll();
+    if (recorded.error() != QFileDevice::NoError)
+        return false;
+    const QFileInfo target(path);
+    if (target.exists()) {
+        // A device or a folder is no place for a log (reading /dev/full for a backup would
+        // never end).
+        return target.isFile() && WriteFileInPlace(path, bytes);
+    }
+    QSaveFile created(path);
+    return created.open(QIODevice::WriteOnly) && created.write(bytes) == bytes.size()
+           && created.commit();
+}
+
+} // namespace
+
 SaveFilePrompt TraceRecorder::LogPrompt()
 {
-    // The extension the filter names, so that the desktop can open the saved file.
+    // The extension the filter names, so that the desktop can open the saved file. The dialog
+    // gives a name typed without one the extension of the file type chosen.
     return {QStringLiteral("Save LOG File"),
             QStringLiteral("LINLog"),
             QStringLiteral("txt"),
-            QStringLiteral("Text Files (*.txt)")};
+            QStringLiteral("Text Files (*.txt);;Wireshark capture (*.pcapng)")};
+}
+
+bool TraceRecorder::IsCaptureFile(const QString &path)
+{
+    return QFileInfo(path).suffix().compare(kCaptureSuffix, Qt::CaseInsensitive) == 0;
 }
 
 bool TraceRecorder::Start()
@@ -69,11 +102,14 @@ void TraceRecorder::Stop()
         log.Discard();
         return;
     }
-    if (!SaveRecorded(m_log, path)) {
-        const QString kept = log.Keep();
-        m_ctx.Error(QStringLiteral("The trace log could not be saved as \"")
+    const bool capture = IsCaptureFile(path);
+    if (!(capture ? SaveRecordedCapture(m_log, path) : SaveRecorded(m_log, path))) {
+        const QString kept = capture ? log.KeepCapture() : log.Keep();
+        m_ctx.Error((capture ? QStringLiteral("The trace capture could not be saved as \"")
+                             : QStringLiteral("The trace log could not be saved as \""))
                     + QDir::toNativeSeparators(path)
-                    + QStringLiteral("\". The recorded lines are kept in \"")
+                    + (capture ? QStringLiteral("\". The recorded capture is kept in \"")
+                               : QStringLiteral("\". The recorded lines are kept in \""))
                     + QDir::toNativeSeparators(kept) + QStringLiteral("\"."));
         return;
     }
@@ -84,21 +120,12 @@ void TraceRecorder::Stop()
 
 bool TraceRecorder::SaveRecorded(const TraceLog &log, const QString &path)
 {
-    QFile recorded(log.RecordedPath());
-    if (!recorded.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = recorded.readAll();
-    if (recorded.error() != QFileDevice::NoError)
-        return false;
-    const QFileInfo target(path);
-    if (target.exists()) {
-        // A device or a folder is no place for a log (reading /dev/full for a backup would
-        // never end).
-        return target.isFile() && WriteFileInPlace(path, bytes);
-    }
-    QSaveFile created(path);
-    return created.open(QIODevice::WriteOnly) && created.write(bytes) == bytes.size()
-           && created.commit();
+    return copyRecorded(log.RecordedPath(), path);
+}
+
+bool TraceRecorder::SaveRecordedCapture(const TraceLog &log, const QString &path)
+{
+    return copyRecorded(log.RecordedCapturePath(), path);
 }
 
 void TraceRecorder::onAppendFailed()

@@ -15,6 +15,7 @@ class TraceLog;
 // "Start Trace" and "Stop Trace": records the trace log and, on stop, asks where to save it,
 // saves it and opens the saved file. Shutdown and the loss of the connection stop it the same
 // way. Whatever cannot be written is said, with the place where the recorded lines are kept.
+// A file named *.pcapng gets the Wireshark capture of the same messages instead of the lines.
 class TraceRecorder : public QObject
 {
     Q_OBJECT
@@ -38,9 +39,13 @@ public:
     void Stop();
 
     [[nodiscard]] static SaveFilePrompt LogPrompt();
+    // Whether the chosen file is to hold the capture rather than the text lines.
+    [[nodiscard]] static bool IsCaptureFile(const QString &path);
     // Writes what the log recorded to `path` without ever truncating an existing file before
     // the new content is complete; a device or a folder is refused.
     [[nodiscard]] static bool SaveRecorded(const TraceLog &log, const QString &path);
+    // The same for the capture recorded beside the lines.
+    [[nodiscard]] static bool SaveRecordedCapture(const TraceLog &log, const QString &path);
 
 private:
     void onAppendFailed();

@@ -112,8 +112,9 @@ void clsTransactionEngine::OnTimerTick()
 
 void clsTransactionEngine::timeoutCheck(TransactionKind kind)
 {
+    // The limit in force now: a Timeout lowered while the exchange runs may already be passed.
     const int limit = m_hooks.timeoutSeconds ? m_hooks.timeoutSeconds() : 5;
-    if (m_ticks != limit)
+    if (m_ticks < limit)
         return;
     StopTimer();
     if (m_hooks.connectionLost)

@@ -3,9 +3,12 @@
 #include "core/profiles/bounded_file.h"
 #include "core/profiles/in_place_writer.h"
 #include "core/profiles/profile_lists.h"
+#include "core/profiles/profile_validator.h"
+#include "core/profiles/xml_values.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QTemporaryFile>
 
@@ -30,30 +33,11 @@ constexpr int kMaxProfileDepth = 64;
 std::mutex g_writerMutex;
 clsVLINXMLProfile::FileWriter g_writer;
 
-// Plain decimal digits only: no sign, no blanks, no prefix, nothing above max.
-bool parseDigitText(const char *text, std::uint64_t max, std::uint64_t *value)
-{
-    if (!text || !*text)
-        return false;
-    std::uint64_t result = 0;
-    for (const char *p = text; *p; ++p) {
-        if (*p < '0' || *p > '9')
-            return false;
-        result = result * 10 + static_cast<std::uint64_t>(*p - '0');
-        if (result > max)
-            return false;
-    }
-    *value = result;
-    return true;
-}
-
 // The element must hold digit text and nothing else.
 bool parseDigits(const pugi::xml_node &node, std::uint64_t max, std::uint64_t *value)
 {
-    if (!node
-        || node.find_child([](pugi::xml_node child) { return child.type() == pugi::node_element; }))
-        return false;
-    return parseDigitText(node.child_value(), max, value);
+    return node && !HoldsElements(node)
+           && ParseDigitText(node.child_value(), max, value) == DigitText::Number;
 }
 
 bool parseAttribute(const pugi::xml_node &node,
@@ -62,7 +46,7 @@ bool parseAttribute(const pugi::xml_node &node,
                     std::uint64_t *value)
 {
     const pugi::xml_attribute attribute = node.attribute(name);
-    return attribute && parseDigitText(attribute.value(), max, value);
+    return attribute && ParseDigitText(attribute.value(), max, value) == DigitText::Number;
 }
 
 template<typename T>
@@ -76,25 +60,6 @@ bool readChild(const pugi::xml_node &group,
         return false;
     *target = static_cast<T>(value);
     return true;
-}
-
-// Children are taken by position; walking on from the one before keeps reading a long list
-// linear, where counting from the first child each time would not.
-pugi::xml_node nextElement(pugi::xml_node node)
-{
-    while (node && node.type() != pugi::node_element)
-        node = node.next_sibling();
-    return node;
-}
-
-pugi::xml_node firstElement(const pugi::xml_node &parent)
-{
-    return nextElement(parent.first_child());
-}
-
-pugi::xml_node elementAfter(const pugi::xml_node &node)
-{
-    return node ? nextElement(node.next_sibling()) : pugi::xml_node();
 }
 
 // The depth checked is what a recursive walk would have to survive. pugixml's own walk goes
@@ -117,14 +82,6 @@ bool deeperThan(pugi::xml_node &top, int limit)
     return walker.deeper;
 }
 
-int elementCount(const pugi::xml_node &parent)
-{
-    int count = 0;
-    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling())
-        count += child.type() == pugi::node_element ? 1 : 0;
-    return count;
-}
-
 pugi::xml_node findOrAppend(pugi::xml_node parent, const char *name)
 {
     pugi::xml_node node = parent.child(name);
@@ -142,8 +99,8 @@ bool readBytes(const pugi::xml_node &data,
 {
     if (!data)
         return false;
-    pugi::xml_node byte = firstElement(data);
-    for (int i = 0; i < length; ++i, byte = elementAfter(byte)) {
+    pugi::xml_node byte = FirstElement(data);
+    for (int i = 0; i < length; ++i, byte = ElementAfter(byte)) {
         std::uint64_t value = 0;
         if (!parseDigits(byte, 255, &value))
             return false;
@@ -184,6 +141,8 @@ clsVLINXMLProfile::clsVLINXMLProfile()
 }
 
 clsVLINXMLProfile::~clsVLINXMLProfile() = default;
+
+clsVLINXMLProfile &clsVLINXMLProfile::operator=(clsVLINXMLProfile &&other) noexcept = default;
 
 void clsVLINXMLProfile::SetFileWriterForTesting(FileWriter writer)
 {
@@ -233,6 +192,26 @@ bool validText(const QByteArray &image, pugi::xml_encoding encoding)
     return !decoder.hasError();
 }
 
+QString encodingName(pugi::xml_encoding encoding)
+{
+    if (encoding == pugi::encoding_utf8)
+        return QStringLiteral("UTF-8");
+    return QStringLiteral("UTF-16");
+}
+
+// Why a file could not be taken in at all.
+QString unreadableFileReason(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("the file does not exist");
+    if (!info.isFile())
+        return QStringLiteral("not a file");
+    if (info.size() > kMaxProfileBytes)
+        return QStringLiteral("larger than %1 bytes").arg(kMaxProfileBytes);
+    return QStringLiteral("the file cannot be read");
+}
+
 } // namespace
 
 bool clsVLINXMLProfile::loadImage(const QByteArray &image)
@@ -243,8 +222,8 @@ bool clsVLINXMLProfile::loadImage(const QByteArray &image)
                                                              pugi::parse_default
                                                                  | pugi::parse_declaration
                                                                  | pugi::parse_comments);
-    if (!result || !m_doc->child(kRoot) || deeperThan(*m_doc, kMaxProfileDepth)
-        || !validText(image, result.encoding)) {
+    m_openError = refusal(result, image);
+    if (!m_openError.isEmpty()) {
         m_doc->reset();
         m_active = false;
         return false;
@@ -252,6 +231,23 @@ bool clsVLINXMLProfile::loadImage(const QByteArray &image)
     m_active = true;
     m_modified = false;
     return true;
+}
+
+QString clsVLINXMLProfile::refusal(const pugi::xml_parse_result &result,
+                                   const QByteArray &image) const
+{
+    if (!result)
+        return QStringLiteral("not a well-formed XML file (%1 at offset %2)")
+            .arg(QString::fromUtf8(result.description()))
+            .arg(result.offset);
+    if (!validText(image, result.encoding))
+        return QStringLiteral("not a well-formed XML file (bytes that are not %1)")
+            .arg(encodingName(result.encoding));
+    if (!m_doc->child(kRoot))
+        return QStringLiteral("%1: missing, not a VEXA-LIN profile").arg(QLatin1String(kRoot));
+    if (deeperThan(*m_doc, kMaxProfileDepth))
+        return QStringLiteral("nested deeper than %1 levels").arg(kMaxProfileDepth);
+    return {};
 }
 
 bool clsVLINXMLProfile::LoadDefault()
@@ -265,15 +261,27 @@ bool clsVLINXMLProfile::OpenFile(const QString &path)
 {
     Close();
     const std::optional<QByteArray> bytes = ReadRegularFile(path, kMaxProfileBytes);
-    if (!bytes || !loadImage(*bytes))
+    if (!bytes) {
+        m_openError = unreadableFileReason(path);
+        return false;
+    }
+    if (!loadImage(*bytes))
         return false;
     m_fileName = path;
     m_loaded = true;
     return true;
 }
 
+std::optional<QString> clsVLINXMLProfile::FirstReadProblem() const
+{
+    if (!m_loaded || !m_active)
+        return m_openError.isEmpty() ? QStringLiteral("no profile is loaded") : m_openError;
+    return FirstProfileProblem(m_doc->child(kRoot));
+}
+
 void clsVLINXMLProfile::Close()
 {
+    m_openError.clear();
     m_doc->reset();
     m_active = false;
     m_fileName.clear();
@@ -435,8 +443,8 @@ bool clsVLINXMLProfile::ReadLIN(LIN_Group *lin) const
         || (count & 0xFFFF) > kMaxSchedulerEntries)
         return false;
     lin->SchedulerCount = static_cast<std::uint16_t>(count & 0xFFFF);
-    pugi::xml_node entry = firstElement(scheduler);
-    for (int i = 0; i < lin->SchedulerCount; ++i, entry = elementAfter(entry)) {
+    pugi::xml_node entry = FirstElement(scheduler);
+    for (int i = 0; i < lin->SchedulerCount; ++i, entry = ElementAfter(entry)) {
         std::uint64_t id = 0;
         std::uint64_t time = 0;
         if (!parseDigits(entry, 255, &id) || !parseAttribute(entry, "Time", 0xFFFFFFFF, &time))
@@ -459,11 +467,11 @@ bool clsVLINXMLProfile::ReadLIN(LIN_Group *lin) const
         return false;
 
     const pugi::xml_node frames = group.child("Frame_Configuration");
-    if (!frames || elementCount(frames) > kFrameCount)
+    if (!frames || ElementCount(frames) > kFrameCount)
         return false;
-    const int frameCount = elementCount(frames);
-    pugi::xml_node frame = firstElement(frames);
-    for (int k = 0; k < frameCount; ++k, frame = elementAfter(frame)) {
+    const int frameCount = ElementCount(frames);
+    pugi::xml_node frame = FirstElement(frames);
+    for (int k = 0; k < frameCount; ++k, frame = ElementAfter(frame)) {
         LIN_FrameEntry &entry = lin->Frames[static_cast<std::size_t>(k)];
         std::uint64_t active = 0;
         std::uint64_t length = 0;

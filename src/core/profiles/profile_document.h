@@ -7,10 +7,12 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace pugi {
 class xml_document;
 class xml_node;
+struct xml_parse_result;
 } // namespace pugi
 
 namespace vxl {
@@ -25,6 +27,9 @@ public:
     ~clsVLINXMLProfile();
     clsVLINXMLProfile(const clsVLINXMLProfile &) = delete;
     clsVLINXMLProfile &operator=(const clsVLINXMLProfile &) = delete;
+    // Takes over another document, opened beside this one, in place: whoever refers to this
+    // object then sees the other's profile.
+    clsVLINXMLProfile &operator=(clsVLINXMLProfile &&other) noexcept;
 
     [[nodiscard]] const QByteArray &DefaultImage() const { return m_defaultImage; }
 
@@ -43,6 +48,12 @@ public:
     // old content of the file was kept when it could not be put back.
     [[nodiscard]] QString LastSaveError() const { return m_saveError; }
     [[nodiscard]] QString KeptBackup() const { return m_keptBackup; }
+    // Why the last OpenFile found no profile in the file ("not a well-formed XML file (...)",
+    // "VXLIN_PROFILE: missing, ..."); empty after a successful one.
+    [[nodiscard]] QString OpenError() const { return m_openError; }
+    // The first value of the loaded document that reading refuses, named by its place
+    // ("CAN/Baudrate: ..."); nothing when every group reads. Parses nothing again.
+    [[nodiscard]] std::optional<QString> FirstReadProblem() const;
 
     bool ReadAll(std::uint32_t *rs232Baudrate, CAN_Group *can, LIN_Group *lin) const;
     bool ReadRS232(std::uint32_t *baudrate) const;
@@ -67,6 +78,8 @@ public:
 private:
     bool ensureLoaded();
     bool loadImage(const QByteArray &image);
+    [[nodiscard]] QString refusal(const pugi::xml_parse_result &result,
+                                  const QByteArray &image) const;
     [[nodiscard]] pugi::xml_node groupNode(const char *name) const;
 
     std::unique_ptr<pugi::xml_document> m_doc;
@@ -74,6 +87,7 @@ private:
     QString m_fileName;
     QString m_saveError;
     QString m_keptBackup;
+    QString m_openError;
     bool m_active = false;
     bool m_loaded = false;
     bool m_modified = false;

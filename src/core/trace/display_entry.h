@@ -40,6 +40,8 @@ public:
     [[nodiscard]] const QString &Description() const;
     // Another occurrence: the description becomes that of this message.
     void SetLatest(const LIN_Msg &msg);
+    // The message of the last occurrence.
+    [[nodiscard]] const LIN_Msg &Latest() const { return m_latest; }
 
     [[nodiscard]] bool SameKey(const clsDisplayEntry &other) const
     {

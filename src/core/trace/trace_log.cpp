@@ -39,6 +39,7 @@ TraceLog::~TraceLog()
     closeFile();
     if (!m_path.isEmpty())
         QFile::remove(m_path);
+    removeCapture();
 }
 
 QString TraceLog::HeaderText(const QDateTime &started)
@@ -84,11 +85,27 @@ bool TraceLog::Start(const QDateTime &started, const QString &folder)
     m_lines = 0;
     // The header ends with its empty line 11; each message line starts on a new line, so
     // nothing follows the last one.
-    if (!writeAll(HeaderText(started).toLatin1())) {
+    if (!writeAll(HeaderText(started).toLatin1()) || !startCapture(folder)) {
         Discard();
         return false;
     }
     return true;
+}
+
+bool TraceLog::startCapture(const QString &folder)
+{
+    QByteArray pattern = QFile::encodeName(folder + QStringLiteral("/vxlin-capture-XXXXXX.pcapng"));
+    const int fd = ::mkostemps(pattern.data(), 7, O_CLOEXEC);
+    if (fd < 0) {
+        m_error = systemError(errno);
+        return false;
+    }
+    ::close(fd);
+    m_capturePath = QFile::decodeName(pattern);
+    if (m_capture.Open(m_capturePath, QStringLiteral("VEXA-LIN CT " VXL_VERSION_TEXT)))
+        return true;
+    m_error = m_capture.ErrorString();
+    return false;
 }
 
 bool TraceLog::Append(const clsDisplayEntry &entry)
@@ -98,7 +115,13 @@ bool TraceLog::Append(const clsDisplayEntry &entry)
     const QByteArray line = (kLineEnd + MessageLine(m_lines + 1, entry)).toLatin1();
     if (writeAll(line)) {
         ++m_lines;
-        return true;
+        if (m_capture.Append(entry.Latest(), TraceCapture::WallClockNow())
+            != TraceCapture::Outcome::Failed)
+            return true;
+        m_error = m_capture.ErrorString();
+        closeFile();
+        emit appendFailed();
+        return false;
     }
     // Whatever part of the line got out is cut off again, so the file ends with a whole line.
     if (::ftruncate(m_fd, m_size) != 0) {
@@ -137,12 +160,23 @@ void TraceLog::Discard()
     if (!m_path.isEmpty())
         QFile::remove(m_path);
     m_path.clear();
+    removeCapture();
 }
 
 QString TraceLog::Keep()
 {
     closeFile();
+    removeCapture();
     return std::exchange(m_path, QString());
+}
+
+QString TraceLog::KeepCapture()
+{
+    closeFile();
+    if (!m_path.isEmpty())
+        QFile::remove(m_path);
+    m_path.clear();
+    return std::exchange(m_capturePath, QString());
 }
 
 void TraceLog::closeFile()
@@ -150,6 +184,17 @@ void TraceLog::closeFile()
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
+    if (m_capture.IsOpen())
+        m_capture.Close(TraceCapture::WallClockNow());
+}
+
+void TraceLog::removeCapture()
+{
+    if (m_capture.IsOpen())
+        m_capture.Close(TraceCapture::WallClockNow());
+    if (!m_capturePath.isEmpty())
+        QFile::remove(m_capturePath);
+    m_capturePath.clear();
 }
 
 } // namespace vxl

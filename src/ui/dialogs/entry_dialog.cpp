@@ -94,7 +94,9 @@ TfEntry::TfEntry(QWidget *parent)
 
 void TfEntry::setEntry(const LIN_SchedulerEntry &entry, int rowNumber, bool multiple)
 {
-    setHexMode(true);
+    // A new dialog is in hex already and keeps the label it was made with.
+    if (!m_hex)
+        setHexMode(true);
     m_ediID->setText(QStringLiteral("%1").arg(int(entry.ID), 2, 16, QLatin1Char('0')).toUpper());
     m_ediTime->setText(QString::number(entry.Time));
     m_caption->setText(EntryCaption(rowNumber, multiple));

@@ -28,6 +28,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QEnterEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -408,10 +409,9 @@ bool TfMain::event(QEvent *event)
 {
     // Hints go to the second panel. The status bar would otherwise show them as a message of
     // its own, hiding both panels and with them the connection line.
+    // A menu item without a hint clears the panel as a control without one does.
     if (event->type() == QEvent::StatusTip) {
-        const QString hint = static_cast<QStatusTipEvent *>(event)->tip();
-        if (!hint.isEmpty())
-            setStatusPanel(1, hint);
+        setStatusPanel(1, static_cast<QStatusTipEvent *>(event)->tip());
         return true;
     }
     return QMainWindow::event(event);
@@ -419,12 +419,22 @@ bool TfMain::event(QEvent *event)
 
 bool TfMain::eventFilter(QObject *watched, QEvent *event)
 {
-    // The hint of the control under the mouse goes to the second status panel.
-    if (event->type() == QEvent::Enter) {
-        if (auto *widget = qobject_cast<QWidget *>(watched);
-            widget && widget->window() == this && !widget->toolTip().isEmpty())
+    // The hint of the control under the mouse goes to the second status panel, and a control
+    // without one empties it. Enter reaches every widget the mouse came into, so only the
+    // innermost one, with no child under the mouse, decides; leaving a control for its parent
+    // brings no Enter, so its hint goes on Leave.
+    const auto type = event->type();
+    if (type != QEvent::Enter && type != QEvent::Leave)
+        return QMainWindow::eventFilter(watched, event);
+    auto *widget = qobject_cast<QWidget *>(watched);
+    if (!widget || widget->window() != this)
+        return QMainWindow::eventFilter(watched, event);
+    if (type == QEvent::Enter) {
+        const auto *enter = dynamic_cast<QEnterEvent *>(event);
+        if (!enter || !widget->childAt(enter->position().toPoint()))
             setStatusPanel(1, widget->toolTip());
-    }
+    } else if (!widget->toolTip().isEmpty() && m_status2->text() == widget->toolTip())
+        setStatusPanel(1, QString());
     return QMainWindow::eventFilter(watched, event);
 }
 

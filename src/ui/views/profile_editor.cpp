@@ -97,7 +97,6 @@ void ProfileEditor::buildTree()
         item->setData(0, Qt::UserRole, node);
         m_items[std::size_t(node)] = item;
     }
-    m_tree->expandAll();
     showCaptions();
     connect(m_tree, &QTreeWidget::currentItemChanged, this, &ProfileEditor::trvProfileChange);
 }
@@ -112,6 +111,7 @@ bool ProfileEditor::showProfile(clsVLINXMLProfile &document)
     m_document = &document;
     m_model.Load(profile);
     showCaptions();
+    m_tree->expandAll();
     m_editing->show();
     trvProfileChange();
     return true;
@@ -122,6 +122,7 @@ void ProfileEditor::reset()
     m_document = nullptr;
     m_model.Clear();
     showCaptions();
+    m_tree->collapseAll();
     m_editing->hide();
 }
 
@@ -155,26 +156,24 @@ void ProfileEditor::btnSetValueClick()
     case SetAction::Stored:
         // The fields show what was stored, as leaving them would have.
         m_panel->setControls(controls);
-        writeGroup(m_model.SelectedGroup());
         break;
     case SetAction::FilterDialog:
-        if (runFilterDialog())
-            writeGroup(CanGroup);
+        runFilterDialog();
         break;
     case SetAction::SchedulerDialog:
-        if (runSchedulerDialog())
-            writeGroup(LinGroup);
+        runSchedulerDialog();
         break;
     case SetAction::SlaveDialog:
         // The slave entry goes into the frame table even when the dialog was cancelled.
         runSlaveDialog();
-        writeGroup(LinGroup);
         break;
     case SetAction::FrameDialog:
-        if (runFrameDialog())
-            writeGroup(LinGroup);
+        runFrameDialog();
         break;
     }
+    // Every "Set" on a value marks the profile modified, also when nothing changed or its
+    // dialog was cancelled.
+    writeGroup(m_model.SelectedGroup());
     emit commandStatesRequested();
 }
 
@@ -184,25 +183,21 @@ void ProfileEditor::btnSetStandarValueClick()
     emit commandStatesRequested();
 }
 
-bool ProfileEditor::runFilterDialog()
+void ProfileEditor::runFilterDialog()
 {
     const CAN_Group &can = m_model.Profile().CAN;
     TfCanFilterConfig dialog(window(), can.FilterCode, can.FilterMask);
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    m_model.SetCanFilter(dialog.acceptanceCode(), dialog.acceptanceMask());
-    return true;
+    if (dialog.exec() == QDialog::Accepted)
+        m_model.SetCanFilter(dialog.acceptanceCode(), dialog.acceptanceMask());
 }
 
-bool ProfileEditor::runSchedulerDialog()
+void ProfileEditor::runSchedulerDialog()
 {
     TfEntries dialog(window());
     dialog.setEditable(true);
     dialog.setEntries(m_model.SchedulerEntries());
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    m_model.SetSchedulerEntries(dialog.entries());
-    return true;
+    if (dialog.exec() == QDialog::Accepted)
+        m_model.SetSchedulerEntries(dialog.entries());
 }
 
 void ProfileEditor::runSlaveDialog()
@@ -214,15 +209,13 @@ void ProfileEditor::runSlaveDialog()
     m_model.CopySlaveIdIntoFrames();
 }
 
-bool ProfileEditor::runFrameDialog()
+void ProfileEditor::runFrameDialog()
 {
     TfFramesConfig dialog(window());
     dialog.setEditable(true);
     dialog.setLinGroup(m_model.Profile().LIN);
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    m_model.SetFrameConfig(dialog.linGroup());
-    return true;
+    if (dialog.exec() == QDialog::Accepted)
+        m_model.SetFrameConfig(dialog.linGroup());
 }
 
 void ProfileEditor::writeGroup(EditGroup group)

@@ -18,13 +18,14 @@ class ProfileValuePanel;
 //
 // How the file commands drive it:
 // - showProfile(document): after a profile was loaded or made. The tree takes the document's
-//   values, the editing area appears, and every later "Set", "Default" or confirmed dialog
-//   writes the changed group back into that document. The caller keeps the document alive
-//   while it is shown (the main window owns it for the whole run).
-// - reset(): the profile was unloaded. The tree shows its cleared captions, the editing area
-//   is hidden and no document is written any more.
-// - profileModified(): emitted after a change was written into the document (the document's
-//   own modified flag is then set), so that the file commands can follow.
+//   values and is expanded whole, the editing area appears, and every later "Set" or "Default"
+//   writes its group back into that document. The caller keeps the document alive while it is
+//   shown (the main window owns it for the whole run).
+// - reset(): the profile was unloaded. The tree shows its cleared captions, collapsed; the
+//   editing area is hidden and no document is written any more.
+// - profileModified(): emitted after a group was written into the document (the document's
+//   own modified flag is then set), so that the file commands can follow. Every "Set" or
+//   "Default" on a value writes its group, even when the value did not change.
 // - commandStatesRequested(): emitted after every "Set" and "Default", also when nothing
 //   editable was selected, for the enabling of the profile commands.
 class ProfileEditor : public QWidget
@@ -55,11 +56,11 @@ private:
     void trvProfileChange();
     void btnSetValueClick();
     void btnSetStandarValueClick();
-    // Runs the dialog that edits the selected value; false when it changed nothing.
-    bool runFilterDialog();
-    bool runSchedulerDialog();
+    // Run the dialog that edits the selected value and take its result after OK.
+    void runFilterDialog();
+    void runSchedulerDialog();
     void runSlaveDialog();
-    bool runFrameDialog();
+    void runFrameDialog();
     void writeGroup(EditGroup group);
 
     ProfileEditorModel m_model;

@@ -17,6 +17,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace vxl {
@@ -33,6 +34,8 @@ ProfilesView::ProfilesView(Operations &ops, ProfileFiles &files, QWidget *parent
     layout->addWidget(filePanel);
     m_editor = new ProfileEditor(this);
     layout->addWidget(m_editor, 1);
+    // Whoever activates the view gives the profile tree the focus.
+    setFocusProxy(m_editor->tree());
 
     m_panel = new ControlPanel(QStringLiteral("panControls3"), this);
     auto *row = new QHBoxLayout(m_panel);

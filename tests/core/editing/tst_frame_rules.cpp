@@ -17,6 +17,9 @@ private slots:
     void dataCellNeverShowsMoreThanEightBytes();
     void defaultsComeFromTheDefaultProfile();
     void editOfRowStartsFromTheShownLength();
+    void editedLengthIsHeldToTheDataBytes_data();
+    void editedLengthIsHeldToTheDataBytes();
+    void defaultDataFieldsRestoreEveryByte();
 };
 
 void TestFrameRules::ranges_data()
@@ -77,6 +80,49 @@ void TestFrameRules::editOfRowStartsFromTheShownLength()
     SetNibble(lin.FrameLengths, 50, 5); // read from a module whose frame entries were not read
     QCOMPARE(LengthCellText(lin, 50), QStringLiteral("5"));
     QCOMPARE(FrameEditOf(lin, 50).length, 5);
+}
+
+void TestFrameRules::editedLengthIsHeldToTheDataBytes_data()
+{
+    QTest::addColumn<int>("typed");
+    QTest::addColumn<int>("held");
+    QTest::newRow("0") << 0 << 0;
+    QTest::newRow("7") << 7 << 7;
+    QTest::newRow("8, every data byte") << 8 << 8;
+    QTest::newRow("9") << 9 << 8;
+    QTest::newRow("15, the highest a length entry holds") << 15 << 8;
+}
+
+void TestFrameRules::editedLengthIsHeldToTheDataBytes()
+{
+    QFETCH(int, typed);
+    QFETCH(int, held);
+    constexpr int kId = 20; // two bytes by default
+    LIN_Group lin = ModuleConfig::NewProfile().LIN;
+    lin.Frames[kId].Data.fill(0xEE);
+    FrameEdit edit = FrameEditOf(lin, kId);
+    edit.length = typed;
+    edit.publisher = true;
+    edit.data = {1, 2, 3, 4, 5, 6, 7, 8};
+    ApplyFrameEdit(lin, kId, edit);
+
+    QCOMPARE(GetNibble(lin.FrameLengths, kId), held);
+    QCOMPARE(int(lin.Frames[kId].Length), held);
+    QCOMPARE(LengthCellText(lin, kId), QString::number(held));
+    QCOMPARE(FrameEditOf(lin, kId).length, held);
+    for (int j = 0; j < kFrameDataBytes; ++j)
+        QCOMPARE(int(lin.Frames[kId].Data[std::size_t(j)]), j < held ? j + 1 : 0xEE);
+    QCOMPARE(DataCellText(lin, kId).count(QStringLiteral("  ")), held);
+}
+
+void TestFrameRules::defaultDataFieldsRestoreEveryByte()
+{
+    const LIN_Group defaults = DefaultFrameConfig();
+    LIN_Group lin = defaults;
+    constexpr int kId = 50; // eight bytes by default
+    lin.Frames[kId].Data.fill(0x11);
+    ApplyColumnDefault(lin, defaults, kId, FrameColumn::DataFields);
+    QCOMPARE(lin.Frames[kId].Data, defaults.Frames[kId].Data);
 }
 
 QTEST_GUILESS_MAIN(TestFrameRules)

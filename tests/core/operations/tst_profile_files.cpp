@@ -333,20 +333,44 @@ void TestProfileFiles::failedSaveEndsTheCommand()
 
 void TestProfileFiles::openKeepsOrUnloads_data()
 {
+    // The error box: the first line names the file, the second says why it cannot be read.
     QTest::addColumn<QString>("chosen");
-    QTest::addColumn<QStringList>("errors");
+    QTest::addColumn<QString>("error"); // a pattern; empty: no box
     QTest::addColumn<bool>("keepsOld");
-    QTest::newRow("cancelled") << "" << QStringList() << true;
-    QTest::newRow("not a profile") << "not_a_profile.xml" << QStringList() << true;
+    QTest::newRow("cancelled") << "" << QString() << true;
+    QTest::newRow("not a profile")
+        << "not_a_profile.xml"
+        << "Reading from file \"not_a_profile\\.xml\" failed\nVXLIN_PROFILE: missing, not a "
+           "VEXA-LIN profile"
+        << true;
+    QTest::newRow("truncated")
+        << "truncated.vxlin"
+        << "Reading from file \"truncated\\.vxlin\" failed\nnot a well-formed XML file \\(.+ at "
+           "offset \\d+\\)"
+        << true;
+    QTest::newRow("binary") << "binary.vxlin"
+                            << "Reading from file \"binary\\.vxlin\" failed\nnot a well-formed XML "
+                               "file \\(.+ at offset \\d+\\)"
+                            << true;
+    QTest::newRow("empty") << "empty.vxlin"
+                           << "Reading from file \"empty\\.vxlin\" failed\nnot a well-formed XML "
+                              "file \\(.+ at offset 0\\)"
+                           << true;
     QTest::newRow("incomplete LIN group")
-        << "broken.vxlin" << QStringList{"Reading from file \"broken.vxlin\" failed"} << false;
-    QTest::newRow("good") << "good.vxlin" << QStringList() << false;
+        << "broken.vxlin"
+        << "Reading from file \"broken\\.vxlin\" failed\nLIN/Retries: missing" << false;
+    QTest::newRow("text for a number")
+        << "letters.vxlin"
+        << "Reading from file \"letters\\.vxlin\" failed\nCAN/Baudrate: \"zz99\" is not a number "
+           "from 0 to 65535"
+        << false;
+    QTest::newRow("good") << "good.vxlin" << QString() << false;
 }
 
 void TestProfileFiles::openKeepsOrUnloads()
 {
     QFETCH(QString, chosen);
-    QFETCH(QStringList, errors);
+    QFETCH(QString, error);
     QFETCH(bool, keepsOld);
     QTemporaryDir dir;
     const QString old = savedProfile(dir.filePath("old.vxlin"), 9600);
@@ -354,23 +378,41 @@ void TestProfileFiles::openKeepsOrUnloads()
     brokenProfile(dir.filePath("broken.vxlin"));
     QVERIFY(QFile::copy(test::dataFile("profiles/not_a_profile.xml"),
                         dir.filePath("not_a_profile.xml")));
+    const QByteArray whole = readFile(old);
+    QVERIFY(writeFile(dir.filePath("truncated.vxlin"), whole.left(whole.size() / 2)));
+    QByteArray binary;
+    for (int i = 0; i < 4096; ++i)
+        binary += char((i * 7919 + 13) & 0xFF);
+    QVERIFY(writeFile(dir.filePath("binary.vxlin"), binary));
+    QVERIFY(writeFile(dir.filePath("empty.vxlin"), QByteArray()));
+    QString text = QString::fromUtf16(reinterpret_cast<const char16_t *>(whole.constData() + 2),
+                                      (whole.size() - 2) / 2);
+    text.replace("encoding=\"UTF-16\"", "encoding=\"UTF-8\"");
+    text.replace(QRegularExpression("<Baudrate>28</Baudrate>"), "<Baudrate>zz99</Baudrate>");
+    QVERIFY(writeFile(dir.filePath("letters.vxlin"), text.toUtf8()));
     Fixture f;
     QVERIFY(f.files.OpenProfileAtStart(old));
     f.shown.clear();
     f.op.fileAnswers = {chosen.isEmpty() ? QString() : dir.filePath(chosen)};
     f.files.OpenProfile();
 
-    QCOMPARE(f.op.boxTexts(BoxKind::Error), errors);
+    const QStringList errors = f.op.boxTexts(BoxKind::Error);
+    QCOMPARE(errors.size(), error.isEmpty() ? 0 : 1);
+    if (!error.isEmpty()) {
+        const QRegularExpression pattern(QRegularExpression::anchoredPattern(error));
+        QVERIFY2(pattern.match(errors.front()).hasMatch(), qPrintable(errors.front()));
+    }
     QCOMPARE(f.op.filePrompts.front().title, QString("Select LIN Configuration File"));
     QVERIFY(!f.op.filePrompts.front().save);
     if (keepsOld) {
         QCOMPARE(f.document.FileName(), old);
+        QVERIFY(f.document.IsLoaded());
         QCOMPARE(f.files.Labels().path, old);
         QCOMPARE(f.files.ProfileCopy().RS232.Baudrate, 9600u);
         QCOMPARE(f.shown.count(), 0);
         return;
     }
-    if (!errors.isEmpty()) {
+    if (!error.isEmpty()) {
         QVERIFY(!f.document.IsLoaded());
         QCOMPARE(f.files.Labels().path, QString());
         QVERIFY(!f.files.State("btbSaveAs"));

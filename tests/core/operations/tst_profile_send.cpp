@@ -2,6 +2,7 @@
 // afterwards, the texts the user sees, a refused scheduler entry, a refused CAN value, the
 // scheduler emptied first, the flash save and reset that follow, and the time-out.
 
+#include "core/editing/frame_rules.h"
 #include "core/link/lin_port.h"
 #include "core/link/status_text.h"
 #include "core/operations/operations.h"
@@ -89,6 +90,7 @@ private slots:
     void declinedFlashSaveRefreshesView();
     void silentModuleTimesOut();
     void busyRefusesAndSendsNothing();
+    void editedFrameLengthsReachTheModule();
 };
 
 void TestProfileSend::requestCounts_data()
@@ -375,6 +377,44 @@ void TestProfileSend::busyRefusesAndSendsNothing()
     QVERIFY(rig.host().requests().size() <= before + 40); // only the read's own requests
     for (const auto &text : rig.requestTexts())
         QVERIFY(!text.startsWith("0/31/"));
+}
+
+void TestProfileSend::editedFrameLengthsReachTheModule()
+{
+    // Frame lengths typed into the frame editor, from 7 to beyond the data bytes, and what the
+    // module must hold once the profile is sent.
+    const std::pair<int, int> typedAndHeld[] = {{7, 7}, {8, 8}, {9, 8}, {15, 8}};
+    OpsRig rig;
+    QVERIFY(rig.connect());
+    QVERIFY(rig.waitIdle());
+    ModuleConfig profile = makeProfile(0);
+    int id = 10;
+    for (const auto &[typed, held] : typedAndHeld) {
+        FrameEdit edit = FrameEditOf(profile.LIN, id);
+        edit.length = typed;
+        edit.publisher = true;
+        for (int j = 0; j < kFrameDataBytes; ++j)
+            edit.data[std::size_t(j)] = std::uint8_t(0x10 * j + typed);
+        ApplyFrameEdit(profile.LIN, id++, edit);
+    }
+    rig.op().profile = profile;
+    rig.op().view = View::Profiles;
+    rig.op().answers = {BoxResult::No}; // no flash save
+    rig.ops().Sender().SendProfile();
+    QVERIFY(rig.waitIdle(15000));
+    QVERIFY2(rig.op().boxTexts().first().startsWith(kSuccess),
+             qPrintable(rig.op().boxTexts().first()));
+
+    const LIN_Group module = rig.host().config().LIN;
+    id = 10;
+    for (const auto &[typed, held] : typedAndHeld) {
+        const QByteArray row = QByteArray::number(typed);
+        QVERIFY2(GetNibble(module.FrameLengths, id) == held, row.constData());
+        const LIN_FrameEntry &frame = module.Frames[std::size_t(id++)];
+        QVERIFY2(frame.Active == 1, row.constData());
+        for (int j = 0; j < held; ++j)
+            QVERIFY2(frame.Data[std::size_t(j)] == std::uint8_t(0x10 * j + typed), row.constData());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestProfileSend)

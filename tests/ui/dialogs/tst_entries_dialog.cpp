@@ -312,8 +312,10 @@ void TestEntriesDialog::modifySetsEverySelectedRow()
     QString shownId;
     QString shownTime;
     QString shownCaption;
+    QString shownLabel;
     const auto answer = ModalAnswer::of<TfEntry>([&](TfEntry *entry) {
         shownId = child<QLineEdit>(entry, "ediID")->text();
+        shownLabel = child<QLabel>(entry, "labID")->text();
         shownTime = child<QLineEdit>(entry, "ediTime")->text();
         shownCaption = child<QLabel>(entry, "labCaption")->text();
         child<QLineEdit>(entry, "ediID")->setText(QStringLiteral("3C"));
@@ -326,6 +328,8 @@ void TestEntriesDialog::modifySetsEverySelectedRow()
     QCOMPARE(shownId, QStringLiteral("%1").arg(first, 2, 16, QChar('0')).toUpper());
     QCOMPARE(shownTime, QString::number(10 * (first + 1)));
     QCOMPARE(shownCaption, caption);
+    // Prefilled in hex, the label reads as it does for a new entry.
+    QCOMPARE(shownLabel, QStringLiteral("ID (hex):"));
 
     const std::vector<LIN_SchedulerEntry> after = dialog.entries();
     QCOMPARE(int(after.size()), 5);

@@ -113,6 +113,18 @@ QColor panelColor(TfMain &w, const char *panel)
     return w.findChild<QWidget *>(panel)->palette().color(QPalette::Window);
 }
 
+// Opens the menu bar's menu that holds item, as the user would; null when none does.
+QMenu *openMenuHolding(TfMain &w, QAction *item)
+{
+    for (QAction *top : w.menuBar()->actions()) {
+        if (!top->menu() || !top->menu()->actions().contains(item))
+            continue;
+        w.menuBar()->setActiveAction(top);
+        return top->menu();
+    }
+    return nullptr;
+}
+
 void clickButton(QWidget *dialog, const char *name)
 {
     auto *button = dialog->findChild<QPushButton *>(name);
@@ -145,6 +157,9 @@ private slots:
     void schedulerAndFramesViewOnly();
     void viewTabsReadTheViewCaptions();
     void hintsLeaveTheConnectionLine();
+    void hintPanelFollowsTheMouse();
+    void profilesViewFocusesTheTree_data();
+    void profilesViewFocusesTheTree();
     void applicationAddsNothingToCaptions();
     void toolBarsFitTheDefaultWindow();
     void openedProfileIsEdited();
@@ -558,13 +573,8 @@ void TestMainWindow::hintsLeaveTheConnectionLine()
 
     // A menu item under the mouse, as the menu bar opens it.
     QAction *item = w.action("mniNew");
-    QMenu *file = nullptr;
-    for (QAction *top : w.menuBar()->actions()) {
-        if (top->menu() && top->menu()->actions().contains(item))
-            file = top->menu();
-    }
+    QMenu *file = openMenuHolding(w, item);
     QVERIFY(file);
-    w.menuBar()->setActiveAction(file->menuAction());
     QTRY_VERIFY(file->isVisible());
     file->setActiveAction(item);
     QCOMPARE(hints->text(), QStringLiteral("Creates a new profile with standard values"));
@@ -581,6 +591,64 @@ void TestMainWindow::hintsLeaveTheConnectionLine()
     QVERIFY(line->isVisible());
     QCOMPARE(line->text(), QStringLiteral(" Not connected. "));
     QVERIFY(w.statusBar()->currentMessage().isEmpty());
+}
+
+void TestMainWindow::hintPanelFollowsTheMouse()
+{
+    SimPort port(kCom, {}, false);
+    storeSettings(1);
+    TfMain w({}, port.portMap());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
+    auto *hints = w.findChild<QLabel *>("stbPanel2");
+    auto *withHint = w.findChild<QWidget *>("tbtCutConnection");
+    auto *withoutHint = w.findChild<QWidget *>("stbPanel1");
+    QVERIFY(withoutHint->toolTip().isEmpty());
+
+    QTest::mouseMove(withHint);
+    QTRY_COMPARE(hints->text(), QStringLiteral("Terminates a current connection"));
+    // A control without a hint clears the panel, rather than leaving the last hint standing.
+    QTest::mouseMove(withoutHint);
+    QTRY_COMPARE(hints->text(), QString());
+    QTest::mouseMove(withHint);
+    QTRY_COMPARE(hints->text(), QStringLiteral("Terminates a current connection"));
+
+    // So does a menu item without a hint.
+    QAction *converter = w.action("mniProfileConverter");
+    QVERIFY(converter->statusTip().isEmpty());
+    QMenu *tools = openMenuHolding(w, converter);
+    QVERIFY(tools);
+    QTRY_VERIFY(tools->isVisible());
+    tools->setActiveAction(converter);
+    QCOMPARE(hints->text(), QString());
+    tools->close();
+}
+
+void TestMainWindow::profilesViewFocusesTheTree_data()
+{
+    QTest::addColumn<bool>("fromMenu");
+    QTest::newRow("View menu") << true;
+    QTest::newRow("tab set") << false;
+}
+
+void TestMainWindow::profilesViewFocusesTheTree()
+{
+    QFETCH(bool, fromMenu);
+    SimPort port(kCom, {}, false);
+    storeSettings(1);
+    TfMain w({}, port.portMap());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
+    if (fromMenu)
+        w.selectViewFromMenu(View::Profiles);
+    else
+        w.findChild<QTabBar *>("mdiTabViews")->setCurrentIndex(int(View::Profiles));
+    QCOMPARE(w.findChild<QStackedWidget *>("pgcViews")->currentIndex(), int(View::Profiles));
+    QWidget *focused = w.focusWidget();
+    QVERIFY(focused);
+    QCOMPARE(focused->objectName(), QStringLiteral("trvProfile"));
 }
 
 void TestMainWindow::applicationAddsNothingToCaptions()

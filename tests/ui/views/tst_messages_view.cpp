@@ -9,6 +9,7 @@
 #include "support/fault_guards.h"
 #include "support/ops_fixture.h"
 #include "support/test_support.h"
+#include "support/tshark_reader.h"
 #include "ui/views/messages_view.h"
 
 #include <QHeaderView>
@@ -140,6 +141,8 @@ private slots:
     void appendFails();
     void saveFails_data();
     void saveFails();
+    void stopSavesCapture();
+    void captureSaveFails();
 };
 
 void TestMessagesView::rowsOfEveryKind()
@@ -204,7 +207,7 @@ void TestMessagesView::repeatsCountedAndLogged()
     QCOMPARE(prompt.title, QStringLiteral("Save LOG File"));
     QCOMPARE(prompt.defaultName, QStringLiteral("LINLog"));
     QCOMPARE(prompt.defaultSuffix, QStringLiteral("txt"));
-    QCOMPARE(prompt.filter, QStringLiteral("Text Files (*.txt)"));
+    QCOMPARE(prompt.filter, QStringLiteral("Text Files (*.txt);;Wireshark capture (*.pcapng)"));
     QCOMPARE(r.opened, QStringList{path});
     QVERIFY(!r.rig.ops().Log().IsRecording());
     QVERIFY(button(&r.view, "btbLogStart")->isEnabled());
@@ -447,6 +450,64 @@ void TestMessagesView::saveFails()
     const QStringList lines = fileLines(recorded);
     QCOMPARE(lines.size(), TraceLog::kHeaderLines + 2);
     QVERIFY(lines.last().endsWith(QStringLiteral("\t|\t22")));
+    QFile::remove(recorded);
+}
+
+void TestMessagesView::stopSavesCapture()
+{
+    Rig r;
+    QTest::mouseClick(button(&r.view, "btbLogStart"), Qt::LeftButton);
+    const std::vector<LIN_Msg> sent{linFrame(5, {0x11, 0x22}),
+                                    sim::MakeCanFrameMessage(0x123, false, false, {0xAB}),
+                                    linFrame(5, {0x33})};
+    QVERIFY(r.send(sent));
+    const QString recordedLines = r.rig.ops().Log().RecordedPath();
+    const QString recordedCapture = r.rig.ops().Log().RecordedCapturePath();
+    QVERIFY(QFile::exists(recordedCapture));
+    const QString path = r.dir.filePath(QStringLiteral("LINLog.pcapng"));
+    r.rig.op().saveFileAnswer = path;
+    QTest::mouseClick(button(&r.view, "btbLogStop"), Qt::LeftButton);
+    QVERIFY(r.rig.op().boxes.empty());
+    QCOMPARE(r.opened, QStringList{path});
+    QVERIFY(!QFile::exists(recordedLines));
+    QVERIFY(!QFile::exists(recordedCapture));
+    // The capture of the same messages, in their order, instead of the text lines.
+    const test::TsharkRead read = test::ReadWithTshark(path);
+    QVERIFY2(read.ran, qPrintable(read.failure));
+    QVERIFY2(read.problems.isEmpty(), qPrintable(read.problems.join('\n')));
+    QCOMPARE(read.packets.size(), 3);
+    const QStringList data{"11:22", "ab", "33"};
+    const QStringList protocols{"lin", "can", "lin"};
+    for (int i = 0; i < 3; ++i) {
+        const QJsonObject packet = read.packets.at(i).toObject();
+        QCOMPARE(test::TsharkField(packet, "frame", "frame.protocols").section(':', 0, 0),
+                 protocols.at(i));
+        QCOMPARE(test::TsharkField(packet, "data", "data.data"), data.at(i));
+    }
+    QCOMPARE(test::TsharkField(read.packets.at(1).toObject(), "can", "can.id"),
+             QStringLiteral("291"));
+}
+
+void TestMessagesView::captureSaveFails()
+{
+    Rig r;
+    QFile plain(r.dir.filePath(QStringLiteral("plain")));
+    QVERIFY(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    QTest::mouseClick(button(&r.view, "btbLogStart"), Qt::LeftButton);
+    QVERIFY(r.send({linFrame(5, {0x11})}));
+    const QString recorded = r.rig.ops().Log().RecordedCapturePath();
+    const QString path = r.dir.filePath(QStringLiteral("plain/LINLog.pcapng"));
+    r.rig.op().saveFileAnswer = path;
+    QTest::mouseClick(button(&r.view, "btbLogStop"), Qt::LeftButton);
+    QCOMPARE(r.rig.op().boxTexts(BoxKind::Error),
+             QStringList{QStringLiteral("The trace capture could not be saved as \"") + path
+                         + QStringLiteral("\". The recorded capture is kept in \"") + recorded
+                         + QStringLiteral("\".")});
+    QVERIFY(r.opened.isEmpty());
+    const test::TsharkRead read = test::ReadWithTshark(recorded);
+    QVERIFY2(read.ran, qPrintable(read.failure));
+    QCOMPARE(read.packets.size(), 1);
     QFile::remove(recorded);
 }
 

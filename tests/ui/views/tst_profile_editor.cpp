@@ -182,6 +182,8 @@ private slots:
     void frameTableThroughTheTree();
     void slaveIdThroughTheTree();
     void filterThroughTheTree();
+    void everySetMarksModified_data();
+    void everySetMarksModified();
     void resetAndShow();
     void editedProfileArrivesInTheModule();
 };
@@ -458,7 +460,9 @@ void TestProfileEditorView::filterThroughTheTree()
     click(&editor, "btnSetValue");
     QVERIFY(cancel->answered());
     QCOMPARE(givenCode, 0x9ABCDEF0u);
-    QVERIFY(!shownEditor.file.document.IsModified());
+    // A cancelled dialog changes no value, yet "Set" marks the document modified.
+    QVERIFY(shownEditor.file.document.IsModified());
+    QCOMPARE(shownEditor.file.read().CAN.FilterCode, 0x9ABCDEF0u);
 
     auto answer = ModalAnswer::of<TfCanFilterConfig>([](TfCanFilterConfig *dialog) {
         click(dialog, "spb11Bits");
@@ -476,6 +480,47 @@ void TestProfileEditorView::filterThroughTheTree()
     click(&editor, "btnSetStandarValue");
     QCOMPARE(shownEditor.file.read().CAN.FilterMask, 0xFFFFFFFFu);
     QCOMPARE(shownEditor.file.read().CAN.FilterCode, 0u);
+}
+
+void TestProfileEditorView::everySetMarksModified_data()
+{
+    QTest::addColumn<int>("node");
+    QTest::addColumn<QString>("cancelled"); // the dialog "Set" opens and that is cancelled
+    QTest::addColumn<bool>("marks");
+    QTest::newRow("unchanged value") << 3 << QString() << true;
+    QTest::newRow("filter mask, cancelled") << 6 << "TfCanFilterConfig" << true;
+    QTest::newRow("filter code, cancelled") << 7 << "TfCanFilterConfig" << true;
+    QTest::newRow("scheduler, cancelled") << 18 << "TfEntries" << true;
+    QTest::newRow("frames, cancelled") << 20 << "TfFramesConfig" << true;
+    QTest::newRow("a group heading") << 10 << QString() << false;
+}
+
+void TestProfileEditorView::everySetMarksModified()
+{
+    QFETCH(int, node);
+    QFETCH(QString, cancelled);
+    QFETCH(bool, marks);
+    ShownEditor shownEditor;
+    ProfileEditor &editor = shownEditor.editor;
+    const ModuleConfig before = shownEditor.file.read();
+    QSignalSpy modified(&editor, &ProfileEditor::profileModified);
+    QSignalSpy commands(&editor, &ProfileEditor::commandStatesRequested);
+    select(editor, node);
+    std::unique_ptr<ModalAnswer> answer;
+    const auto cancel = [](QDialog *dialog) { click(dialog, "btbCancel"); };
+    if (cancelled == "TfCanFilterConfig")
+        answer = ModalAnswer::of<TfCanFilterConfig>(cancel);
+    else if (cancelled == "TfEntries")
+        answer = ModalAnswer::of<TfEntries>(cancel);
+    else if (cancelled == "TfFramesConfig")
+        answer = ModalAnswer::of<TfFramesConfig>(cancel);
+    click(&editor, "btnSetValue");
+    if (answer)
+        QVERIFY(answer->answered());
+    QCOMPARE(shownEditor.file.document.IsModified(), marks);
+    QCOMPARE(modified.count(), marks ? 1 : 0);
+    QCOMPARE(commands.count(), 1);
+    QCOMPARE(shownEditor.file.read(), before);
 }
 
 void TestProfileEditorView::resetAndShow()
@@ -632,6 +677,14 @@ void TestProfileEditorView::editedProfileArrivesInTheModule()
     // This firmware keeps the slave entry per identifier, in its frame table.
     const LIN_FrameEntry &slaveFrame = got.Frames[want.SlaveIdData.ID];
     QCOMPARE(slaveFrame.Active, want.SlaveIdData.Active);
+    // A frame's byte count indexes its data: one beyond the data bytes must fail here, by name,
+    // before anything reads past them.
+    for (int i = 0; i < kFrameCount; ++i)
+        QVERIFY2(FrameByteCount(want, i) <= kFrameDataBytes,
+                 qPrintable(QStringLiteral("frame %1 counts %2 data bytes, more than its %3")
+                                .arg(i)
+                                .arg(FrameByteCount(want, i))
+                                .arg(kFrameDataBytes)));
     for (int j = 0; j < FrameByteCount(want, want.SlaveIdData.ID); ++j)
         QCOMPARE(slaveFrame.Data[std::size_t(j)], want.SlaveIdData.Data[std::size_t(j)]);
     for (int i = 0; i < 3; ++i)

@@ -6,6 +6,7 @@
 #include "core/operations/profile_files.h"
 #include "modal_answer.h"
 #include "test_support.h"
+#include "ui/dialogs/message_box.h"
 #include "ui/dialogs/profile_converter_dialog.h"
 #include "ui/main/main_window.h"
 
@@ -47,6 +48,26 @@ ModuleConfig valuesOf(const clsVLINXMLProfile &document)
     return values;
 }
 
+// How many of the tree's three group nodes are expanded.
+int expandedGroups(QTreeWidget *tree)
+{
+    int expanded = 0;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        expanded += tree->topLevelItem(i)->isExpanded() ? 1 : 0;
+    return expanded;
+}
+
+// Opens path through the File menu's "Open ", as the user picks it in the dialog.
+bool openThroughMenu(TfMain &w, const QString &path)
+{
+    auto watch = ModalAnswer::of<QFileDialog>([&](QFileDialog *dialog) {
+        dialog->selectFile(path);
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    w.action("msiOpen")->trigger();
+    return watch->answered();
+}
+
 // Starts without a connection, so no dialog opens by itself.
 void storeNoStartConnection()
 {
@@ -66,6 +87,7 @@ private slots:
     void newSaveAsSetSave();
     void openedAtStartThenCleared();
     void converterFromTheMenu();
+    void treeFollowsTheProfile();
 };
 
 void TestProfileFilePanel::newSaveAsSetSave()
@@ -168,6 +190,65 @@ void TestProfileFilePanel::converterFromTheMenu()
     item->trigger();
     QVERIFY(watch->answered());
     QCOMPARE(caption, QString("Profile Converter"));
+}
+
+void TestProfileFilePanel::treeFollowsTheProfile()
+{
+    QTemporaryDir dir;
+    const QString good = dir.filePath("good.vxlin");
+    {
+        clsVLINXMLProfile document;
+        QVERIFY(document.WriteRS232(4800));
+        QVERIFY(document.SaveAs(good));
+    }
+    const QString binary = dir.filePath("binary.vxlin");
+    {
+        QFile file(binary);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        for (int i = 0; i < 512; ++i)
+            file.putChar(char((i * 7919 + 13) & 0xFF));
+    }
+    TfMain w;
+    w.resize(1000, 640);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.selectViewFromMenu(View::Profiles);
+    auto *tree = child<QTreeWidget>(page(w), "trvProfile");
+    QCOMPARE(expandedGroups(tree), 0);
+
+    // "New" expands the whole tree, also after the user collapsed a group.
+    button(w, "btbCreateProfile")->click();
+    QCOMPARE(expandedGroups(tree), 3);
+    tree->collapseItem(tree->topLevelItem(1));
+    button(w, "btbCreateProfile")->click();
+    QCOMPARE(expandedGroups(tree), 3);
+
+    // "Clear" collapses it.
+    button(w, "btbClear")->click();
+    QVERIFY(!w.profile().IsLoaded());
+    QCOMPARE(expandedGroups(tree), 0);
+
+    // "Open" expands it again.
+    tree->expandItem(tree->topLevelItem(0));
+    QVERIFY(openThroughMenu(w, good));
+    QCOMPARE(w.profile().FileName(), good);
+    QCOMPARE(expandedGroups(tree), 3);
+
+    // A file that holds no profile is refused with the reason; the loaded profile stays.
+    tree->collapseItem(tree->topLevelItem(2));
+    QString told;
+    auto box = ModalAnswer::of<TfMsg>([&](TfMsg *shown) {
+        told = child<QLabel>(shown, "laText")->text();
+        saveScreenshot(shown, "profile_open_refused");
+        shown->reject();
+    });
+    QVERIFY(openThroughMenu(w, binary));
+    QTRY_VERIFY(box->answered());
+    QVERIFY2(told.startsWith("Reading from file \"binary.vxlin\" failed\nnot a well-formed XML "
+                             "file ("),
+             qPrintable(told));
+    QCOMPARE(w.profile().FileName(), good);
+    QCOMPARE(expandedGroups(tree), 2);
 }
 
 QTEST_MAIN(TestProfileFilePanel)

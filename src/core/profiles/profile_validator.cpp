@@ -1,79 +1,57 @@
-#include "cli/profile_validator.h"
+#include "core/profiles/profile_validator.h"
 
 #include "core/module/module_config.h"
-
-#include <QFile>
-#include <QFileInfo>
+#include "core/profiles/xml_values.h"
 
 #include <pugixml.hpp>
 
 #include <cstdint>
+#include <initializer_list>
 #include <limits>
+#include <utility>
 
-namespace vxl::cli {
+namespace vxl {
 
 namespace {
 
 using Problem = std::optional<QString>;
 
-int elementCount(const pugi::xml_node &parent)
-{
-    int count = 0;
-    for (auto child = parent.first_child(); child; child = child.next_sibling())
-        count += child.type() == pugi::node_element ? 1 : 0;
-    return count;
-}
+// Where a value is kept: the text of a child element, or an attribute.
+enum class Kept { AsElement, AsAttribute };
 
-pugi::xml_node elementAt(const pugi::xml_node &parent, int position)
-{
-    int index = 0;
-    for (auto child = parent.first_child(); child; child = child.next_sibling())
-        if (child.type() == pugi::node_element && index++ == position)
-            return child;
-    return {};
-}
-
-// Plain decimal digits up to max, as the profile reader takes them.
 Problem checkDigits(const QString &path, const char *text, std::uint64_t max)
 {
-    const QString shown = QString::fromUtf8(text);
-    bool digits = *text != '\0';
     std::uint64_t value = 0;
-    for (const char *p = text; *p && digits; ++p) {
-        digits = *p >= '0' && *p <= '9';
-        value = value * 10 + std::uint64_t(*p - '0');
-        if (value > max)
-            return path + QStringLiteral(": \"%1\" is above %2").arg(shown).arg(max);
+    switch (ParseDigitText(text, max, &value)) {
+    case DigitText::Number:
+        return std::nullopt;
+    case DigitText::AboveMax:
+        return path + QStringLiteral(": \"%1\" is above %2").arg(QString::fromUtf8(text)).arg(max);
+    case DigitText::NotANumber:
+        break;
     }
-    if (!digits)
-        return path + QStringLiteral(": \"%1\" is not a number from 0 to %2").arg(shown).arg(max);
-    return std::nullopt;
+    return path
+           + QStringLiteral(": \"%1\" is not a number from 0 to %2")
+                 .arg(QString::fromUtf8(text))
+                 .arg(max);
 }
 
-Problem checkValue(const pugi::xml_node &parent,
-                   const QString &parentPath,
+// The value named name of owner; only how its text is found depends on where it is kept.
+Problem checkValue(const pugi::xml_node &owner,
+                   const QString &ownerPath,
                    const char *name,
-                   std::uint64_t max)
+                   std::uint64_t max,
+                   Kept kept = Kept::AsElement)
 {
-    const QString path = parentPath + QLatin1Char('/') + QLatin1String(name);
-    const pugi::xml_node node = parent.child(name);
-    if (!node)
+    const bool attribute = kept == Kept::AsAttribute;
+    const QString path = ownerPath + QLatin1Char(attribute ? '@' : '/') + QLatin1String(name);
+    const pugi::xml_node element = attribute ? pugi::xml_node() : owner.child(name);
+    const pugi::xml_attribute held = attribute ? owner.attribute(name) : pugi::xml_attribute();
+    if (attribute ? !held : !element)
         return path + QStringLiteral(": missing");
-    if (node.find_child([](pugi::xml_node c) { return c.type() == pugi::node_element; }))
+    if (!attribute && HoldsElements(element))
         return path + QStringLiteral(": holds elements instead of a value");
-    return checkDigits(path, node.child_value(), max);
-}
-
-Problem checkAttribute(const pugi::xml_node &node,
-                       const QString &path,
-                       const char *name,
-                       std::uint64_t max)
-{
-    const QString at = path + QStringLiteral("@") + QLatin1String(name);
-    const pugi::xml_attribute attribute = node.attribute(name);
-    if (!attribute)
-        return at + QStringLiteral(": missing");
-    return checkDigits(at, attribute.value(), max);
+    return checkDigits(path, attribute ? held.value() : element.child_value(), max);
 }
 
 template<typename... Rest>
@@ -91,8 +69,8 @@ Problem checkBytes(const pugi::xml_node &owner, const QString &path, int length)
     const pugi::xml_node data = owner.child("Data");
     if (!data)
         return path + QStringLiteral("/Data: missing");
-    for (int i = 0; i < length; ++i) {
-        const pugi::xml_node byte = elementAt(data, i);
+    pugi::xml_node byte = FirstElement(data);
+    for (int i = 0; i < length; ++i, byte = ElementAfter(byte)) {
         const QString bytePath = path + QStringLiteral("/Data/Byte[%1]").arg(i);
         if (!byte)
             return bytePath + QStringLiteral(": missing (Length is %1)").arg(length);
@@ -118,16 +96,17 @@ Problem checkScheduler(const pugi::xml_node &lin)
     const pugi::xml_node scheduler = lin.child("Scheduler_Entries");
     if (!scheduler)
         return path + QStringLiteral(": missing");
-    if (const auto p = checkAttribute(scheduler, path, "Count", kMaxSchedulerEntries))
+    if (const auto p = checkValue(scheduler, path, "Count", kMaxSchedulerEntries, Kept::AsAttribute))
         return p;
     const int count = scheduler.attribute("Count").as_int();
-    for (int i = 0; i < count; ++i) {
+    pugi::xml_node entry = FirstElement(scheduler);
+    for (int i = 0; i < count; ++i, entry = ElementAfter(entry)) {
         const QString entryPath = path + QStringLiteral("/Entry[%1]").arg(i);
-        const pugi::xml_node entry = elementAt(scheduler, i);
         if (!entry)
             return entryPath + QStringLiteral(": missing (Count is %1)").arg(count);
-        if (const auto p = firstOf(checkDigits(entryPath, entry.child_value(), 255),
-                                   checkAttribute(entry, entryPath, "Time", 0xFFFFFFFF)))
+        if (const auto p
+            = firstOf(checkDigits(entryPath, entry.child_value(), 255),
+                      checkValue(entry, entryPath, "Time", 0xFFFFFFFF, Kept::AsAttribute)))
             return p;
     }
     return std::nullopt;
@@ -143,6 +122,21 @@ Problem checkFrame(const pugi::xml_node &frame, const QString &path)
                                          {"Format", 1}}))
         return p;
     return checkBytes(frame, path, frame.child("Length").text().as_int());
+}
+
+Problem checkFrames(const pugi::xml_node &lin, const QString &linPath)
+{
+    const pugi::xml_node frames = lin.child("Frame_Configuration");
+    const QString path = linPath + QStringLiteral("/Frame_Configuration");
+    if (!frames)
+        return path + QStringLiteral(": missing");
+    if (ElementCount(frames) > kFrameCount)
+        return path + QStringLiteral(": more than %1 frames").arg(kFrameCount);
+    int k = 0;
+    for (pugi::xml_node frame = FirstElement(frames); frame; frame = ElementAfter(frame), ++k)
+        if (const auto p = checkFrame(frame, path + QStringLiteral("/Frame[%1]").arg(k)))
+            return p;
+    return std::nullopt;
 }
 
 Problem checkLin(const pugi::xml_node &lin)
@@ -175,20 +169,12 @@ Problem checkLin(const pugi::xml_node &lin)
                                                 {{"Bit_Recognition_Status", 0xFF},
                                                  {"Slave_Activation_ID", 0xFFFFFFFF}})))
         return p;
-    const pugi::xml_node frames = lin.child("Frame_Configuration");
-    const QString framesPath = path + QStringLiteral("/Frame_Configuration");
-    if (!frames)
-        return framesPath + QStringLiteral(": missing");
-    if (elementCount(frames) > kFrameCount)
-        return framesPath + QStringLiteral(": more than %1 frames").arg(kFrameCount);
-    for (int k = 0; k < elementCount(frames); ++k)
-        if (const auto p = checkFrame(elementAt(frames, k),
-                                      framesPath + QStringLiteral("/Frame[%1]").arg(k)))
-            return p;
-    return std::nullopt;
+    return checkFrames(lin, path);
 }
 
-Problem checkRoot(const pugi::xml_node &root)
+} // namespace
+
+std::optional<QString> FirstProfileProblem(const pugi::xml_node &root)
 {
     const pugi::xml_node rs232 = root.child("RS-232");
     const pugi::xml_node can = root.child("CAN");
@@ -217,27 +203,4 @@ Problem checkRoot(const pugi::xml_node &root)
     return checkLin(lin);
 }
 
-} // namespace
-
-std::optional<QString> FirstProfileProblem(const QString &path)
-{
-    const QString name = QFileInfo(path).fileName();
-    if (!QFileInfo(path).isFile())
-        return QStringLiteral("vexalin-cli: the file \"%1\" does not exist").arg(path);
-    pugi::xml_document document;
-    const auto result = document.load_file(QFile::encodeName(path).constData(),
-                                           pugi::parse_default | pugi::parse_declaration
-                                               | pugi::parse_comments);
-    if (!result)
-        return QStringLiteral("%1: not a well-formed XML file (%2 at offset %3)")
-            .arg(name, QString::fromUtf8(result.description()))
-            .arg(result.offset);
-    const pugi::xml_node root = document.child("VXLIN_PROFILE");
-    if (!root)
-        return QStringLiteral("%1: VXLIN_PROFILE: missing, not a VEXA-LIN profile").arg(name);
-    if (const auto problem = checkRoot(root))
-        return name + QStringLiteral(": ") + *problem;
-    return std::nullopt;
-}
-
-} // namespace vxl::cli
+} // namespace vxl
