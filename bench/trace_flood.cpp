@@ -1,7 +1,8 @@
 // The tool's Messages view fed by the emulator's flood: a line saturated with CAN frames at
 // 115200 bit/s over thousands of identifiers. Reports the messages the emulator sent against
-// those the trace counted, the tool's processor time per second of flood and the time of one
-// refresh pass of the trace list.
+// those the trace counted, the tool's processor time per second of flood, the processor time of
+// the flood's first 10 s (every identifier new, each getting its row) against its last 10 s, and
+// the time of one refresh pass of the trace list.
 //
 //   bench_trace_flood [seconds=60] [identifiers=2048]
 
@@ -22,6 +23,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <sys/resource.h>
@@ -70,6 +72,49 @@ bool runUntil(Condition done, int timeoutMs)
     }
     return true;
 }
+
+// The process's processor time sampled from the flood's start, to compare its first seconds
+// with its last.
+class CpuSamples
+{
+public:
+    CpuSamples()
+    {
+        m_wall.start();
+        take();
+        m_timer.setInterval(100);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { take(); });
+        m_timer.start();
+    }
+    void stop()
+    {
+        m_timer.stop();
+        take();
+    }
+    [[nodiscard]] double elapsed() const { return m_samples.back().first; }
+    // Processor seconds from `from` to `to` seconds after the start, at the nearest samples.
+    [[nodiscard]] double between(double from, double to) const { return at(to) - at(from); }
+
+private:
+    void take()
+    {
+        m_samples.emplace_back(double(m_wall.nsecsElapsed()) / 1e9, processCpuSeconds());
+    }
+    [[nodiscard]] double at(double seconds) const
+    {
+        const auto nearest = std::min_element(m_samples.begin(),
+                                              m_samples.end(),
+                                              [seconds](const auto &a, const auto &b) {
+                                                  return std::abs(a.first - seconds)
+                                                         < std::abs(b.first - seconds);
+                                              });
+        return nearest->second;
+    }
+
+    QElapsedTimer m_wall;
+    QTimer m_timer;
+    std::vector<std::pair<double, double>> m_samples; // (seconds since the start, processor s)
+};
 
 struct RefreshTimes
 {
@@ -162,6 +207,8 @@ int main(int argc, char *argv[])
     });
     timed.start();
 
+    CpuSamples samples;
+
     // Filling: every identifier gets its row, sorted in.
     QElapsedTimer filling;
     filling.start();
@@ -187,6 +234,7 @@ int main(int argc, char *argv[])
     // What is on its way through the line is still counted.
     runUntil([&] { return countedMessages(ops.Trace()) >= sent; }, 5000);
     timed.stop();
+    samples.stop();
     const qint64 counted = countedMessages(ops.Trace());
 
     QElapsedTimer paint;
@@ -238,6 +286,21 @@ int main(int argc, char *argv[])
                      false,
                      "≤ 5 % of one core",
                      cpuPercent <= 5.0});
+
+    // The whole run is the flood: the first and the last 10 s of it, shorter in a short run.
+    const double window = std::min(10.0, samples.elapsed() / 2);
+    const double firstCpu = samples.between(0, window);
+    const double lastCpu = samples.between(samples.elapsed() - window, samples.elapsed());
+    const double firstRatio = lastCpu > 0 ? firstCpu / lastCpu : 0;
+    bench::PrintRow(
+        {bench::Format("trace flood on the Messages view, %d ids: processor time of ", ids)
+             + bench::Format("the first %.0f s (new rows)", window),
+         bench::Format("%.2f s", firstCpu),
+         bench::Format("%.2f s (its last ", lastCpu) + bench::Format("%.0f s)", window),
+         firstRatio,
+         lastCpu > 0,
+         "≤ 2 ×",
+         lastCpu > 0 && firstRatio <= 2});
 
     sim.terminate();
     sim.waitForFinished(5000);

@@ -26,17 +26,21 @@ run "$build/bench/bench_pacing"
 run "$build/bench/bench_startup"
 run "$build/bench/bench_rack"
 
+load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 cpu_model=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
 {
     echo "# Benchmark results"
     echo
     echo "Written by \`make bench\` (scripts/bench.sh $build, trace flood $flood_seconds s);"
-    echo "each figure beside its reference measured in the same run. Rates and times of the micro"
+    echo "each figure beside its reference measured in the same run, with its goal and whether the"
+    echo "run met it (\"—\": a figure for information). Rates and times of the micro"
     echo "benchmarks (bench_micro) count the measuring thread's processor time, which a busy machine"
     echo "disturbs less, except where a row says wall time; the other programs measure wall time."
     echo
     echo "- machine: $(nproc) cores, ${cpu_model:-unknown processor}, Linux $(uname -r)"
-    echo "- load average before the run: $load_before"
+    echo "- load average (1, 5, 15 min) before the run: $load_before; after it: $load_after"
+    echo "  (other work on the same processors slows both sides of a row; the ratios against the"
+    echo "  same run's references are what count)"
     echo "- commit: $(git -C "$source_dir" rev-parse --short HEAD 2>/dev/null || echo unknown), $(date -u '+%Y-%m-%d %H:%M UTC')"
     echo
     echo "| figure | measured | reference (same run) | ratio | goal | |"

@@ -2,6 +2,7 @@
 
 #include "core/profiles/bounded_file.h"
 #include "core/profiles/in_place_writer.h"
+#include "core/profiles/profile_lists.h"
 #include "core/profiles/profile_validator.h"
 #include "core/profiles/xml_values.h"
 
@@ -15,7 +16,6 @@
 
 #include <limits>
 #include <mutex>
-#include <sstream>
 
 namespace vxl {
 
@@ -93,18 +93,6 @@ void setValue(pugi::xml_node parent, const char *name, std::uint64_t value)
     findOrAppend(parent, name).text().set(static_cast<unsigned long long>(value));
 }
 
-void appendBytes(pugi::xml_node data,
-                 const std::array<std::uint8_t, kFrameDataBytes> &bytes,
-                 int length)
-{
-    data.remove_children();
-    for (int i = 0; i < length && i < kFrameDataBytes; ++i) {
-        pugi::xml_node byte = data.append_child("Byte");
-        byte.append_attribute("Index").set_value(i);
-        byte.text().set(static_cast<unsigned>(bytes[static_cast<std::size_t>(i)]));
-    }
-}
-
 bool readBytes(const pugi::xml_node &data,
                int length,
                std::array<std::uint8_t, kFrameDataBytes> *bytes)
@@ -162,12 +150,26 @@ void clsVLINXMLProfile::SetFileWriterForTesting(FileWriter writer)
     g_writer = std::move(writer);
 }
 
+namespace {
+
+// pugixml hands its output over in blocks; they go straight into the bytes returned.
+class ByteArrayWriter : public pugi::xml_writer
+{
+public:
+    void write(const void *data, size_t size) override
+    {
+        bytes.append(static_cast<const char *>(data), static_cast<qsizetype>(size));
+    }
+    QByteArray bytes;
+};
+
+} // namespace
+
 QByteArray clsVLINXMLProfile::Serialize() const
 {
-    std::ostringstream out;
+    ByteArrayWriter out;
     m_doc->save(out, "  ", pugi::format_indent | pugi::format_write_bom, pugi::encoding_utf16_le);
-    const std::string bytes = out.str();
-    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    return out.bytes;
 }
 
 namespace {
@@ -572,35 +574,18 @@ bool clsVLINXMLProfile::WriteLIN(const LIN_Group &lin)
     if (!countAttribute)
         countAttribute = scheduler.append_attribute("Count");
     countAttribute.set_value(count);
-    scheduler.remove_children();
-    for (int i = 0; i < count; ++i) {
-        const LIN_SchedulerEntry &entry = lin.SchedulerEntries[static_cast<std::size_t>(i)];
-        pugi::xml_node node = scheduler.append_child("Entry");
-        node.append_attribute("Time").set_value(static_cast<unsigned>(entry.Time));
-        node.text().set(static_cast<unsigned>(entry.ID));
-    }
+    WriteSchedulerList(scheduler, lin);
 
     pugi::xml_node slave = findOrAppend(group, "SlaveId_Data");
     setValue(slave, "ID", lin.SlaveIdData.ID);
     setValue(slave, "Active", lin.SlaveIdData.Active);
     setValue(slave, "Length", std::min<int>(lin.SlaveIdData.Length, kFrameDataBytes));
-    appendBytes(findOrAppend(slave, "Data"), lin.SlaveIdData.Data, lin.SlaveIdData.Length);
+    WriteDataBytes(findOrAppend(slave, "Data"), lin.SlaveIdData.Data, lin.SlaveIdData.Length);
 
     setValue(group, "Bit_Recognition_Status", lin.BitRecognitionStatus);
     setValue(group, "Slave_Activation_ID", lin.SlaveActivationId);
 
-    pugi::xml_node frames = findOrAppend(group, "Frame_Configuration");
-    frames.remove_children();
-    for (int k = 0; k < kFrameCount; ++k) {
-        const LIN_FrameEntry &entry = lin.Frames[static_cast<std::size_t>(k)];
-        const int length = FrameByteCount(lin, k);
-        pugi::xml_node frame = frames.append_child("Frame");
-        frame.append_child("ID").text().set(k);
-        frame.append_child("Active").text().set(static_cast<unsigned>(entry.Active));
-        frame.append_child("Length").text().set(length);
-        frame.append_child("Format").text().set(TestBit(lin.FrameFormats, k));
-        appendBytes(frame.append_child("Data"), entry.Data, length);
-    }
+    WriteFrameTable(findOrAppend(group, "Frame_Configuration"), lin);
     m_modified = true;
     return true;
 }

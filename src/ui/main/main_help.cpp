@@ -20,8 +20,13 @@ void TfMain::installHelp()
 {
     m_help = new HelpAccess([this] { return m_settings.GermanHelp; }, this);
     for (int page = 0; page < m_pages->count(); ++page)
-        m_pages->widget(page)->setProperty(HelpAccess::kContextProperty, kPageContexts[page]);
+        applyPageHelp(page);
     m_help->install();
+}
+
+void TfMain::applyPageHelp(int page)
+{
+    m_pages->widget(page)->setProperty(HelpAccess::kContextProperty, kPageContexts[page]);
 }
 
 void TfMain::openHelp()

@@ -112,12 +112,7 @@ TfMain::TfMain(const QStringList &arguments, ComPortMap portMap, QWidget *parent
                 focused->click();
                 return;
             }
-            QPushButton *buttons[] = {m_dataView->findChild<QPushButton *>(
-                                          QString::fromLatin1(control::btbRefresh)),
-                                      m_messagesView->defaultButton(),
-                                      m_profilesView->defaultButton(),
-                                      m_consoleView->defaultButton()};
-            auto *button = buttons[m_pages->currentIndex()];
+            auto *button = defaultButton(currentView());
             if (button && button->isEnabled())
                 button->click();
         });
@@ -145,17 +140,73 @@ void TfMain::buildViews()
         m_tabs->addTab(QString::fromLatin1(caption));
     m_pages = new QStackedWidget(central);
     m_pages->setObjectName(QStringLiteral("pgcViews"));
-    m_dataView = new ModuleDataView(*m_ops, m_pages);
-    m_messagesView = new MessagesView(*m_ops, m_pages);
-    m_profilesView = new ProfilesView(*m_ops, *m_files, m_pages);
-    m_consoleView = new ConsoleView(*m_ops, m_pages);
-    for (QWidget *page :
-         std::initializer_list<QWidget *>{m_dataView, m_messagesView, m_profilesView, m_consoleView})
-        m_pages->addWidget(page);
+    // Each view is built when it is first shown; until then an empty page holds its place.
+    for (int page = 0; page < int(std::size(kViewCaptions)); ++page)
+        m_pages->addWidget(new QWidget(m_pages));
+    ensureView(View::ModuleData);
     layout->addWidget(m_tabs);
     layout->addWidget(m_pages, 1);
     setCentralWidget(central);
     connect(m_tabs, &QTabBar::currentChanged, this, &TfMain::onTabChanged);
+}
+
+void TfMain::ensureView(View view)
+{
+    QWidget *built = nullptr;
+    ControlPanel *panel = nullptr;
+    switch (view) {
+    case View::ModuleData:
+        if (m_dataView)
+            return;
+        built = m_dataView = new ModuleDataView(*m_ops, m_pages);
+        panel = m_dataView->controlPanel();
+        break;
+    case View::Messages:
+        if (m_messagesView)
+            return;
+        built = m_messagesView = new MessagesView(*m_ops, m_pages);
+        panel = m_messagesView->controlPanel();
+        break;
+    case View::Profiles:
+        if (m_profilesView)
+            return;
+        built = m_profilesView = new ProfilesView(*m_ops, *m_files, m_pages);
+        panel = m_profilesView->controlPanel();
+        break;
+    case View::Advanced:
+        if (m_consoleView)
+            return;
+        built = m_consoleView = new ConsoleView(*m_ops, m_pages);
+        panel = m_consoleView->controlPanel();
+        break;
+    }
+    const int index = int(view);
+    const int current = m_pages->currentIndex();
+    std::unique_ptr<QWidget> placeholder(m_pages->widget(index));
+    m_pages->insertWidget(index, built);
+    m_pages->removeWidget(placeholder.get());
+    m_pages->setCurrentIndex(current);
+    if (m_help)
+        applyPageHelp(index);
+    if (m_panelColor)
+        panel->paint(*m_panelColor);
+}
+
+QPushButton *TfMain::defaultButton(View view) const
+{
+    switch (view) {
+    case View::ModuleData:
+        return m_dataView
+                   ? m_dataView->findChild<QPushButton *>(QString::fromLatin1(control::btbRefresh))
+                   : nullptr;
+    case View::Messages:
+        return m_messagesView ? m_messagesView->defaultButton() : nullptr;
+    case View::Profiles:
+        return m_profilesView ? m_profilesView->defaultButton() : nullptr;
+    case View::Advanced:
+        return m_consoleView ? m_consoleView->defaultButton() : nullptr;
+    }
+    return nullptr;
 }
 
 void TfMain::buildStatusBar()
@@ -172,11 +223,15 @@ void TfMain::buildStatusBar()
 
 void TfMain::paintPanels(std::uint32_t systemColor)
 {
-    for (ControlPanel *panel : {m_dataView->controlPanel(),
-                                m_messagesView->controlPanel(),
-                                m_profilesView->controlPanel(),
-                                m_consoleView->controlPanel()})
-        panel->paint(systemColor);
+    m_panelColor = systemColor;
+    if (m_dataView)
+        m_dataView->controlPanel()->paint(systemColor);
+    if (m_messagesView)
+        m_messagesView->controlPanel()->paint(systemColor);
+    if (m_profilesView)
+        m_profilesView->controlPanel()->paint(systemColor);
+    if (m_consoleView)
+        m_consoleView->controlPanel()->paint(systemColor);
 }
 
 void TfMain::setStatusPanel(int panel, const QString &text)
@@ -204,6 +259,7 @@ void TfMain::onTabChanged(int index)
         m_tabs->setCurrentIndex(m_pages->currentIndex());
         m_switching = false;
     } else {
+        ensureView(View(index));
         m_pages->setCurrentIndex(index);
     }
     runActivation(currentView());
@@ -213,6 +269,7 @@ void TfMain::selectViewFromMenu(View view)
 {
     if (!m_ops->MayChangeView(view, true))
         return;
+    ensureView(view);
     m_pages->setCurrentIndex(int(view));
     m_switching = true;
     m_tabs->setCurrentIndex(int(view));
@@ -327,7 +384,9 @@ bool TfMain::confirmClose()
     m_placement->SetWidth(normal.width());
     m_placement->SetHeight(normal.height());
     m_placement->Write();
-    m_messagesView->stopLog();
+    // Only the Messages view records a log: without it there is none to stop.
+    if (m_messagesView)
+        m_messagesView->stopLog();
     return m_files->ConfirmExit();
 }
 

@@ -9,11 +9,13 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <span>
 
 class QAction;
 class QLabel;
 class QMenu;
+class QPushButton;
 class QStackedWidget;
 class QTabBar;
 class QToolBar;
@@ -107,6 +109,9 @@ private:
     [[nodiscard]] static std::span<const Command> commands();
 
     void buildViews();
+    void ensureView(View view);
+    [[nodiscard]] QPushButton *defaultButton(View view) const;
+    void applyPageHelp(int page);
     void buildStatusBar();
     void buildCommands();
     void buildToolBars();
@@ -139,6 +144,7 @@ private:
     MessagesView *m_messagesView = nullptr;
     ProfilesView *m_profilesView = nullptr;
     ConsoleView *m_consoleView = nullptr;
+    std::optional<std::uint32_t> m_panelColor; // the last painted, for views built later
     QLabel *m_status1 = nullptr;
     QLabel *m_status2 = nullptr;
     std::map<QString, QAction *> m_actions;

@@ -68,6 +68,13 @@ ConsoleView::ConsoleView(Operations &ops, QWidget *parent)
     connect(&console, &ConsoleLogic::lineAdded, this, &ConsoleView::addLine);
     connect(&console, &ConsoleLogic::linesCleared, this, &ConsoleView::clearLines);
     connect(&m_ops, &Operations::commandStatesChanged, this, &ConsoleView::applyCommandStates);
+    // A view built after the first lines (a reset from the menu) shows them too.
+    for (int group = 0; group < int(m_nodes.size()); ++group) {
+        for (const bool received : {false, true}) {
+            for (const QString &line : console.Lines(group, received))
+                addLine(group, received, line);
+        }
+    }
     refreshList();
     refreshParameters();
     applyCommandStates();

@@ -3,6 +3,7 @@
 #include "core/operations/operations.h"
 #include "core/operations/profile_files.h"
 #include "core/operations/profile_send.h"
+#include "core/profiles/profile_document.h"
 #include "ui/views/command_controls.h"
 #include "ui/views/control_names.h"
 #include "ui/views/profile_editor.h"
@@ -65,6 +66,9 @@ ProfilesView::ProfilesView(Operations &ops, ProfileFiles &files, QWidget *parent
         m_editor->showProfile(m_files.Document());
     });
     connect(&m_files, &ProfileFiles::profileCleared, m_editor, &ProfileEditor::reset);
+    // A view built after a profile was loaded (one named at start) shows it at once.
+    if (m_files.Document().IsLoaded())
+        m_editor->showProfile(m_files.Document());
     for (auto signal : {&ProfileEditor::profileModified, &ProfileEditor::commandStatesRequested})
         connect(m_editor, signal, &m_files, &ProfileFiles::UpdateProfileCommands);
     applyCommandStates();

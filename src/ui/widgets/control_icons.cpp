@@ -59,8 +59,11 @@ QIcon ControlIcon(const QString &name)
     for (const Picture &picture : kPictures) {
         if (name != QLatin1String(picture.control))
             continue;
-        return QIcon::fromTheme(QString::fromLatin1(picture.themeName),
-                                QApplication::style()->standardIcon(picture.fallback));
+        // The style's picture is made only when the theme has none: making it loads its pixmaps.
+        const QIcon themed = QIcon::fromTheme(QString::fromLatin1(picture.themeName));
+        if (!themed.isNull() && !themed.availableSizes().isEmpty())
+            return themed;
+        return QApplication::style()->standardIcon(picture.fallback);
     }
     return {};
 }

@@ -49,6 +49,9 @@ void TestCommandControls::everyControlFollowsItsCommand()
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QTRY_VERIFY(w.ops().Commands().State(Command::Reset).has_value());
+    // Views are built when first shown: each is shown once, then the first again.
+    for (const View view : {View::Messages, View::Profiles, View::Advanced, View::ModuleData})
+        w.selectViewFromMenu(view);
     const auto enabledOf = [&w](const QString &name) -> std::optional<bool> {
         if (QAction *item = w.action(name))
             return item->isEnabled();

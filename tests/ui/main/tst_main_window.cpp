@@ -220,6 +220,9 @@ void TestMainWindow::startModeThreeFillsGrid()
     storeSettings(3);
     TfMain w({}, port.portMap());
     w.show();
+    // Views are built when first shown: the Profiles view's panel is looked at below.
+    w.selectViewFromMenu(View::Profiles);
+    w.selectViewFromMenu(View::ModuleData);
     VERIFY_DONE(waitConnected(w, *m_guard));
     auto *grid = w.findChild<ModuleGridWidget *>("sgridActualValues");
     QVERIFY(grid);
@@ -724,6 +727,8 @@ void TestMainWindow::openedProfileIsEdited()
     }
     TfMain w({QStringLiteral("vexalin-ct"), path}, port.portMap());
     w.show();
+    // Views are built when first shown.
+    w.selectViewFromMenu(View::Profiles);
     auto *tree = w.findChild<QTreeWidget *>("trvProfile");
     QVERIFY(tree);
     QTreeWidgetItem *lin = tree->topLevelItem(2);

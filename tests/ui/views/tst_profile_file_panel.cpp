@@ -160,6 +160,8 @@ void TestProfileFilePanel::openedAtStartThenCleared()
         QVERIFY(document.SaveAs(path));
     }
     TfMain w({QStringLiteral("vexalin-ct"), path});
+    // Views are built when first shown.
+    w.selectViewFromMenu(View::Profiles);
     QCOMPARE(child<QLineEdit>(page(w), "ediProfilePath")->text(), path);
     QCOMPARE(valuesOf(w.profile()).RS232.Baudrate, 4800u);
     QVERIFY(w.action("mniSaveAs")->isEnabled());
