@@ -325,7 +325,9 @@ void ConsoleLogic::Send()
         m_ctx.Error(QString::fromLatin1(kNoActiveConnection));
         return;
     }
-    if (!m_ctx.IsIdle() || !m_selected)
+    // An identification that timed out meanwhile has told the user and dropped the connection.
+    m_ctx.AwaitIdentification();
+    if (!m_ctx.IsConnected() || !m_ctx.IsIdle() || !m_selected)
         return;
     m_ctx.PaintBusy();
     const int g = m_group;

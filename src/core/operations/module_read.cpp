@@ -88,8 +88,6 @@ void ModuleReader::StartModuleRead()
         m_newProfilePending = false;
         return;
     }
-    // The identification a profiles-view activation asked for is answered to this read.
-    engine.SetActive(TransactionKind::tkProgrammingMode, false);
     engine.BeginTransaction(kRead);
 }
 

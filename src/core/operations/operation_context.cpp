@@ -1,5 +1,8 @@
 #include "core/operations/operation_context.h"
 
+#include <QEventLoop>
+#include <QTimer>
+
 namespace vxl {
 
 OperationContext::OperationContext(clsLinPort &link,
@@ -31,12 +34,39 @@ void OperationContext::PublishStates()
         m_statesChanged();
 }
 
+void OperationContext::AwaitIdentification()
+{
+    const auto due = [this] {
+        return IsConnected() && m_engine.IsActive(TransactionKind::tkProgrammingMode);
+    };
+    if (!due())
+        return;
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(1);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (!due())
+            loop.quit();
+    });
+    // The identification's own time-out ends it; this bound only keeps a wait from outliving a
+    // timer that did not run.
+    QTimer::singleShot((m_settings.Timeout + 1) * clsTransactionEngine::kTickMs, &loop, [&loop] {
+        loop.quit();
+    });
+    poll.start();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
 bool OperationContext::StartChecks(const QString &notConnected, const QString &busy)
 {
     if (!IsConnected()) {
         Error(notConnected);
         return false;
     }
+    AwaitIdentification();
+    // An identification that timed out meanwhile has told the user and ended the connection.
+    if (!IsConnected())
+        return false;
     if (!IsIdle()) {
         ShowBusyNotice(busy);
         return false;

@@ -68,8 +68,15 @@ public:
     // way to the module copy or into the module.
     [[nodiscard]] std::vector<LIN_SchedulerEntry> &CollectedEntries() { return m_collected; }
 
+    // An exchange that starts while an identification reply is still due (Part 2.2 lets the
+    // identification run beside other actions) waits until that reply or its time-out has come:
+    // replies carry no code, so the new exchange would take it. Handles the link's
+    // notifications and the timers meanwhile, not the user's input.
+    void AwaitIdentification();
+
     // The usual start checks with the starter's own wording: an Error box when not connected,
-    // the busy notice when not idle. True when the action may go on.
+    // the busy notice when not idle. True when the action may go on; a due identification reply
+    // is waited for first (its time-out tells the user itself).
     bool StartChecks(const QString &notConnected = QString::fromLatin1(kNoActiveConnection),
                      const QString &busy = QString::fromLatin1(kActionInProgress));
     void ShowBusyNotice(const QString &text = QString::fromLatin1(kActionInProgress));

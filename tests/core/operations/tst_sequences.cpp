@@ -70,6 +70,8 @@ private slots:
     void timeoutLoweredDuringExchange();
     void dialogConnectionDuringExchange();
     void entriesOfLastConnectionDoNotCarryOver();
+    void identificationThenMessagesView();
+    void identificationThenModuleDataView();
 };
 
 // Item 7. The time-out fires when the tick count reaches or passes the Timeout in force.
@@ -166,6 +168,62 @@ void TestSequences::entriesOfLastConnectionDoNotCarryOver()
     QCOMPARE(rig.op().entriesShown[0], std::vector<LIN_SchedulerEntry>{});
     QCOMPARE(rig.requestTexts().mid(int(before)), QStringList{});
     QCOMPARE(rig.host().config().LIN.SchedulerCount, std::uint16_t(0));
+}
+
+// Item 4. An exchange started while the profiles view's identification waits for its reply
+// waits for it: the identification keeps its replies, the exchange gets its own.
+void TestSequences::identificationThenMessagesView()
+{
+    OpsRig rig(shortRead());
+    // 1. connect; the module read ends; Timeout 2
+    QVERIFY(rig.connect());
+    QVERIFY(rig.waitIdle());
+    rig.setTimeout(2);
+    const auto identity = rig.ops().ModuleCopy().Module;
+    const std::size_t before = rig.host().requests().size();
+    // 2. "Profiles Management": the identification starts
+    showView(rig, View::Profiles);
+    // 3. at once "Messages and Scheduler": master status and entry count
+    showView(rig, View::Messages);
+    QVERIFY(rig.waitIdle());
+    // 4. each exchange took its own replies; the connection stays up past the time-out
+    QCOMPARE(rig.requestTexts().mid(int(before)),
+             (QStringList{"3/0/0", "3/1/1", "2/16/0", "2/20/3"}));
+    QTest::qWait(2500);
+    QVERIFY(rig.ops().IsConnected());
+    QCOMPARE(rig.op().boxTexts(), QStringList{});
+    QVERIFY(!rig.ops().Engine().IsActive(TransactionKind::tkProgrammingMode));
+    QVERIFY(!rig.ops().Scheduler().MasterActive());
+    QCOMPARE(rig.ops().ModuleCopy().Module.HardwareText, identity.HardwareText);
+    QCOMPARE(rig.ops().ModuleCopy().Module.FirmwareText, identity.FirmwareText);
+}
+
+void TestSequences::identificationThenModuleDataView()
+{
+    OpsRig rig(shortRead());
+    // 1. connect; the module read ends
+    QVERIFY(rig.connect());
+    QVERIFY(rig.waitIdle());
+    const ModuleConfig read = rig.ops().ModuleCopy();
+    // 2. the module answers 30 ms late from now on
+    rig.host().setReplyDelayMs(30);
+    // 3. "Profiles Management": the identification starts; 4. when the module receives its
+    //    firmware request, "Data Present in Module" (a module read)
+    rig.atRequest(QStringLiteral("3/1/1"), [&rig] { showView(rig, View::ModuleData); });
+    showView(rig, View::Profiles);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.op().view, View::ModuleData, 5000);
+    QVERIFY(rig.waitIdle());
+    // 5. the read stored the module's own values, not the identification's replies
+    QCOMPARE(rig.op().boxTexts(), QStringList{});
+    QVERIFY(rig.ops().IsConnected());
+    const auto &now = rig.ops().ModuleCopy();
+    QCOMPARE(now.RS232.Baudrate, read.RS232.Baudrate);
+    QCOMPARE(now.RS232.ReplyStatus, read.RS232.ReplyStatus);
+    QCOMPARE(now.CAN.Baudrate, read.CAN.Baudrate);
+    QCOMPARE(now.CAN.ErrorId, read.CAN.ErrorId);
+    QCOMPARE(now.LIN.Baudrate, read.LIN.Baudrate);
+    QCOMPARE(now.LIN.FrameLengths, read.LIN.FrameLengths);
+    QCOMPARE(now.Module.HardwareText, read.Module.HardwareText);
 }
 
 QTEST_GUILESS_MAIN(TestSequences)
