@@ -104,7 +104,7 @@ void tst_BashCompletion::offers_data()
     row("options before a command", "vexalin-cli --", words("--help --version"));
     row("options of send",
         "vexalin-cli send --",
-        words("--baud --flash --help --port --reset --yes"));
+        words("--baud --flash --help --junit --plan --port --report --reset --verify --yes"));
     row("option by prefix", "vexalin-cli trace --f", words("--format"));
     row("options after the argument", "vexalin-cli send bench.vxlin --f", words("--flash"));
     row("profiles by extension", "vexalin-cli send ", profiles);

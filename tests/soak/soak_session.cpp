@@ -356,6 +356,8 @@ std::optional<Violation> Session::checkInvariants()
     for (const Invariant &invariant : Invariants()) {
         if (!m_figures.only.isEmpty() && !QLatin1String(invariant.name).contains(m_figures.only))
             continue;
+        if (m_figures.skipped.contains(QLatin1String(invariant.name)))
+            continue;
         ++m_figures.checks;
         if (auto detail = invariant.check(*this))
             return Violation{QLatin1String(invariant.name), *detail};

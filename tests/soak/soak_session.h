@@ -37,6 +37,9 @@ struct Figures
     // When set, only the invariants whose name holds this text are checked (a hunt for one
     // fault).
     QString only;
+    // Invariants not checked: faults known and still open, whose lists wait in
+    // tests/soak/open/ until they are mended.
+    QStringList skipped;
 };
 
 // One user at the tool against two emulated modules (COM5 and COM6), driven a step at a time.
