@@ -68,8 +68,8 @@ public:
     // way to the module copy or into the module.
     [[nodiscard]] std::vector<LIN_SchedulerEntry> &CollectedEntries() { return m_collected; }
 
-    // An exchange that starts while an identification reply is still due (Part 2.2 lets the
-    // identification run beside other actions) waits until that reply or its time-out has come:
+    // An exchange that starts while an identification reply is still due (the identification
+    // runs beside other actions) waits until that reply or its time-out has come:
     // replies carry no code, so the new exchange would take it. Handles the link's
     // notifications and the timers meanwhile, not the user's input.
     void AwaitIdentification();

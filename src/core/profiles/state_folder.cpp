@@ -17,7 +17,7 @@ QString StateFolder()
     const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
 #else
     QString base = qEnvironmentVariable("XDG_STATE_HOME");
-    // The base directory specification ignores a relative path.
+    // XDG's base directory rules ignore a relative path.
     if (base.isEmpty() || QDir::isRelativePath(base))
         base = QDir::homePath() + QStringLiteral("/.local/state");
 #endif

@@ -456,7 +456,7 @@ void TestTraceCapture::linErrors()
 
 void TestTraceCapture::protectedIdentifiers_data()
 {
-    // From the LIN specification's table of protected identifiers.
+    // From the LIN standard's table of protected identifiers.
     QTest::addColumn<int>("id");
     QTest::addColumn<int>("protectedId");
     QTest::newRow("0x00") << 0x00 << 0x80;
