@@ -1,9 +1,9 @@
-#include "cli/read_refusal.h"
+#include "core/link/read_refusal.h"
 
 #include <algorithm>
 #include <array>
 
-namespace vxl::cli {
+namespace vxl {
 
 namespace {
 
@@ -43,4 +43,4 @@ bool IsReadRefusal(int group, int command, std::uint8_t byte)
     return found != kReadWidths.end() && found->bytes > 1;
 }
 
-} // namespace vxl::cli
+} // namespace vxl

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace vxl::cli {
+namespace vxl {
 
 // Whether a one-byte reply to a Read command of the catalogue is the module's refusal (a return
 // code in place of the value) rather than the value itself: it is for values longer than one
@@ -10,4 +10,4 @@ namespace vxl::cli {
 // width the module chooses, are never taken for a refusal.
 [[nodiscard]] bool IsReadRefusal(int group, int command, std::uint8_t byte);
 
-} // namespace vxl::cli
+} // namespace vxl
