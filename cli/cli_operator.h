@@ -72,7 +72,7 @@ public:
     void ShowFrameTable(const LIN_Group &) override {}
     [[nodiscard]] View CurrentView() const override { return m_view; }
     void SwitchView(View view) override { m_view = view; }
-    void NewProfileFromModule(const ModuleConfig &) override {}
+    bool NewProfileFromModule(const ModuleConfig &) override { return false; }
     [[nodiscard]] std::optional<ModuleConfig> CurrentProfile() const override { return m_profile; }
     [[nodiscard]] QString ProfileFileName() const override { return {}; }
     [[nodiscard]] bool ProfileModified() const override { return false; }

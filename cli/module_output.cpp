@@ -2,6 +2,7 @@
 
 #include "cli/cli_operator.h"
 #include "cli/command_line.h"
+#include "core/module/module_refusals.h"
 
 #include <QJsonArray>
 
@@ -20,6 +21,12 @@ QJsonArray arrayOf(const std::array<T, N> &values)
     return out;
 }
 
+// A value the module refused to report is null: its fields hold the return code.
+QJsonValue unlessRefused(bool refused, const QJsonValue &value)
+{
+    return refused ? QJsonValue(QJsonValue::Null) : value;
+}
+
 QJsonObject frameJson(const LIN_FrameEntry &entry)
 {
     QJsonArray data;
@@ -31,49 +38,57 @@ QJsonObject frameJson(const LIN_FrameEntry &entry)
             {QStringLiteral("data"), data}};
 }
 
-QJsonObject canJson(const CAN_Group &can)
+QJsonObject canJson(const CAN_Group &can, const ReadRefusals &r)
 {
     return {{QStringLiteral("active"), can.Active},
-            {QStringLiteral("baudrate"), can.Baudrate},
+            {QStringLiteral("baudrate"), unlessRefused(r.canBaudrate, can.Baudrate)},
             {QStringLiteral("forwardMask"), can.ForwardMask},
-            {QStringLiteral("filterMask"), qint64(can.FilterMask)},
-            {QStringLiteral("filterCode"), qint64(can.FilterCode)},
-            {QStringLiteral("idOffset"), qint64(can.IdOffset)},
-            {QStringLiteral("errorCounters"), arrayOf(can.ErrorCounters)},
-            {QStringLiteral("errorId"), qint64(can.ErrorId)},
+            {QStringLiteral("filterMask"), unlessRefused(r.canFilterMask, qint64(can.FilterMask))},
+            {QStringLiteral("filterCode"), unlessRefused(r.canFilterCode, qint64(can.FilterCode))},
+            {QStringLiteral("idOffset"), unlessRefused(r.canIdOffset, qint64(can.IdOffset))},
+            {QStringLiteral("errorCounters"),
+             unlessRefused(r.canErrorCounters, arrayOf(can.ErrorCounters))},
+            {QStringLiteral("errorId"), unlessRefused(r.canErrorId, qint64(can.ErrorId))},
             {QStringLiteral("replyStatus"), arrayOf(can.ReplyStatus)}};
 }
 
-QJsonObject linJson(const LIN_Group &lin)
+QJsonObject linJson(const LIN_Group &lin, const ReadRefusals &r)
 {
     QJsonArray entries;
     for (int i = 0; i < std::min<int>(lin.SchedulerCount, kMaxSchedulerEntries); ++i) {
         const auto &entry = lin.SchedulerEntries[std::size_t(i)];
-        entries.append(
-            QJsonObject{{QStringLiteral("time"), entry.Time}, {QStringLiteral("id"), entry.ID}});
+        entries.append(unlessRefused(r.schedulerEntries[std::size_t(i)],
+                                     QJsonObject{{QStringLiteral("time"), entry.Time},
+                                                 {QStringLiteral("id"), entry.ID}}));
     }
     QJsonArray frames;
-    for (const auto &frame : lin.Frames)
-        frames.append(frameJson(frame));
+    for (std::size_t i = 0; i < lin.Frames.size(); ++i)
+        frames.append(unlessRefused(r.frames[i], frameJson(lin.Frames[i])));
     return {{QStringLiteral("active"), lin.Active},
-            {QStringLiteral("baudrate"), lin.Baudrate},
+            {QStringLiteral("baudrate"), unlessRefused(r.linBaudrate, lin.Baudrate)},
             {QStringLiteral("forwardMask"), lin.ForwardMask},
             {QStringLiteral("filterMask"), lin.FilterMask},
             {QStringLiteral("filterCode"), lin.FilterCode},
             {QStringLiteral("masterStatus"), lin.MasterStatus},
             {QStringLiteral("busTermination"), lin.BusTermination},
-            {QStringLiteral("messageTimeouts"), arrayOf(lin.MessageTimeouts)},
+            {QStringLiteral("messageTimeouts"),
+             unlessRefused(r.messageTimeouts, arrayOf(lin.MessageTimeouts))},
             {QStringLiteral("retries"), lin.Retries},
             {QStringLiteral("schedulerCount"), lin.SchedulerCount},
             {QStringLiteral("schedulerEntries"), entries},
-            {QStringLiteral("errorCounters"), arrayOf(lin.ErrorCounters)},
+            {QStringLiteral("errorCounters"),
+             unlessRefused(r.linErrorCounters, arrayOf(lin.ErrorCounters))},
             {QStringLiteral("bitRecognitionStatus"), lin.BitRecognitionStatus},
-            {QStringLiteral("slaveMask"), arrayOf(lin.SlaveMask)},
-            {QStringLiteral("frameLengths"), arrayOf(lin.FrameLengths)},
-            {QStringLiteral("frameFormats"), arrayOf(lin.FrameFormats)},
-            {QStringLiteral("slaveIdData"), frameJson(lin.SlaveIdData)},
+            {QStringLiteral("slaveMask"), unlessRefused(r.slaveMask, arrayOf(lin.SlaveMask))},
+            {QStringLiteral("frameLengths"),
+             unlessRefused(r.frameLengths, arrayOf(lin.FrameLengths))},
+            {QStringLiteral("frameFormats"),
+             unlessRefused(r.frameFormats, arrayOf(lin.FrameFormats))},
+            {QStringLiteral("slaveIdData"),
+             unlessRefused(r.slaveIdData, frameJson(lin.SlaveIdData))},
             {QStringLiteral("frames"), frames},
-            {QStringLiteral("slaveActivationId"), qint64(lin.SlaveActivationId)},
+            {QStringLiteral("slaveActivationId"),
+             unlessRefused(r.slaveActivationId, qint64(lin.SlaveActivationId))},
             {QStringLiteral("replyStatus"), arrayOf(lin.ReplyStatus)}};
 }
 
@@ -88,13 +103,17 @@ QJsonObject ModuleJson(const ModuleConfig &module)
                                {QStringLiteral("firmwareStatus"), mod.FirmwareStatus},
                                {QStringLiteral("buildMode"), mod.BuildMode},
                                {QStringLiteral("buildModeText"), BuildModeText(mod.BuildMode)}};
-    const QJsonObject rs232{{QStringLiteral("baudrate"), qint64(module.RS232.Baudrate)},
-                            {QStringLiteral("errorCounters"), arrayOf(module.RS232.ErrorCounters)},
+    const ReadRefusals refusals = RefusalsOf(module);
+    const QJsonObject rs232{{QStringLiteral("baudrate"),
+                             unlessRefused(refusals.rs232Baudrate, qint64(module.RS232.Baudrate))},
+                            {QStringLiteral("errorCounters"),
+                             unlessRefused(refusals.rs232ErrorCounters,
+                                           arrayOf(module.RS232.ErrorCounters))},
                             {QStringLiteral("replyStatus"), arrayOf(module.RS232.ReplyStatus)}};
     return {{QStringLiteral("module"), identity},
             {QStringLiteral("rs232"), rs232},
-            {QStringLiteral("can"), canJson(module.CAN)},
-            {QStringLiteral("lin"), linJson(module.LIN)}};
+            {QStringLiteral("can"), canJson(module.CAN, refusals)},
+            {QStringLiteral("lin"), linJson(module.LIN, refusals)}};
 }
 
 QStringList GridLines(const ModuleConfig &module, const GridTexts &grid)

@@ -171,6 +171,7 @@ private slots:
     void sendThenVerify_data();
     void sendThenVerify();
     void questionsNeedYes();
+    void readJsonNullForRefused();
     void refusedValue_data();
     void refusedValue();
     void rawReadRefusal_data();
@@ -316,7 +317,11 @@ void TestCli::readTextAndProfile()
     const QString path = rig.file("saved.vxlin");
     const Run saved = rig.run({"read", "--port", QString::number(kCom), "--profile", path});
     QCOMPARE(saved.exitCode, 0);
-    QCOMPARE(saved.err, QStringLiteral("Current module data was saved as \"saved.vxlin\"\n"));
+    // Not a slave-simulation build: the module refuses its slave activation ID.
+    QCOMPARE(saved.err,
+             QStringLiteral("Current module data was saved as \"saved.vxlin\"\n"
+                            "The module did not give these values; the profile holds their "
+                            "default values:\nCAN ID For Slave Activation\n"));
     QCOMPARE(saved.out, QString());
     clsVLINXMLProfile document;
     QVERIFY(document.OpenFile(path));
@@ -327,6 +332,44 @@ void TestCli::readTextAndProfile()
     QCOMPARE(p.CAN.Baudrate, m.CAN.Baudrate);
     QCOMPARE(p.LIN.Baudrate, m.LIN.Baudrate);
     QCOMPARE(p.LIN.FrameLengths, m.LIN.FrameLengths);
+}
+
+// A value the module refused to report is null, and its reply status says why; a one-byte value
+// is its own byte whatever it is.
+void TestCli::readJsonNullForRefused()
+{
+    CliRig rig(firmware("01.02.15"));
+    rig.host().withModel([](sim::ModuleModel &m) {
+        m.Config().LIN.SchedulerCount = 2;
+        m.Config().LIN.SchedulerEntries[0] = {25, 3};
+        m.Config().LIN.SchedulerEntries[1] = {40, 9};
+        m.ForceReturnCode(1, 13, 9);        // CAN filter mask
+        m.ForceReturnCode(2, 18, 9);        // message time-outs
+        m.ForceReturnCode(2, 13, 9);        // LIN filter mask: one byte
+        m.ForceReturnCodeOnce(2, 25, 3, 9); // the slave data of identifier 1
+        m.ForceReturnCodeOnce(2, 21, 1, 9); // the first scheduler entry
+    });
+    const Run run = rig.run({"read", "--port", QString::number(kCom), "--json"});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.err, QString());
+    const QJsonObject json = QJsonDocument::fromJson(run.out.toUtf8()).object();
+    const QJsonObject can = json["can"].toObject();
+    QVERIFY2(can["filterMask"].isNull(), qPrintable(run.out));
+    QCOMPARE(can["replyStatus"].toArray()[CanFilterMaskStatus].toInteger(), 9);
+    QVERIFY(!can["filterCode"].isNull());
+    const QJsonObject lin = json["lin"].toObject();
+    QVERIFY(lin["messageTimeouts"].isNull());
+    QVERIFY(lin["slaveActivationId"].isNull());
+    QCOMPARE(lin["filterMask"].toInteger(), 9);
+    const QJsonArray frames = lin["frames"].toArray();
+    QCOMPARE(frames.size(), kFrameCount);
+    QVERIFY(frames[1].isNull());
+    QCOMPARE(frames[2].toObject()["id"].toInteger(), 2);
+    const QJsonArray entries = lin["schedulerEntries"].toArray();
+    QCOMPARE(entries.size(), 2);
+    QVERIFY(entries[0].isNull());
+    QCOMPARE(entries[1].toObject()["id"].toInteger(), 9);
+    QCOMPARE(lin["replyStatus"].toArray().size(), 17);
 }
 
 void TestCli::sendThenVerify_data()

@@ -88,9 +88,10 @@ public:
     void ShowFrameTable(const LIN_Group &lin) override { framesShown.push_back(lin); }
     View CurrentView() const override { return view; }
     void SwitchView(View target) override;
-    void NewProfileFromModule(const ModuleConfig &module) override
+    bool NewProfileFromModule(const ModuleConfig &module) override
     {
         newProfiles.push_back(module);
+        return true;
     }
     std::optional<ModuleConfig> CurrentProfile() const override { return profile; }
     QString ProfileFileName() const override { return profileFile; }

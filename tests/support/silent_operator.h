@@ -45,7 +45,7 @@ public:
     void ShowFrameTable(const LIN_Group &) override {}
     View CurrentView() const override { return m_current; }
     void SwitchView(View) override {}
-    void NewProfileFromModule(const ModuleConfig &) override {}
+    bool NewProfileFromModule(const ModuleConfig &) override { return false; }
     std::optional<ModuleConfig> CurrentProfile() const override { return std::nullopt; }
     QString ProfileFileName() const override { return {}; }
     bool ProfileModified() const override { return false; }

@@ -129,6 +129,10 @@ struct LIN_Group
     std::array<LIN_SchedulerEntry, kMaxSchedulerEntries> SchedulerEntries{};
     std::uint32_t SlaveActivationId = 0;
     std::array<std::uint8_t, 17> ReplyStatus{};
+    // Frame entries and scheduler entries have no status slot: the return code the module gave
+    // in place of each one it refused to report (0: reported). Module copy only.
+    std::array<std::uint8_t, kFrameCount> FrameRefusals{};
+    std::array<std::uint8_t, kMaxSchedulerEntries> EntryRefusals{};
 
     friend bool operator==(const LIN_Group &, const LIN_Group &) = default;
 };
@@ -167,8 +171,8 @@ void SetBit(std::array<std::uint8_t, 8> &set, int n, bool on);
 [[nodiscard]] int GetNibble(const std::array<std::uint8_t, 32> &lengths, int n);
 void SetNibble(std::array<std::uint8_t, 32> &lengths, int n, int value);
 
-// Frame lengths used as byte counts never exceed the eight data bytes: a refused read stores
-// its return code as table data.
+// Frame lengths used as byte counts never exceed the eight data bytes: a refused read leaves
+// its return code in the module copy's table.
 [[nodiscard]] int FrameByteCount(const LIN_Group &lin, int id);
 
 void DefaultFrameTables(LIN_Group &lin);

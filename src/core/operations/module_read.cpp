@@ -2,9 +2,11 @@
 
 #include "core/link/command_builders.h"
 #include "core/link/lin_port.h"
+#include "core/link/read_refusal.h"
 #include "core/link/status_text.h"
 #include "core/module/module_grid_text.h"
 #include "core/operations/operation_context.h"
+#include "core/profiles/module_profile_values.h"
 #include "core/profiles/profile_document.h"
 
 #include <QFileInfo>
@@ -66,6 +68,12 @@ std::uint8_t ReplyStatusOf(const LIN_Msg &msg)
     return msg.count == 1 ? msg.data[0] : 0;
 }
 
+std::uint8_t RefusalCodeOf(const LIN_Msg &msg, int group, int command)
+{
+    const std::uint8_t status = ReplyStatusOf(msg);
+    return status != 0 && IsReadRefusal(group, command, status) ? status : 0;
+}
+
 ModuleReader::ModuleReader(OperationContext &context, Handoffs handoffs)
     : m_ctx(context)
     , m_handoffs(std::move(handoffs))
@@ -74,6 +82,8 @@ ModuleReader::ModuleReader(OperationContext &context, Handoffs handoffs)
 void ModuleReader::StartModuleRead()
 {
     m_ctx.ModuleCopy().LIN.SchedulerCount = 0;
+    m_ctx.ModuleCopy().LIN.FrameRefusals.fill(0);
+    m_ctx.ModuleCopy().LIN.EntryRefusals.fill(0);
     // A "New from Module" waits for this read only: a read that never starts must not leave it
     // to the next one.
     if (!m_ctx.StartChecks()) {
@@ -323,7 +333,10 @@ void ModuleReader::storeFrameTables(const LIN_Msg &msg)
     const std::uint8_t status = ReplyStatusOf(msg);
     if (s <= 3) {
         StoreReplyBytes(lin.FrameLengths, std::size_t(8 * s), msg);
-        lin.ReplyStatus[LinFrameLengthsStatus] = status;
+        // The four blocks share one status: a later block that answers must not hide that an
+        // earlier one was refused.
+        if (s == 0 || status != 0)
+            lin.ReplyStatus[LinFrameLengthsStatus] = status;
     } else if (s == 4) {
         StoreReplyBytes(lin.FrameFormats, 0, msg);
         lin.ReplyStatus[LinFrameFormatsStatus] = status;
@@ -340,8 +353,9 @@ void ModuleReader::storePerIdEntry(const LIN_Msg &msg)
     auto &engine = m_ctx.Engine();
     auto &config = m_ctx.ModuleCopy();
     const int counter = engine.PhaseCounter();
-    auto &entry = config.LIN.Frames[std::size_t(std::clamp(counter, 0, kFrameCount - 1))];
-    storeFrameEntry(entry, msg, SlaveDataLength(config, msg.data[1]));
+    const auto at = std::size_t(std::clamp(counter, 0, kFrameCount - 1));
+    storeFrameEntry(config.LIN.Frames[at], msg, SlaveDataLength(config, msg.data[1]));
+    config.LIN.FrameRefusals[at] = RefusalCodeOf(msg, 2, 25);
     if (counter < kFrameCount - 1) {
         engine.SetPhaseCounter(counter + 1);
         return;
@@ -405,6 +419,7 @@ void ModuleReader::ReadSchedulerEntries(int count)
 {
     auto &collected = m_ctx.CollectedEntries();
     collected.clear();
+    m_entryRefusals.clear();
     if (!m_ctx.StartChecks())
         return;
     auto &engine = m_ctx.Engine();
@@ -426,6 +441,7 @@ void ModuleReader::SchedulerEntryReply(const LIN_Msg &msg)
     auto &collected = m_ctx.CollectedEntries();
     engine.SetPendingReplies(engine.PendingReplies() - 1);
     collected.push_back({std::uint16_t(ReplyValue(msg, 0, 2)), msg.data[2]});
+    m_entryRefusals.push_back(RefusalCodeOf(msg, 2, 21));
     if (engine.PendingReplies() > 0) {
         engine.Rearm(TransactionKind::tkScheduler);
         return;
@@ -440,10 +456,15 @@ void ModuleReader::SchedulerEntryReply(const LIN_Msg &msg)
 void ModuleReader::StoreSchedulerEntries()
 {
     auto &collected = m_ctx.CollectedEntries();
-    auto &entries = m_ctx.ModuleCopy().LIN.SchedulerEntries;
-    const std::size_t count = std::min(collected.size(), entries.size());
-    std::copy_n(collected.begin(), count, entries.begin());
+    auto &lin = m_ctx.ModuleCopy().LIN;
+    const std::size_t count = std::min(collected.size(), lin.SchedulerEntries.size());
+    std::copy_n(collected.begin(), count, lin.SchedulerEntries.begin());
+    lin.EntryRefusals.fill(0);
+    std::copy_n(m_entryRefusals.begin(),
+                std::min(m_entryRefusals.size(), lin.EntryRefusals.size()),
+                lin.EntryRefusals.begin());
     collected.clear();
+    m_entryRefusals.clear();
     m_ctx.PaintIdle();
     m_entriesPending = false;
     NewFromModuleContinuation();
@@ -474,7 +495,9 @@ void ModuleReader::NewFromModuleContinuation()
     auto &op = m_ctx.Operator();
     if (op.CurrentView() != View::Profiles)
         op.SwitchView(View::Profiles);
-    op.NewProfileFromModule(m_ctx.ModuleCopy());
+    const ModuleProfileValues profile = ProfileValuesFromModule(m_ctx.ModuleCopy());
+    if (op.NewProfileFromModule(profile.values) && !profile.refused.isEmpty())
+        m_ctx.Information(RefusedValuesText(profile.refused));
 }
 
 void ModuleReader::SaveModuleDataAsProfile()
@@ -483,7 +506,8 @@ void ModuleReader::SaveModuleDataAsProfile()
         m_ctx.ShowBusyNotice();
         return;
     }
-    const auto &config = m_ctx.ModuleCopy();
+    const ModuleProfileValues profile = ProfileValuesFromModule(m_ctx.ModuleCopy());
+    const auto &config = profile.values;
     clsVLINXMLProfile document;
     document.WriteAll(config.RS232.Baudrate, config.CAN, config.LIN);
     auto &op = m_ctx.Operator();
@@ -497,11 +521,14 @@ void ModuleReader::SaveModuleDataAsProfile()
                     + QStringLiteral("\". The file is being modified on \"Profiles Management\"."));
         return;
     }
-    if (document.SaveAs(path))
-        m_ctx.Information(QStringLiteral("Current module data was saved as \"") + name
-                          + QStringLiteral("\""));
-    else
+    if (!document.SaveAs(path)) {
         m_ctx.Error(QStringLiteral("Error saving module configuration as Profile"));
+        return;
+    }
+    m_ctx.Information(QStringLiteral("Current module data was saved as \"") + name
+                      + QStringLiteral("\""));
+    if (!profile.refused.isEmpty())
+        m_ctx.Information(RefusedValuesText(profile.refused));
 }
 
 } // namespace vxl

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace vxl {
 
@@ -79,6 +80,7 @@ private:
     Handoffs m_handoffs;
     bool m_entriesPending = false;
     bool m_newProfilePending = false;
+    std::vector<std::uint8_t> m_entryRefusals; // beside the collected entries, in their order
 };
 
 // Little-endian value of `bytes` data bytes from `offset`; bytes the reply did not carry
@@ -86,6 +88,8 @@ private:
 [[nodiscard]] std::uint32_t ReplyValue(const LIN_Msg &msg, int offset, int bytes);
 // The reply status: the single data byte of a one-byte reply, else 0.
 [[nodiscard]] std::uint8_t ReplyStatusOf(const LIN_Msg &msg);
+// The return code of a reply by which the module refused a read of group/command, else 0.
+[[nodiscard]] std::uint8_t RefusalCodeOf(const LIN_Msg &msg, int group, int command);
 // The number of data bytes a reply carries (never more than a message holds).
 [[nodiscard]] int ReplyDataCount(const LIN_Msg &msg);
 // The data bytes as characters (identity texts).

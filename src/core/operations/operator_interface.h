@@ -87,7 +87,7 @@ public:
     virtual void SwitchView(View view) = 0;
 
     // A new profile from the module's values (asks first about unsaved changes).
-    virtual void NewProfileFromModule(const ModuleConfig &module) = 0;
+    virtual bool NewProfileFromModule(const ModuleConfig &module) = 0;
     // The profile being edited: empty when none is loaded.
     [[nodiscard]] virtual std::optional<ModuleConfig> CurrentProfile() const = 0;
     // Path and unsaved-changes state of the profile being edited.

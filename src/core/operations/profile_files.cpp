@@ -62,10 +62,10 @@ void ProfileFiles::NewFromMenu()
     NewProfile();
 }
 
-void ProfileFiles::NewProfile(const ModuleConfig *module)
+bool ProfileFiles::NewProfile(const ModuleConfig *module)
 {
     if (!askUnsavedChanges(kNewQuestion))
-        return;
+        return false;
     m_document.LoadDefault();
     m_temporaryFile = module != nullptr;
     if (module) {
@@ -76,6 +76,7 @@ void ProfileFiles::NewProfile(const ModuleConfig *module)
     readIntoCopy();
     ShowProfileFile(true);
     emit profileShown();
+    return true;
 }
 
 void ProfileFiles::OpenProfile()

@@ -42,8 +42,9 @@ public:
 
     // The menu's "New": refused while an action runs, and shows the profile page first.
     void NewFromMenu();
-    // "New"; with module values the new profile holds them and gets a file of its own.
-    void NewProfile(const ModuleConfig *module = nullptr);
+    // "New"; with module values the new profile holds them and gets a file of its own. False
+    // when the user kept the current profile.
+    bool NewProfile(const ModuleConfig *module = nullptr);
     void OpenProfile();
     // True when nothing is left unsaved.
     bool SaveProfile();

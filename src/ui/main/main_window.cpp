@@ -308,9 +308,9 @@ void TfMain::applyProfileCommands()
     m_ops->UpdateCommandStates();
 }
 
-void TfMain::newProfileFrom(const ModuleConfig &module)
+bool TfMain::newProfileFrom(const ModuleConfig &module)
 {
-    m_files->NewProfile(&module);
+    return m_files->NewProfile(&module);
 }
 
 void TfMain::applyStayOnTop()

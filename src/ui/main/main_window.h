@@ -62,7 +62,7 @@ public:
     [[nodiscard]] View currentView() const;
     // The View menu's way: refused while busy except for "Advanced".
     void selectViewFromMenu(View view);
-    void newProfileFrom(const ModuleConfig &module);
+    bool newProfileFrom(const ModuleConfig &module);
 
     [[nodiscard]] QAction *action(const QString &name) const;
     [[nodiscard]] QToolBar *toolBar(const QString &name) const;

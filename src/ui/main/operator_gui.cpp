@@ -126,9 +126,9 @@ void GuiOperator::SwitchView(View view)
     m_main.selectViewFromMenu(view);
 }
 
-void GuiOperator::NewProfileFromModule(const ModuleConfig &module)
+bool GuiOperator::NewProfileFromModule(const ModuleConfig &module)
 {
-    m_main.newProfileFrom(module);
+    return m_main.newProfileFrom(module);
 }
 
 std::optional<ModuleConfig> GuiOperator::CurrentProfile() const

@@ -37,7 +37,7 @@ public:
     void ShowFrameTable(const LIN_Group &lin) override;
     View CurrentView() const override;
     void SwitchView(View view) override;
-    void NewProfileFromModule(const ModuleConfig &module) override;
+    bool NewProfileFromModule(const ModuleConfig &module) override;
     std::optional<ModuleConfig> CurrentProfile() const override;
     QString ProfileFileName() const override;
     bool ProfileModified() const override;
