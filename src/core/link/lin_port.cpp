@@ -107,9 +107,16 @@ void clsLinPort::startClean()
     m_startupText.clear();
 }
 
-int clsLinPort::Connect(int portNumber, std::uint32_t baudRate)
+void clsLinPort::closeConnection()
 {
     ClosePort();
+    m_connection.fetch_add(1);
+}
+
+int clsLinPort::Connect(int portNumber, std::uint32_t baudRate)
+{
+    std::lock_guard connectionLock(m_connectionMutex);
+    closeConnection();
     startClean();
     if (baudRate == 0)
         baudRate = GetBaudRate();
@@ -122,9 +129,12 @@ int clsLinPort::Connect(int portNumber, std::uint32_t baudRate)
 int clsLinPort::Disconnect()
 {
     const bool wasConnected = m_connectedPort.load() > 0;
-    ClosePort();
-    startClean();
-    m_connectedPort.store(0);
+    {
+        std::lock_guard connectionLock(m_connectionMutex);
+        closeConnection();
+        startClean();
+        m_connectedPort.store(0);
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     return wasConnected ? LinCode::Ok : LinCode::NotConnected;
 }
@@ -174,7 +184,7 @@ int clsLinPort::QueueMessage(const LIN_Msg &msg)
 {
     {
         std::lock_guard lock(m_outgoingMutex);
-        m_outgoing.push_back(msg);
+        m_outgoing.push_back({msg, m_connection.load()});
     }
     m_outgoingChanged.notify_all();
     return LinCode::Ok;
@@ -362,13 +372,27 @@ void clsLinPort::OnRxChar()
     notify(WM_LIN_TEXT, 0, 0);
 }
 
-bool clsLinPort::writeMessage(const LIN_Msg &msg)
+bool clsLinPort::writeByteFor(std::uint64_t connection, std::uint8_t byte)
 {
+    std::lock_guard lock(m_connectionMutex);
+    if (m_connection.load() != connection)
+        return false;
+    return WriteByte(byte);
+}
+
+// A close between two bytes leaves the rest of the request unwritten: the port it was meant for
+// is gone.
+bool clsLinPort::writeMessage(const Outgoing &request)
+{
+    const LIN_Msg &msg = request.msg;
+    const auto write = [this, &request](std::uint8_t byte) {
+        return writeByteFor(request.connection, byte);
+    };
     const int length = HeaderField(msg.header, 2);
-    bool ok = WriteByte(msg.start) && WriteByte(msg.header) && WriteByte(msg.code);
+    bool ok = write(msg.start) && write(msg.header) && write(msg.code);
     for (int i = 0; ok && i < length && i < kMaxDataBytes; ++i)
-        ok = WriteByte(msg.data[static_cast<std::size_t>(i)]);
-    ok = ok && WriteByte(msg.checksum);
+        ok = write(msg.data[static_cast<std::size_t>(i)]);
+    ok = ok && write(msg.checksum);
     return ok;
 }
 
@@ -393,6 +417,12 @@ void clsLinPort::keepWrite(const SentRequest &write)
         m_writes.push_back(write);
 }
 
+void clsLinPort::SetSenderHold(SenderHold hold)
+{
+    std::lock_guard lock(m_holdMutex);
+    m_senderHold = std::move(hold);
+}
+
 void clsLinPort::senderLoop()
 {
     using Clock = std::chrono::steady_clock;
@@ -407,15 +437,28 @@ void clsLinPort::senderLoop()
             return;
         if (m_outgoing.empty())
             continue;
-        const LIN_Msg msg = m_outgoing.front();
+        const Outgoing request = m_outgoing.front();
         m_outgoing.pop_front();
         lock.unlock();
+        SenderHold hold;
+        {
+            std::lock_guard holdLock(m_holdMutex);
+            hold = m_senderHold;
+        }
+        if (hold)
+            hold(request.msg);
+        // A request of a connection closed meanwhile is dropped unwritten; the transaction that
+        // waited for it ended with its connection.
+        if (request.connection != m_connection.load()) {
+            lock.lock();
+            continue;
+        }
         const bool recording = m_recordWrites.load();
         const auto started = recording ? Clock::now() : Clock::time_point{};
         // A failed write is not retried: the waiting transaction times out.
-        const bool ok = writeMessage(msg);
+        const bool ok = writeMessage(request);
         if (recording)
-            keepWrite({msg, started, Clock::now(), ok});
+            keepWrite({request.msg, started, Clock::now(), ok});
         // Counted from the end of the write, with a little to spare, so that neither a late
         // wake-up here nor the line's delivery jitter ever brings two requests closer than the
         // interval at the module.

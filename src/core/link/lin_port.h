@@ -103,6 +103,11 @@ public:
     // may go faster.
     void SetSendInterval(std::chrono::microseconds interval) { m_sendInterval.store(interval); }
 
+    // Called on the sender thread with each request it has taken off the queue, before the
+    // request is written: a test holds a request there to see what becomes of it meanwhile.
+    using SenderHold = std::function<void(const LIN_Msg &)>;
+    void SetSenderHold(SenderHold hold);
+
 protected:
     void OnRxChar() override;
     void OnRxBlock() override;
@@ -112,8 +117,17 @@ protected:
 private:
     class QueueSource;
 
+    // A queued request and the connection it was queued for.
+    struct Outgoing
+    {
+        LIN_Msg msg;
+        std::uint64_t connection = 0;
+    };
+
     void senderLoop();
-    bool writeMessage(const LIN_Msg &msg);
+    bool writeMessage(const Outgoing &request);
+    bool writeByteFor(std::uint64_t connection, std::uint8_t byte);
+    void closeConnection();
     void keepWrite(const SentRequest &write);
     void queueReceived(const LIN_Msg &msg);
     void notify(unsigned message, int wparam, int lparam);
@@ -126,6 +140,11 @@ private:
     LinNotify m_notify;
 
     std::atomic<int> m_connectedPort{0};
+    // Counts the port's closings: a request belongs to the connection it was queued in. Changed
+    // only under m_connectionMutex, which the sender holds while it writes a byte, so that a
+    // request taken off the queue before a close never reaches the port opened after it.
+    std::mutex m_connectionMutex;
+    std::atomic<std::uint64_t> m_connection{0};
     std::atomic<bool> m_binaryMode{true};
     std::atomic<bool> m_startupAwaited{false};
 
@@ -145,11 +164,13 @@ private:
 
     mutable std::mutex m_outgoingMutex;
     std::condition_variable m_outgoingChanged;
-    std::deque<LIN_Msg> m_outgoing;
+    std::deque<Outgoing> m_outgoing;
     bool m_stopSender = false;
     std::thread m_sender;
 
     std::atomic<std::chrono::microseconds> m_sendInterval{kSendInterval};
+    mutable std::mutex m_holdMutex;
+    SenderHold m_senderHold;
     std::atomic<bool> m_recordWrites{false};
     mutable std::mutex m_writesMutex;
     std::vector<SentRequest> m_writes;

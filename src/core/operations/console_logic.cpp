@@ -19,6 +19,7 @@ constexpr int kInitWrite = 0, kSet = 2;
 constexpr int kWriteOnBus = 1;
 constexpr int kSetSlaveData = 41, kSetFrameLength = 43, kSetFrameFormat = 44, kSetSlaveMask = 46;
 constexpr auto kRaw = TransactionKind::tkRawCommand;
+constexpr int kFlashSaveCode = 3;
 
 QString formatHint(int byteIndex)
 {
@@ -358,7 +359,9 @@ void ConsoleLogic::OnRawCommandReply(const LIN_Msg &msg)
         m_handoffs.activateView();
     }
     bool asked = false;
-    if (m_ctx.FlashWriteTicked()) {
+    // The question is about a profile just stored in flash: only the flash save's reply may ask
+    // it. Any other reply (Defaults, a console command) leaves the tick to the send that set it.
+    if (engine.RawCode() == kFlashSaveCode && m_ctx.FlashWriteTicked()) {
         m_ctx.SetFlashWriteTicked(false);
         if (m_ctx.Operator().CurrentView() == View::Profiles) {
             asked = true;
@@ -385,7 +388,7 @@ void ConsoleLogic::OnRawCommandReply(const LIN_Msg &msg)
     }
     if (engine.RawCode() == 43)
         m_handoffs.readFrameInfo();
-    if (engine.RawCode() == 3 && !asked)
+    if (engine.RawCode() == kFlashSaveCode && !asked)
         m_handoffs.resetModule();
 }
 

@@ -167,7 +167,11 @@ void TfEntry::ediIDExit()
 
 void TfEntry::ediIDDblClick()
 {
-    const QString text = m_ediID->text().isEmpty() ? QStringLiteral("0") : m_ediID->text();
+    // The field is taken as left first: an empty field switches as 0, and a value beyond the
+    // highest identifier would need more digits in the other base than the field holds (7F is
+    // 127, which the field would cut to 12).
+    ediIDExit();
+    const QString text = m_ediID->text();
     const bool toHex = !m_hex;
     // The validator of the new base must be in place before the new digits are set.
     setHexMode(toHex);

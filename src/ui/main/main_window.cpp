@@ -12,6 +12,7 @@
 #include "ui/dialogs/message_box.h"
 #include "ui/dialogs/preferences_dialog.h"
 #include "ui/dialogs/profile_converter_dialog.h"
+#include "ui/main/enter_key.h"
 #include "ui/main/operator_gui.h"
 #include "ui/views/command_controls.h"
 #include "ui/views/console_view.h"
@@ -108,9 +109,15 @@ TfMain::TfMain(const QStringList &arguments, ComPortMap portMap, QWidget *parent
     auto *enterPad = new QShortcut(QKeySequence(Qt::Key_Enter), this);
     for (auto *shortcut : {enter, enterPad}) {
         connect(shortcut, &QShortcut::activated, this, [this] {
-            if (auto *focused = qobject_cast<QAbstractButton *>(QApplication::focusWidget())) {
-                focused->click();
+            QWidget *focused = QApplication::focusWidget();
+            switch (EnterKeyActionFor(focused)) {
+            case EnterKeyAction::Nothing:
                 return;
+            case EnterKeyAction::ClickFocused:
+                static_cast<QAbstractButton *>(focused)->click();
+                return;
+            case EnterKeyAction::PressDefault:
+                break;
             }
             auto *button = defaultButton(currentView());
             if (button && button->isEnabled())
@@ -124,6 +131,9 @@ TfMain::TfMain(const QStringList &arguments, ComPortMap portMap, QWidget *parent
 TfMain::~TfMain()
 {
     qApp->removeEventFilter(this);
+    // A window still shown (the application told to quit) would hide itself only after the
+    // operations are gone, and the focused field's leave handler would then call into them.
+    hide();
     m_ops.reset();
 }
 

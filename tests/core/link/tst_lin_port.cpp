@@ -1,5 +1,6 @@
 // The link over a real pseudo-terminal: requests on the wire, replies assembled and notified,
-// module confirmation, the start-up text after a reset.
+// module confirmation, the start-up text after a reset, and a request the sender held across a
+// reconnection.
 
 #include "core/link/command_builders.h"
 #include "core/link/lin_port.h"
@@ -8,6 +9,8 @@
 #include <QtTest>
 
 #include <chrono>
+#include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -52,6 +55,55 @@ ComPortMap mapFor(const test::PtyPair &pty)
 {
     return ComPortMap(ComPortRoots{pty.dosDevices(), QString(), QStringLiteral("/nonexistent")});
 }
+
+// Holds the sender on the first request it takes off the queue, between the queue and the line,
+// until released. Released at the latest when it goes, so a link destroyed after it can stop its
+// sender.
+class SenderGate
+{
+public:
+    SenderGate() = default;
+    ~SenderGate() { release(); }
+    SenderGate(const SenderGate &) = delete;
+    SenderGate &operator=(const SenderGate &) = delete;
+
+    [[nodiscard]] clsLinPort::SenderHold hold() const
+    {
+        // The state outlives the gate: the sender may call the hold for later requests.
+        return [state = m_state](const LIN_Msg &) {
+            std::unique_lock lock(state->mutex);
+            if (state->taken++ > 0)
+                return;
+            state->held = true;
+            state->changed.notify_all();
+            state->changed.wait(lock, [&state] { return state->released; });
+        };
+    }
+    [[nodiscard]] bool waitHeld() const
+    {
+        std::unique_lock lock(m_state->mutex);
+        return m_state->changed.wait_for(lock, 5s, [this] { return m_state->held; });
+    }
+    void release()
+    {
+        {
+            std::lock_guard lock(m_state->mutex);
+            m_state->released = true;
+        }
+        m_state->changed.notify_all();
+    }
+
+private:
+    struct State
+    {
+        std::mutex mutex;
+        std::condition_variable changed;
+        int taken = 0;
+        bool held = false;
+        bool released = false;
+    };
+    std::shared_ptr<State> m_state = std::make_shared<State>();
+};
 
 // A link handed blocks exactly as the reader thread hands over what one read returned.
 class BlockFedLink : public clsLinPort
@@ -98,6 +150,8 @@ private slots:
     void leftoverBytesDoNotSwallowRepliesAfterReconnect_data();
     void leftoverBytesDoNotSwallowRepliesAfterReconnect();
     void queuedRequestsAreNotSentOnTheNextConnection();
+    void requestHeldAcrossReconnectionIsDropped_data();
+    void requestHeldAcrossReconnectionIsDropped();
     void endlessTextIsBoundedAndNotifiedPerBlock_data();
     void endlessTextIsBoundedAndNotifiedPerBlock();
     void messagesAcrossBlocks_data();
@@ -405,6 +459,51 @@ void TestLinPort::queuedRequestsAreNotSentOnTheNextConnection()
     QCOMPARE(pty.readAvailable(200), QByteArray());
     QCOMPARE(link.ReadFirmwareVersion(2), 0);
     QCOMPARE(pty.read(4), QByteArray::fromHex("0220C1E1"));
+}
+
+void TestLinPort::requestHeldAcrossReconnectionIsDropped_data()
+{
+    QTest::addColumn<bool>("disconnectFirst");
+    QTest::addColumn<int>("nextPort");
+    QTest::newRow("disconnected, connected to the same port") << true << 6;
+    QTest::newRow("disconnected, connected to another port") << true << 7;
+    QTest::newRow("connected again to the same port") << false << 6;
+    QTest::newRow("connected straight to another port") << false << 7;
+}
+
+void TestLinPort::requestHeldAcrossReconnectionIsDropped()
+{
+    QFETCH(bool, disconnectFirst);
+    QFETCH(int, nextPort);
+    test::PtyPair first(6);
+    test::PtyPair second(7);
+    QVERIFY(first.isValid() && second.isValid());
+    clsLinPort link({},
+                    ComPortMap(ComPortRoots{first.dosDevices(),
+                                            second.dosDevices(),
+                                            QStringLiteral("/nonexistent")}));
+    // Declared after the link, so released before the link waits for its sender.
+    SenderGate gate;
+    link.SetSenderHold(gate.hold());
+    link.RecordWrites(true);
+    QCOMPARE(link.Connect(6, 38400), 0);
+    QCOMPARE(link.ReadHardwareVersion(3), 0);
+    QVERIFY(gate.waitHeld()); // taken off the queue, not written yet
+    if (disconnectFirst)
+        QCOMPARE(link.Disconnect(), 0);
+    QCOMPARE(link.Connect(nextPort, 38400), 0);
+    gate.release();
+
+    QCOMPARE(link.ReadFirmwareVersion(2), 0);
+    test::PtyPair &next = nextPort == 6 ? first : second;
+    // Requests leave in order: a held request written after all would arrive first.
+    QCOMPARE(next.read(4, 5000), QByteArray::fromHex("0220C1E1"));
+    QCOMPARE(next.readAvailable(), QByteArray());
+    test::PtyPair &other = nextPort == 6 ? second : first;
+    QCOMPARE(other.readAvailable(), QByteArray());
+    QTRY_COMPARE(link.Writes().size(), std::size_t(1));
+    QCOMPARE(link.Writes().front().msg.code, std::uint8_t(0xC1));
+    QVERIFY(link.Writes().front().ok);
 }
 
 void TestLinPort::endlessTextIsBoundedAndNotifiedPerBlock_data()

@@ -1,10 +1,12 @@
 // Maintenance against the emulator: Defaults from the menu followed by the current view's
-// activation, and programming mode with every text the user sees on its way.
+// activation, the reset question after a flash save, and programming mode with every text the
+// user sees on its way.
 
 #include "core/link/lin_port.h"
 #include "core/operations/console_logic.h"
 #include "core/operations/maintenance.h"
 #include "core/operations/operations.h"
+#include "core/operations/profile_send.h"
 #include "ops_fixture.h"
 
 #include <QRegularExpression>
@@ -13,7 +15,16 @@
 using namespace vxl;
 using namespace vxl::test;
 
+using Action = std::function<void(Operations &)>;
+Q_DECLARE_METATYPE(Action)
+
 namespace {
+
+const QString kFlashQuestion = QStringLiteral(
+    "The current module configuration will be copied in its flash memory.  Proceed?");
+const QString kResetQuestion = QStringLiteral(
+    "The profile was saved in the flash memory of the module. A module's reset must be issued "
+    "in order to use the new configuration. Do you want to this now?");
 
 const QString kPrepare = QStringLiteral(
     "The module will be prepared to be programmed. Do you want to continue?");
@@ -35,6 +46,8 @@ class TestMaintenance : public QObject
 private slots:
     void defaultsFromTheMenuRerunTheViewsActivation_data();
     void defaultsFromTheMenuRerunTheViewsActivation();
+    void resetQuestionOnlyAfterAFlashSave_data();
+    void resetQuestionOnlyAfterAFlashSave();
     void programmingModeDisconnects();
     void programmingModeDeclinedSendsNothing();
     void programmingModeRefusedWhenNotConnectedOrBusy();
@@ -78,6 +91,55 @@ void TestMaintenance::defaultsFromTheMenuRerunTheViewsActivation()
     QCOMPARE(got, after);
     QVERIFY2(rig.op().boxes.empty(), qPrintable(rig.op().boxTexts().join(" | ")));
     QCOMPARE(rig.ops().Console().Lines(3, false).size(), 1);
+}
+
+void TestMaintenance::resetQuestionOnlyAfterAFlashSave_data()
+{
+    QTest::addColumn<int>("view");
+    QTest::addColumn<Action>("action");
+    QTest::addColumn<bool>("asked");       // the reset question after the flash save
+    QTest::addColumn<bool>("tickedAfter"); // "Put in Flash Memory"
+    QTest::addColumn<bool>("reset");       // the module was reset
+    const Action menuDefaults = [](Operations &o) { o.Maint().SetDefaultsAction(true); };
+    const Action buttonDefaults = [](Operations &o) { o.Maint().SetDefaultsAction(false); };
+    const Action flashSave = [](Operations &o) { o.Maint().FlashSaveAction(); };
+    const Action send = [](Operations &o) { o.Sender().SendProfile(); };
+    QTest::newRow("defaults from the menu, profiles view: nothing about flash")
+        << int(View::Profiles) << menuDefaults << false << true << false;
+    QTest::newRow("defaults from the button, profiles view: nothing about flash")
+        << int(View::Profiles) << buttonDefaults << false << true << false;
+    QTest::newRow("flash save, profiles view: the question, answered NO")
+        << int(View::Profiles) << flashSave << true << false << false;
+    QTest::newRow("flash save, advanced view: reset without a question")
+        << int(View::Advanced) << flashSave << false << false << true;
+    QTest::newRow("profile send with flash save: the question, answered NO")
+        << int(View::Profiles) << send << true << false << false;
+}
+
+void TestMaintenance::resetQuestionOnlyAfterAFlashSave()
+{
+    QFETCH(int, view);
+    QFETCH(Action, action);
+    QFETCH(bool, asked);
+    QFETCH(bool, tickedAfter);
+    QFETCH(bool, reset);
+    OpsRig rig;
+    QVERIFY(rig.connect());
+    QVERIFY(rig.waitIdle());
+    rig.op().view = View(view);
+    rig.op().profile = ModuleConfig::NewProfile();
+    // Pointing at the profile's "Send" ticked the box.
+    rig.ops().SetFlashWriteTicked(true);
+    rig.op().answers = {BoxResult::Yes, BoxResult::No}; // copy to flash: yes; reset: no
+    rig.host().clearTranscript();
+    action(rig.ops());
+    QVERIFY(rig.waitIdle(15000));
+    QTest::qWait(200); // nothing else is on its way
+    QVERIFY(rig.waitIdle(15000));
+    QCOMPARE(rig.op().boxTexts().count(kResetQuestion), asked ? 1 : 0);
+    QCOMPARE(rig.ops().FlashWriteTicked(), tickedAfter);
+    QCOMPARE(rig.requestTexts().contains("3/4/3"), reset);
+    QVERIFY(rig.ops().IsConnected());
 }
 
 void TestMaintenance::programmingModeDisconnects()

@@ -80,6 +80,8 @@ private slots:
     void insertStopsAtFiftyRows();
     void identifierField_data();
     void identifierField();
+    void switchingBaseWithoutLeavingTheField_data();
+    void switchingBaseWithoutLeavingTheField();
     void timeFieldLimits_data();
     void timeFieldLimits();
     void timeThatIsNoNumberKeepsDialogOpen();
@@ -198,6 +200,48 @@ void TestEntriesDialog::identifierField()
     QCOMPARE(id->font().bold(), decimal);
     QCOMPARE(label->palette().color(QPalette::WindowText) == QColor(0, 0x80, 0), decimal);
     QCOMPARE(id->palette().color(QPalette::Text) == QColor(0, 0x80, 0), decimal);
+}
+
+void TestEntriesDialog::switchingBaseWithoutLeavingTheField_data()
+{
+    QTest::addColumn<bool>("decimalFirst");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("afterSwitching");
+    QTest::addColumn<int>("identifier"); // of the entry confirmed after switching
+    QTest::newRow("7F hex is capped before it turns decimal") << false << "7F"
+                                                              << "63" << 63;
+    QTest::newRow("40 hex is capped before it turns decimal") << false << "40"
+                                                              << "63" << 63;
+    QTest::newRow("3E hex is kept") << false << "3E"
+                                    << "62" << 62;
+    QTest::newRow("99 decimal is capped before it turns hex") << true << "99"
+                                                              << "3F" << 63;
+    QTest::newRow("an emptied field switches as 0") << false << ""
+                                                    << "0" << 0;
+}
+
+void TestEntriesDialog::switchingBaseWithoutLeavingTheField()
+{
+    QFETCH(bool, decimalFirst);
+    QFETCH(QString, typed);
+    QFETCH(QString, afterSwitching);
+    QFETCH(int, identifier);
+    TfEntry dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    auto *id = child<QLineEdit>(&dialog, "ediID");
+    if (decimalFirst)
+        QTest::mouseDClick(id, Qt::LeftButton);
+    typeInto(id, typed);
+    QTRY_VERIFY(id->hasFocus());
+    QTest::mouseDClick(id, Qt::LeftButton);
+    QVERIFY(id->hasFocus()); // still in the field: only the switch ran
+    QCOMPARE(dialog.hexMode(), decimalFirst);
+    QCOMPARE(id->text(), afterSwitching);
+    child<QPushButton>(&dialog, "btbOK")->click();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(id->text(), afterSwitching);
+    QCOMPARE(int(dialog.entry().ID), identifier);
 }
 
 void TestEntriesDialog::timeFieldLimits_data()
