@@ -1,0 +1,13 @@
+#pragma once
+
+#include "sim/module_request.h"
+
+namespace vxl::sim {
+
+// The answer of the RS-232, CAN or LIN group to a command, as the reply's data: the plain values
+// by their table, the rest by the command's own handler, and the group's refusal of a command
+// it does not know. The RS-232 initialisation and bit-rate set, which change the line itself,
+// are the model's own.
+[[nodiscard]] ReplyData AnswerGroupCommand(const ModuleRequest &request, int group, int command);
+
+} // namespace vxl::sim
