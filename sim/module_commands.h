@@ -8,6 +8,9 @@ namespace vxl::sim {
 // by their table, the rest by the command's own handler, and the group's refusal of a command
 // it does not know. The RS-232 initialisation and bit-rate set, which change the line itself,
 // are the model's own.
-[[nodiscard]] ReplyData AnswerGroupCommand(const ModuleRequest &request, int group, int command);
+// Whether the LIN master runs its scheduler: switched on with entries to run.
+[[nodiscard]] bool MasterRunning(const LIN_Group &lin);
+
+[[nodiscard]] ReplyData AnswerGroupCommand(const ModuleRequest &request, int command);
 
 } // namespace vxl::sim

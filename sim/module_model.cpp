@@ -1,7 +1,6 @@
 #include "sim/module_model.h"
 
 #include "core/link/command_builders.h"
-#include "sim/lin_commands.h"
 #include "sim/module_commands.h"
 
 #include <algorithm>
@@ -12,6 +11,29 @@ namespace vxl::sim {
 namespace {
 
 constexpr std::array<std::uint32_t, 6> kRs232Rates{4800, 9600, 19200, 38400, 57600, 115200};
+
+// A frame of the module's: as many of the bytes as a message holds, under a header whose
+// other bits are given and whose length field counts them.
+LIN_Msg framed(std::uint8_t headerBits, const std::vector<std::uint8_t> &bytes)
+{
+    const int count = std::min<int>(int(bytes.size()), kMaxDataBytes);
+    LIN_Msg msg;
+    msg.start = kStartByte;
+    msg.header = static_cast<std::uint8_t>(headerBits | count);
+    msg.count = count;
+    msg.checksum = msg.header;
+    for (int i = 0; i < count; ++i) {
+        msg.data[std::size_t(i)] = bytes[std::size_t(i)];
+        msg.checksum ^= bytes[std::size_t(i)];
+    }
+    return msg;
+}
+
+// A message of the module's own from one of its interfaces (1 CAN, 2 LIN).
+LIN_Msg ownMessage(int source, const std::vector<std::uint8_t> &bytes)
+{
+    return framed(static_cast<std::uint8_t>(0x80 | (source << 4)), bytes);
+}
 
 } // namespace
 
@@ -98,16 +120,7 @@ std::vector<Output> ModuleModel::replyBytes(const LIN_Msg &request,
     Output out;
     out.kind = Output::Kind::Frame;
     out.rate = rate ? rate : LineRate();
-    const int count = std::min<int>(int(bytes.size()), kMaxDataBytes);
-    out.frame.start = kStartByte;
-    out.frame.header = MakeHeader(HeaderField(request.header, 1), count);
-    out.frame.count = count;
-    std::uint8_t sum = out.frame.header;
-    for (int i = 0; i < count; ++i) {
-        out.frame.data[std::size_t(i)] = bytes[std::size_t(i)];
-        sum ^= bytes[std::size_t(i)];
-    }
-    out.frame.checksum = sum;
+    out.frame = framed(MakeHeader(HeaderField(request.header, 1), 0), bytes);
     return {out};
 }
 
@@ -141,8 +154,8 @@ std::vector<Output> ModuleModel::Handle(const LIN_Msg &request, bool checksumOk)
         return initialiseRs232(request);
     if (group == 0 && command == 31)
         return setRs232Rate(request, length);
-    const ModuleRequest moduleRequest{m_config, m_firmware, m_buildMode, request, length};
-    return replyBytes(request, AnswerGroupCommand(moduleRequest, group, command));
+    const ModuleRequest moduleRequest{m_config, group, m_firmware, m_buildMode, request, length};
+    return replyBytes(request, AnswerGroupCommand(moduleRequest, command));
 }
 
 std::vector<Output> ModuleModel::initialiseRs232(const LIN_Msg &request)
@@ -219,36 +232,8 @@ LIN_Msg MakeCanFrameMessage(std::uint32_t id,
         PutLittleEndian(bytes, id >> 16, 2);
     if (!remote)
         bytes.insert(bytes.end(), data.begin(), data.begin() + dlc);
-    LIN_Msg msg;
-    msg.start = kStartByte;
-    msg.header = static_cast<std::uint8_t>(0x80 | (1 << 4) | bytes.size());
-    msg.count = int(bytes.size());
-    msg.checksum = msg.header;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        msg.data[i] = bytes[i];
-        msg.checksum ^= bytes[i];
-    }
-    return msg;
+    return ownMessage(1, bytes);
 }
-
-namespace {
-
-LIN_Msg ownMessage(int source, const std::vector<std::uint8_t> &bytes)
-{
-    const int count = std::min<int>(int(bytes.size()), kMaxDataBytes);
-    LIN_Msg msg;
-    msg.start = kStartByte;
-    msg.header = static_cast<std::uint8_t>(0x80 | (source << 4) | count);
-    msg.count = count;
-    msg.checksum = msg.header;
-    for (int i = 0; i < count; ++i) {
-        msg.data[std::size_t(i)] = bytes[std::size_t(i)];
-        msg.checksum ^= bytes[std::size_t(i)];
-    }
-    return msg;
-}
-
-} // namespace
 
 LIN_Msg MakeCanEventMessage(std::uint8_t events,
                             std::uint8_t captureCode,

@@ -29,6 +29,7 @@ using ReplyData = std::vector<std::uint8_t>;
 struct ModuleRequest
 {
     ModuleConfig &config;
+    int group; // 0 RS-232, 1 CAN, 2 LIN
     int firmware;
     std::uint8_t buildMode;
     const LIN_Msg &msg;

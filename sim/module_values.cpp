@@ -24,51 +24,46 @@ enum class Offered : std::uint8_t { Always, WithErrorId, WithSlaveActivation };
 using Getter = std::uint64_t (*)(const ModuleConfig &);
 using Putter = void (*)(ModuleConfig &, std::uint64_t);
 
-// A member of one group of the configuration.
-template<auto Group, auto Member>
+// A member of one group of the configuration, or one element of it (an error counter). A whole
+// array of 16-bit values (the LIN message time-outs) is one value, its first element lowest.
+template<auto Group, auto Member, int Index = -1>
 struct FieldOf
 {
-    static std::uint64_t get(const ModuleConfig &config) { return (config.*Group).*Member; }
-    static void put(ModuleConfig &config, std::uint64_t value)
+    template<typename Config>
+    static auto &field(Config &config)
     {
-        auto &field = (config.*Group).*Member;
-        field = static_cast<std::remove_reference_t<decltype(field)>>(value);
+        if constexpr (Index < 0)
+            return (config.*Group).*Member;
+        else
+            return ((config.*Group).*Member)[std::size_t(Index)];
     }
-};
-
-// One error counter of a group.
-template<auto Group, std::size_t Index>
-struct CounterOf
-{
     static std::uint64_t get(const ModuleConfig &config)
     {
-        return (config.*Group).ErrorCounters[Index];
+        const auto &source = field(config);
+        if constexpr (std::is_integral_v<std::remove_cvref_t<decltype(source)>>) {
+            return source;
+        } else {
+            std::uint64_t value = 0;
+            for (auto it = source.rbegin(); it != source.rend(); ++it)
+                value = (value << 16) | *it;
+            return value;
+        }
     }
     static void put(ModuleConfig &config, std::uint64_t value)
     {
-        (config.*Group).ErrorCounters[Index] = static_cast<std::uint16_t>(value);
-    }
-};
-
-// The four LIN message time-outs as one value of 8 bytes, the first lowest.
-struct MessageTimeouts
-{
-    static std::uint64_t get(const ModuleConfig &config)
-    {
-        std::uint64_t value = 0;
-        for (auto it = config.LIN.MessageTimeouts.rbegin(); it != config.LIN.MessageTimeouts.rend();
-             ++it)
-            value = (value << 16) | *it;
-        return value;
-    }
-    static void put(ModuleConfig &config, std::uint64_t value)
-    {
-        for (std::uint16_t &timeout : config.LIN.MessageTimeouts) {
-            timeout = static_cast<std::uint16_t>(value & 0xFFFF);
-            value >>= 16;
+        auto &target = field(config);
+        if constexpr (std::is_integral_v<std::remove_cvref_t<decltype(target)>>) {
+            target = static_cast<std::remove_cvref_t<decltype(target)>>(value);
+        } else {
+            for (std::uint16_t &element : target)
+                element = static_cast<std::uint16_t>(value >> (16 * (&element - target.data())));
         }
     }
 };
+
+template<auto Group, int Index>
+using CounterOf
+    = FieldOf<Group, &std::remove_reference_t<decltype(ModuleConfig{}.*Group)>::ErrorCounters, Index>;
 
 // The RS-232 bit rate as it travels (115200 does not fit 16 bits).
 struct Rs232WireRate
@@ -155,7 +150,7 @@ constexpr std::array kModuleValues{
     Value<FieldOf<kLin, &LIN_Group::FilterCode>>(2, {.read = 14, .set = 34}, 1),
     Value<FieldOf<kLin, &LIN_Group::MasterStatus>>(2, {.read = 16, .set = 36}, 1, {Limit::MasterSwitch}),
     Value<FieldOf<kLin, &LIN_Group::BusTermination>>(2, {.read = 17, .set = 37}, 1, {Limit::ZeroOrOne}),
-    Value<MessageTimeouts>(2, {.read = 18, .set = 38, .reset = 50}, 8, {}, Offered::Always, kDefaultTimeouts),
+    Value<FieldOf<kLin, &LIN_Group::MessageTimeouts>>(2, {.read = 18, .set = 38, .reset = 50}, 8, {}, Offered::Always, kDefaultTimeouts),
     Value<FieldOf<kLin, &LIN_Group::Retries>>(2, {.read = 19, .set = 39}, 1),
     Value<FieldOf<kLin, &LIN_Group::BitRecognitionStatus>>(2, {.read = 26, .set = 42}, 1, {Limit::ZeroOrOne}),
     Value<FieldOf<kLin, &LIN_Group::SlaveActivationId>>(2, {.read = 29, .set = 45}, 4, {}, Offered::WithSlaveActivation),
@@ -231,10 +226,10 @@ ReplyData set(const ModuleValue &value, const ModuleRequest &request)
 
 } // namespace
 
-std::optional<ReplyData> AnswerValueCommand(const ModuleRequest &request, int group, int command)
+std::optional<ReplyData> AnswerValueCommand(const ModuleRequest &request, int command)
 {
     for (const ModuleValue &value : kModuleValues) {
-        if (value.group != group)
+        if (value.group != request.group)
             continue;
         if (value.commands.read == command)
             return read(value, request);
