@@ -9,17 +9,19 @@
 namespace vxl::sim {
 
 // The module's return codes.
-inline constexpr std::uint8_t kOk = 0;
-inline constexpr std::uint8_t kBadChecksum = 1;
-inline constexpr std::uint8_t kOverrun = 2;
-inline constexpr std::uint8_t kBadForwardMask = 3;
-inline constexpr std::uint8_t kNotForGroup = 4;
-inline constexpr std::uint8_t kOutOfRange = 5;
-inline constexpr std::uint8_t kSchedulerEmpty = 6;
-inline constexpr std::uint8_t kBadParameters = 7;
-inline constexpr std::uint8_t kNotSupported = 9;
-inline constexpr std::uint8_t kSchedulerRunning = 11;
-inline constexpr std::uint8_t kBadTimestamp = 12;
+enum ModuleReturnCode : std::uint8_t {
+    kOk = 0,
+    kBadChecksum = 1,
+    kOverrun = 2,
+    kBadForwardMask = 3,
+    kNotForGroup = 4,
+    kOutOfRange = 5,
+    kSchedulerEmpty = 6,
+    kBadParameters = 7,
+    kNotSupported = 9,
+    kSchedulerRunning = 11,
+    kBadTimestamp = 12,
+};
 
 // The data bytes of a reply.
 using ReplyData = std::vector<std::uint8_t>;
