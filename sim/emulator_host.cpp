@@ -51,6 +51,22 @@ std::uint32_t rateOf(speed_t speed)
 
 constexpr auto kPresenceInterval = std::chrono::milliseconds(20);
 
+// A message of the module's own chosen by the random number r: a standard or extended CAN
+// frame, a CAN controller event or a LIN error.
+LIN_Msg randomOwnMessage(std::uint32_t r)
+{
+    switch (r % 4) {
+    case 0:
+        return MakeCanFrameMessage(r % 0x800, false, false, {std::uint8_t(r), std::uint8_t(r >> 8)});
+    case 1:
+        return MakeCanFrameMessage(r % 0x20000000, true, (r & 0x100) != 0, {1, 2, 3, 4});
+    case 2:
+        return MakeCanEventMessage(std::uint8_t(1u << (r % 6)), std::uint8_t(r), 96, 128);
+    default:
+        return MakeLinErrorMessage(std::uint8_t(r % 19), std::uint8_t(r % 64));
+    }
+}
+
 } // namespace
 
 EmulatorHost::EmulatorHost(EmulatorOptions options)
@@ -460,26 +476,7 @@ void EmulatorHost::runTraffic()
         if (m_options.randomTrafficMs > 0 && now >= m_nextRandom) {
             m_nextRandom = now + std::chrono::milliseconds(m_options.randomTrafficMs);
             m_randomState = m_randomState * 1103515245u + 12345u;
-            const std::uint32_t r = m_randomState >> 8;
-            switch (r % 4) {
-            case 0:
-                messages.push_back(MakeCanFrameMessage(r % 0x800,
-                                                       false,
-                                                       false,
-                                                       {std::uint8_t(r), std::uint8_t(r >> 8)}));
-                break;
-            case 1:
-                messages.push_back(
-                    MakeCanFrameMessage(r % 0x20000000, true, (r & 0x100) != 0, {1, 2, 3, 4}));
-                break;
-            case 2:
-                messages.push_back(
-                    MakeCanEventMessage(std::uint8_t(1u << (r % 6)), std::uint8_t(r), 96, 128));
-                break;
-            default:
-                messages.push_back(MakeLinErrorMessage(std::uint8_t(r % 19), std::uint8_t(r % 64)));
-                break;
-            }
+            messages.push_back(randomOwnMessage(m_randomState >> 8));
         }
         if (m_floodIds > 0) {
             const int id = m_floodNext++ % m_floodIds;

@@ -56,10 +56,7 @@ public:
     [[nodiscard]] std::uint8_t BuildMode() const { return m_buildMode; }
     [[nodiscard]] std::uint32_t LineRate() const { return m_config.RS232.Baudrate; }
     [[nodiscard]] bool InProgrammingMode() const { return m_programming; }
-    [[nodiscard]] bool MasterRunning() const
-    {
-        return m_config.LIN.MasterStatus != 0 && m_config.LIN.SchedulerCount > 0;
-    }
+    [[nodiscard]] bool MasterRunning() const;
     [[nodiscard]] QByteArray StartupText() const;
 
     // A return code the module gives instead of its own answer to group/command (tests).
@@ -82,13 +79,9 @@ private:
     std::vector<Output> replyBytes(const LIN_Msg &request,
                                    const std::vector<std::uint8_t> &bytes,
                                    std::uint32_t rate = 0);
-    std::vector<Output> handleRs232(const LIN_Msg &request, int command, int length);
-    std::vector<Output> handleCan(const LIN_Msg &request, int command, int length);
-    std::vector<Output> handleLin(const LIN_Msg &request, int command, int length);
-    std::vector<Output> handleLinRead(const LIN_Msg &request, int command, int length);
-    std::vector<Output> handleLinSet(const LIN_Msg &request, int command, int length);
+    std::vector<Output> initialiseRs232(const LIN_Msg &request);
+    std::vector<Output> setRs232Rate(const LIN_Msg &request, int length);
     std::vector<Output> handleModule(const LIN_Msg &request, int command, int length);
-    [[nodiscard]] std::vector<std::uint8_t> slaveEntryBytes(const LIN_FrameEntry &entry) const;
     void applyDefaults();
 
     Identity m_identity;
