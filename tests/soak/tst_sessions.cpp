@@ -51,8 +51,7 @@ void TestSessions::randomRun()
     Figures figures;
     // Open faults, each with its list in tests/soak/open/: a random run finds them within
     // seconds and would hide anything new behind them.
-    figures.skipped = {QStringLiteral("no refused value becomes a profile value"),
-                       QStringLiteral("a confirmed connection reads its module")};
+    figures.skipped = {QStringLiteral("no refused value becomes a profile value")};
     const auto failure = RunRandom(run, figures);
     if (failure)
         QFAIL(qPrintable(Describe(*failure, Shrink(*failure, std::chrono::seconds(60), figures))));
