@@ -99,4 +99,9 @@ const std::vector<Invariant> &Invariants()
     return table;
 }
 
+QStringList OpenFaults()
+{
+    return {QLatin1String(kRefusedStaysOut)};
+}
+
 } // namespace vxl::soak
