@@ -323,6 +323,9 @@ void EmulatorHost::writePaced(const QByteArray &bytes, std::uint32_t rate)
     }
     qsizetype done = 0;
     while (done < bytes.size() && !m_stop) {
+        // A tool that changed its rate while the line was full hears the rest as noise.
+        if (rate > 0 && toolRate() != rate)
+            return;
         const ssize_t n = ::write(m_master, bytes.constData() + done, size_t(bytes.size() - done));
         if (n > 0) {
             done += n;

@@ -99,4 +99,9 @@ const std::vector<Invariant> &Invariants()
     return table;
 }
 
+QStringList OpenFaults()
+{
+    return {QLatin1String(kConnectionReads)};
+}
+
 } // namespace vxl::soak

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -30,5 +31,10 @@ struct Invariant
 };
 
 [[nodiscard]] const std::vector<Invariant> &Invariants();
+
+// Invariants whose faults are known and still open, each with its list in tests/soak/open/:
+// random runs leave them unchecked, since they would find them first, again and again, and hide
+// anything new behind them.
+[[nodiscard]] QStringList OpenFaults();
 
 } // namespace vxl::soak

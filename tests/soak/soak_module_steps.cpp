@@ -213,7 +213,9 @@ void FaultReturnCode(Session &s, const Step &step)
 
 void FaultFlood(Session &s, const Step &step)
 {
-    target(s, step).setFlood(8);
+    auto &module = target(s, step);
+    module.setFlood(8);
+    s.flooding[std::size_t(&module == &s.host(0) ? 0 : 1)] = true;
     s.noteFault(QStringLiteral("flood"));
 }
 
@@ -249,6 +251,7 @@ void FaultsCleared(Session &s, const Step &)
         module.setSilent(false);
         module.setReplyDelayMs(0);
         module.setFlood(0);
+        s.flooding[std::size_t(i)] = false;
         module.setStartupTextCut(false);
         module.withModel([](sim::ModuleModel &model) { model.ClearForcedCodes(); });
     }

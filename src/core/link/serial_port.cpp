@@ -170,6 +170,9 @@ bool clsSrlPort::OpenPort(std::uint8_t portNumber, std::uint32_t baudRate)
         m_lastError.store(static_cast<std::uint32_t>(errno));
         return false;
     }
+    // Whatever the line holds from before this open belongs to an earlier connection, perhaps at
+    // another rate: taken now, it would pass for the module's answer to the new one.
+    ::tcflush(fd, TCIOFLUSH);
     if (::pipe2(m_stopPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         m_lastError.store(static_cast<std::uint32_t>(errno));
         ClosePort();

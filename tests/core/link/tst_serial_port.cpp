@@ -52,6 +52,7 @@ private slots:
     void lineSettings_data();
     void lineSettings();
     void reopenWithZeroKeepsPortAndRate();
+    void bytesFromBeforeTheOpenAreNotReceived();
     void heldPortIsNotAvailable();
     void listPorts();
     void writeIsBoundedWhenFarSideStopsReading();
@@ -130,6 +131,25 @@ void TestSerialPort::reopenWithZeroKeepsPortAndRate()
     termios tio{};
     tcgetattr(pty.masterFd(), &tio);
     QCOMPARE(cfgetospeed(&tio), speed_t(B9600));
+}
+
+// What the far end said while the port was closed (the last connection's traffic) is no answer
+// to anything the new connection asks.
+void TestSerialPort::bytesFromBeforeTheOpenAreNotReceived()
+{
+    test::PtyPair pty(13);
+    clsSrlPort port(mapFor(pty));
+    QVERIFY(port.OpenPort(13, 38400));
+    port.ClosePort();
+    QVERIFY(pty.write(QByteArrayLiteral("stale")));
+    QVERIFY(port.OpenPort(13, 19200));
+    QVERIFY(pty.write(QByteArrayLiteral("fresh")));
+    QTRY_VERIFY_WITH_TIMEOUT(port.RxCount() >= 5, 5000);
+    QByteArray got;
+    std::uint8_t byte = 0;
+    while (port.ReadByte(byte))
+        got.append(static_cast<char>(byte));
+    QCOMPARE(got, QByteArrayLiteral("fresh"));
 }
 
 void TestSerialPort::heldPortIsNotAvailable()
