@@ -292,15 +292,15 @@ int main(int argc, char *argv[])
     const double firstCpu = samples.between(0, window);
     const double lastCpu = samples.between(samples.elapsed() - window, samples.elapsed());
     const double firstRatio = lastCpu > 0 ? firstCpu / lastCpu : 0;
-    bench::PrintRow(
-        {bench::Format("trace flood on the Messages view, %d ids: processor time of ", ids)
-             + bench::Format("the first %.0f s (new rows)", window),
-         bench::Format("%.2f s", firstCpu),
-         bench::Format("%.2f s (its last ", lastCpu) + bench::Format("%.0f s)", window),
-         firstRatio,
-         lastCpu > 0,
-         "≤ 2 ×",
-         lastCpu > 0 && firstRatio <= 2});
+    bench::PrintRow({"trace flood on the Messages view, " + std::to_string(ids)
+                         + " ids: processor time of "
+                         + bench::Format("the first %.0f s (new rows)", window),
+                     bench::Format("%.2f s", firstCpu),
+                     bench::Format("%.2f s (its last ", lastCpu) + bench::Format("%.0f s)", window),
+                     firstRatio,
+                     lastCpu > 0,
+                     "≤ 2 ×",
+                     lastCpu > 0 && firstRatio <= 2});
 
     sim.terminate();
     sim.waitForFinished(5000);

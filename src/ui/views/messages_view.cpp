@@ -11,6 +11,7 @@
 #include "ui/widgets/command_button_widget.h"
 #include "ui/widgets/control_panel_widget.h"
 #include "ui/widgets/press_once.h"
+#include "ui/widgets/row_redraw_pacer.h"
 
 #include <QDesktopServices>
 #include <QEvent>
@@ -69,6 +70,10 @@ MessagesView::MessagesView(Operations &ops, QWidget *parent)
     m_model = new TraceModel(m_ops.Trace(), this);
     m_list = traceView(m_model, this);
     m_list->viewport()->installEventFilter(this);
+    // A burst of new rows is drawn with the list's refresh, as its counts are.
+    new RowRedrawPacer(*m_model,
+                       *m_list->viewport(),
+                       std::chrono::milliseconds(TraceModel::kRefreshMs));
     connect(m_list->horizontalHeader(),
             &QHeaderView::sectionClicked,
             m_model,
