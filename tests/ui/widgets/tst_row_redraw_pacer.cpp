@@ -11,6 +11,8 @@
 using namespace vxl;
 
 constexpr std::chrono::milliseconds kFrame{16};
+// Longer than a burst of rows takes on a slow machine, so that the burst falls in one frame.
+constexpr std::chrono::milliseconds kLongFrame{2000};
 
 namespace {
 
@@ -37,14 +39,14 @@ struct PacedList
 {
     QStandardItemModel model{0, 2};
     QTableView view;
-    PacedList()
+    explicit PacedList(std::chrono::milliseconds frame)
     {
         view.setModel(&model);
         view.resize(400, 300);
-        new RowRedrawPacer(model, *view.viewport(), kFrame);
+        new RowRedrawPacer(model, *view.viewport(), frame);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        // Past any frame the first paints started.
+        // Past the paints of the first show; no row has come yet.
         QTest::qWait(3 * int(kFrame.count()));
     }
     // A row at the top: every row below it moves.
@@ -73,7 +75,7 @@ private slots:
 
 void TestRowRedrawPacer::rowAfterQuietTimeDrawnAtOnce()
 {
-    PacedList list;
+    PacedList list(kFrame);
     PaintCounter counter(*list.view.viewport());
     list.addRow(1);
     QVERIFY(list.view.viewport()->updatesEnabled());
@@ -90,21 +92,25 @@ void TestRowRedrawPacer::rowAfterQuietTimeDrawnAtOnce()
 
 void TestRowRedrawPacer::burstDrawnByFrames()
 {
-    PacedList list;
+    PacedList list(kLongFrame);
     PaintCounter counter(*list.view.viewport());
+    // The first row of a burst is drawn at once: between rows at line rate the event loop has
+    // the time it takes.
+    list.addRow(0);
+    PacedList::drawPending();
+    QCOMPARE(counter.paints(), 1);
     // Without pacing each pass of the event loop after a new row would draw the list.
-    constexpr int kRows = 100;
-    for (int row = 0; row < kRows; ++row) {
+    constexpr int kRows = 50;
+    for (int row = 1; row < kRows; ++row) {
         list.addRow(row);
         QCoreApplication::processEvents();
     }
     const int duringBurst = counter.paints();
-    QVERIFY2(duringBurst >= 1, "the first row of the burst is drawn at once");
-    QVERIFY2(duringBurst <= kRows / 4, qPrintable(QString::number(duringBurst)));
+    // The rest wait for the frame's end (a second frame only on a machine slower than it).
+    QVERIFY2(duringBurst <= 2, qPrintable(QString::number(duringBurst)));
     // The rows held back are drawn when the frame ends, and the list draws as before afterwards.
-    QTRY_VERIFY(counter.paints() > duringBurst);
+    QTRY_VERIFY_WITH_TIMEOUT(counter.paints() > duringBurst, 3 * int(kLongFrame.count()));
     QVERIFY(list.view.viewport()->updatesEnabled());
-    QTest::qWait(3 * int(kFrame.count()));
     const int settled = counter.paints();
     list.view.viewport()->update();
     QCoreApplication::processEvents();
