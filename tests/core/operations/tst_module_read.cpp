@@ -356,6 +356,13 @@ void TestModuleRead::saveModuleDataRefusesProfileBeingEdited()
     rig.op().profileModified = true;
     rig.op().saveFileAnswer = path;
     rig.ops().Reader().SaveModuleDataAsProfile();
+    // A save dialog proposing the module data's own name.
+    QCOMPARE(rig.op().filePrompts.size(), std::size_t(1));
+    const FilePrompt prompt = rig.op().filePrompts.front();
+    QVERIFY(prompt.save);
+    QCOMPARE(prompt.title, QStringLiteral("Save As"));
+    QCOMPARE(prompt.filter, QStringLiteral("VEXA-LIN profiles (*.vxlin)"));
+    QCOMPARE(prompt.initialName, QStringLiteral("CurrentValues.vxlin"));
     QCOMPARE(rig.op().boxTexts().last(),
              QStringLiteral("Error on \"edited.vxlin\". The file is being modified on \"Profiles "
                             "Management\"."));
