@@ -64,6 +64,8 @@ extern "C" int fdatasync(int fd)
 }
 
 using namespace vxl;
+using vxl::test::fullProfileValues;
+using vxl::test::ProfileValues;
 
 namespace {
 
