@@ -15,6 +15,7 @@
 #include "core/link/lin_port.h"
 #include "core/profiles/profile_document.h"
 #include "core/trace/trace_list.h"
+#include "profile_values.h"
 
 #include <QDir>
 #include <QFile>
@@ -63,6 +64,8 @@ extern "C" int fdatasync(int fd)
 }
 
 using namespace vxl;
+using vxl::test::fullProfileValues;
+using vxl::test::ProfileValues;
 
 namespace {
 
@@ -295,39 +298,13 @@ BENCHMARK(BM_TraceScan)->Apply(traceSizes);
 
 // ---- profile document ----------------------------------------------------------------------
 
-struct ProfileValues
-{
-    std::uint32_t rs232 = 0;
-    CAN_Group can;
-    LIN_Group lin;
-};
-
-// Everything a profile can hold: 64 frames of eight bytes, 50 scheduler entries.
-ProfileValues fullProfile()
-{
-    const ModuleConfig config = ModuleConfig::NewProfile();
-    ProfileValues values{config.RS232.Baudrate, config.CAN, config.LIN};
-    auto &lin = values.lin;
-    for (int k = 0; k < kFrameCount; ++k) {
-        SetNibble(lin.FrameLengths, k, kFrameDataBytes);
-        auto &frame = lin.Frames[std::size_t(k)];
-        frame.Active = std::uint8_t(k % 2);
-        for (int b = 0; b < kFrameDataBytes; ++b)
-            frame.Data[std::size_t(b)] = std::uint8_t(k * 8 + b);
-    }
-    lin.SchedulerCount = kMaxSchedulerEntries;
-    for (int i = 0; i < kMaxSchedulerEntries; ++i)
-        lin.SchedulerEntries[std::size_t(i)] = {std::uint16_t(10 + i), std::uint8_t(i % 64)};
-    return values;
-}
-
 class ProfileFiles
 {
 public:
     ProfileFiles()
     {
         clsVLINXMLProfile doc;
-        m_ok = doc.WriteAll(values.rs232, values.can, values.lin) && doc.SaveAs(path("full"));
+        m_ok = doc.WriteAll(values.baudrate, values.can, values.lin) && doc.SaveAs(path("full"));
     }
     [[nodiscard]] bool ok() const { return m_ok; }
     [[nodiscard]] QString path(const char *name) const
@@ -346,7 +323,7 @@ public:
         return path(name);
     }
 
-    const ProfileValues values = fullProfile();
+    const ProfileValues values = fullProfileValues();
 
 private:
     QTemporaryDir m_dir;
@@ -369,7 +346,7 @@ void BM_ProfileOpenRead(benchmark::State &state)
     clsVLINXMLProfile doc;
     ProfileValues read;
     for (auto _ : state) {
-        if (!doc.OpenFile(files.path("full")) || !doc.ReadAll(&read.rs232, &read.can, &read.lin))
+        if (!doc.OpenFile(files.path("full")) || !doc.ReadAll(&read.baudrate, &read.can, &read.lin))
             state.SkipWithError("the profile does not read");
     }
     if (read.lin.SchedulerEntries != files.values.lin.SchedulerEntries
@@ -398,7 +375,7 @@ void BM_ProfileWriteSave(benchmark::State &state)
     }
     const int syncsBefore = g_syncs;
     for (auto _ : state) {
-        if (!doc.WriteAll(files.values.rs232, files.values.can, files.values.lin) || !doc.Save())
+        if (!doc.WriteAll(files.values.baudrate, files.values.can, files.values.lin) || !doc.Save())
             state.SkipWithError("the profile does not save");
     }
     state.counters["syncs"] = double(g_syncs - syncsBefore) / double(state.iterations());
@@ -484,7 +461,7 @@ void BM_ProfileWriteSerialize(benchmark::State &state)
     clsVLINXMLProfile doc;
     doc.OpenFile(files.path("full"));
     for (auto _ : state) {
-        doc.WriteAll(files.values.rs232, files.values.can, files.values.lin);
+        doc.WriteAll(files.values.baudrate, files.values.can, files.values.lin);
         benchmark::DoNotOptimize(doc.Serialize());
     }
 }

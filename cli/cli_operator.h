@@ -52,14 +52,12 @@ public:
     void ShowNotice(const QString &text, int displayMs) override;
     void SetPanelColor(std::uint32_t) override {}
     void SetStatusText(int, const QString &) override {}
-    QString PromptSaveFile(const QString &) override { return m_saveFile; }
     // Files come from the command line: a save goes to the file it names, nothing is opened by
     // asking.
     QString PromptFile(const FilePrompt &prompt) override
     {
         return prompt.save ? m_saveFile : QString();
     }
-    QString PromptSaveFileAs(const SaveFilePrompt &) override { return m_saveFile; }
     void OpenConnectDialog(int, int, int) override {}
     std::optional<ConnectChoice> ExecConnectDialog() override { return std::nullopt; }
     void CloseConnectDialog() override {}

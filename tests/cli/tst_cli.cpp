@@ -7,6 +7,7 @@
 #include "core/profiles/in_place_writer.h"
 #include "core/profiles/profile_document.h"
 #include "sim/emulator_host.h"
+#include "test_profile.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -21,6 +22,7 @@
 #include <unistd.h>
 
 using namespace vxl;
+using vxl::test::testProfile;
 
 namespace {
 
@@ -107,40 +109,6 @@ sim::EmulatorOptions firmware(const QString &version, const QString &hardware = 
     sim::EmulatorOptions options;
     options.identity = {hardware, version};
     return options;
-}
-
-ModuleConfig makeProfile(int schedulerEntries)
-{
-    ModuleConfig p = ModuleConfig::NewProfile();
-    p.CAN.Baudrate = 0x0114;
-    p.CAN.ForwardMask = 0x06;
-    p.CAN.FilterMask = 0x12345678;
-    p.CAN.FilterCode = 0x00000ABC;
-    p.CAN.IdOffset = 0x80000100;
-    p.CAN.ErrorId = 0x000007FE;
-    auto &lin = p.LIN;
-    lin.Baudrate = 10400;
-    lin.ForwardMask = 0x04;
-    lin.FilterMask = 0x3F;
-    lin.FilterCode = 0x12;
-    lin.Retries = 9; // a send writes 0
-    lin.BusTermination = 1;
-    SetNibble(lin.FrameLengths, 7, 5);
-    lin.FrameFormats = {0, 0xF0, 0, 0, 0, 0, 0, 0};
-    lin.SlaveActivationId = 0x40000321;
-    lin.SlaveIdData = {1, 7, 5, {0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7, 0xA8}};
-    for (int i = 0; i < kFrameCount; ++i) {
-        auto &frame = lin.Frames[std::size_t(i)];
-        frame.ID = std::uint8_t(i);
-        frame.Active = i % 2;
-        SetBit(lin.SlaveMask, i, i % 2);
-        frame.Length = std::uint8_t(FrameByteCount(lin, i));
-        frame.Data.fill(std::uint8_t(0x40 + i));
-    }
-    lin.SchedulerCount = std::uint16_t(schedulerEntries);
-    for (int i = 0; i < schedulerEntries; ++i)
-        lin.SchedulerEntries[std::size_t(i)] = {std::uint16_t(10 * (i + 1)), std::uint8_t(i + 1)};
-    return p;
 }
 
 bool saveProfile(const ModuleConfig &p, const QString &path)
@@ -393,7 +361,7 @@ void TestCli::sendThenVerify()
         m.Config().LIN.MessageTimeouts = {1000, 30, 20, 15};
         m.Config().LIN.Retries = 3;
     });
-    const ModuleConfig profile = makeProfile(3);
+    const ModuleConfig profile = testProfile(3);
     const QString path = rig.file("bench.vxlin");
     QVERIFY(saveProfile(profile, path));
     const QString port = QString::number(kCom);
@@ -442,7 +410,7 @@ void TestCli::questionsNeedYes()
         m.Config().LIN.SchedulerEntries[0] = {50, 2};
     });
     const QString path = rig.file("p.vxlin");
-    QVERIFY(saveProfile(makeProfile(2), path));
+    QVERIFY(saveProfile(testProfile(2), path));
     const QString port = QString::number(kCom);
     const QString question = QStringLiteral(
         "You have scheduler entries in the profile to be send.  The current scheduler in the "
@@ -480,7 +448,7 @@ void TestCli::refusedValue()
     QFETCH(QString, error);
     CliRig rig(firmware("01.02.14"));
     const QString path = rig.file("p.vxlin");
-    QVERIFY(saveProfile(makeProfile(0), path));
+    QVERIFY(saveProfile(testProfile(0), path));
     rig.host().forceReturnCode(1, 33, 5);
     args.replaceInStrings("PROFILE", path);
     const Run run = rig.run(args + QStringList{"--port", QString::number(kCom)});
@@ -575,7 +543,7 @@ void TestCli::verifyListsNotCompared()
     QFETCH(QStringList, notCompared);
     CliRig rig(firmware(version));
     const QString path = rig.file("p.vxlin");
-    QVERIFY(saveProfile(makeProfile(2), path));
+    QVERIFY(saveProfile(testProfile(2), path));
     const QString port = QString::number(kCom);
     QCOMPARE(rig.run({"send", path, "--port", port}).exitCode, 0);
     if (refusedCanRead > 0)
@@ -618,7 +586,7 @@ void TestCli::sendFlashAndReset()
 {
     CliRig rig(firmware("01.02.14"));
     const QString path = rig.file("p.vxlin");
-    QVERIFY(saveProfile(makeProfile(0), path));
+    QVERIFY(saveProfile(testProfile(0), path));
     const Run run = rig.run({"send", path, "--port", QString::number(kCom), "--flash", "--reset"});
     QCOMPARE(run.exitCode, 0);
     QVERIFY(run.err.contains("Proceed? YES\n"));
@@ -692,7 +660,7 @@ void TestCli::masterAndScheduler()
     CliRig rig(firmware("01.02.14"));
     const QString port = QString::number(kCom);
     const QString path = rig.file("entries.vxlin");
-    QVERIFY(saveProfile(makeProfile(4), path));
+    QVERIFY(saveProfile(testProfile(4), path));
 
     const Run refused = rig.run({"scheduler", "set", path, "--port", port});
     QCOMPARE(refused.exitCode, 1);

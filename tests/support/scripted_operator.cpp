@@ -23,16 +23,6 @@ BoxResult ScriptedOperator::ShowMessage(BoxKind kind, const QString &text)
     return answer;
 }
 
-QString ScriptedOperator::PromptSaveFileAs(const SaveFilePrompt &prompt)
-{
-    savePrompts.push_back(prompt);
-    if (boxOpenMs > 0)
-        QTest::qWait(boxOpenMs);
-    if (whileSavePromptOpen)
-        whileSavePromptOpen();
-    return saveFileAnswer;
-}
-
 void ScriptedOperator::ShowNotice(const QString &text, int)
 {
     notices << text;
@@ -49,8 +39,13 @@ void ScriptedOperator::SetStatusText(int panel, const QString &text)
 QString ScriptedOperator::PromptFile(const FilePrompt &prompt)
 {
     filePrompts.push_back(prompt);
+    if (whileFilePromptOpen) {
+        if (boxOpenMs > 0)
+            QTest::qWait(boxOpenMs);
+        whileFilePromptOpen();
+    }
     if (fileAnswers.empty())
-        return {};
+        return prompt.save ? saveFileAnswer : QString();
     const QString answer = fileAnswers.front();
     fileAnswers.pop_front();
     return answer;

@@ -61,15 +61,14 @@ public:
     QString profileFile;
     bool profileModified = false;
     std::vector<ModuleConfig> newProfiles;
-    QString saveFileAnswer;
-    // File dialogs: every prompt shown, and the answers in order (empty = Cancel; none left =
-    // Cancel).
+    // File dialogs: every prompt shown, and the answers in order (empty = Cancel). With none
+    // left, a save dialog answers saveFileAnswer and an open dialog Cancel.
     std::vector<FilePrompt> filePrompts;
     std::deque<QString> fileAnswers;
-    // Every save dialog asked for with a title, in order; while one is "open" the event loop
-    // runs for boxOpenMs and `whileSavePromptOpen` is called (re-entrancy).
-    std::vector<SaveFilePrompt> savePrompts;
-    std::function<void()> whileSavePromptOpen;
+    QString saveFileAnswer;
+    // While set, a file dialog stays "open": the event loop runs for boxOpenMs, then this is
+    // called (re-entrancy).
+    std::function<void()> whileFilePromptOpen;
 
     // OperatorInterface
     BoxResult ShowMessage(BoxKind kind, const QString &text) override;
@@ -77,9 +76,7 @@ public:
     void ShowNotice(const QString &text, int displayMs) override;
     void SetPanelColor(std::uint32_t systemColor) override { colors.push_back(systemColor); }
     void SetStatusText(int panel, const QString &text) override;
-    QString PromptSaveFile(const QString &) override { return saveFileAnswer; }
     QString PromptFile(const FilePrompt &prompt) override;
-    QString PromptSaveFileAs(const SaveFilePrompt &prompt) override;
     void OpenConnectDialog(int, int, int) override { ++connectDialogsOpened; }
     std::optional<ConnectChoice> ExecConnectDialog() override;
     void CloseConnectDialog() override {}

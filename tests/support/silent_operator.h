@@ -31,9 +31,7 @@ public:
     void ShowNotice(const QString &, int) override {}
     void SetPanelColor(std::uint32_t) override {}
     void SetStatusText(int, const QString &) override {}
-    QString PromptSaveFile(const QString &) override { return {}; }
     QString PromptFile(const FilePrompt &) override { return {}; }
-    QString PromptSaveFileAs(const SaveFilePrompt &) override { return {}; }
     void OpenConnectDialog(int, int, int) override {}
     std::optional<ConnectChoice> ExecConnectDialog() override { return std::nullopt; }
     void CloseConnectDialog() override {}

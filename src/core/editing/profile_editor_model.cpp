@@ -1,6 +1,6 @@
 #include "core/editing/profile_editor_model.h"
 
-#include "core/editing/frame_rules.h"
+#include "core/editing/node_defaults.h"
 #include "core/editing/profile_fields.h"
 
 #include <algorithm>
@@ -56,147 +56,215 @@ std::uint32_t storeIdField(QString &field, bool extended)
     return HexValue(field) | (extended ? kExtendedIdFlag : 0);
 }
 
-void fillCan(ParamCode code, const CAN_Group &can, EditorControls &c)
+// What the activation, bit rate and forward mask of a bus group show in the panel: the controls
+// they fill, how the group's values read there and how the controls' contents are stored.
+struct BusPanel
+{
+    int EditorControls::*activation;
+    int EditorControls::*bitrate;
+    QString EditorControls::*user;
+    int EditorControls::*forward;
+    bool EditorControls::*errorsViaRs232;
+    int userIndex;                      // the bit-rate entry "User"
+    int (*rateIndex)(std::uint32_t);    // the bit-rate entry of a rate
+    QString (*userText)(std::uint32_t); // the "User" field of a rate
+    std::uint32_t firstTarget;          // forward-mask bits of the selector's two targets
+    std::uint32_t secondTarget;
+    const std::array<std::uint8_t, 4> *forwardMasks; // the forward mask of each selector entry
+    std::uint16_t (*userRate)(QString &user);        // normalises the "User" field, its rate
+    std::uint16_t (*entryRate)(int index);           // the rate of a bit-rate entry
+};
+
+int canRateIndex(std::uint32_t timing)
+{
+    return CanTimingIndex(std::uint16_t(timing));
+}
+
+QString canUserText(std::uint32_t timing)
+{
+    return HexText(timing, kUserCanDigits);
+}
+
+QString linUserText(std::uint32_t rate)
+{
+    return QString::number(rate);
+}
+
+std::uint16_t canUserRate(QString &user)
+{
+    user = PadHex(user, kUserCanDigits);
+    return std::uint16_t(HexValue(user));
+}
+
+std::uint16_t linUserRate(QString &user)
+{
+    user = LeftUserLinRate(user);
+    return std::uint16_t(user.toUInt());
+}
+
+std::uint16_t canEntryRate(int index)
+{
+    return TimingOfEntry(CanBitRateEntries().value(index));
+}
+
+std::uint16_t linEntryRate(int index)
+{
+    return std::uint16_t(LinBitRateEntries().value(index).toUInt());
+}
+
+constexpr BusPanel kCanPanel{&EditorControls::activationCan,
+                             &EditorControls::bitrateCan,
+                             &EditorControls::userCan,
+                             &EditorControls::canMask,
+                             &EditorControls::canErrorMask,
+                             kCanUserIndex,
+                             canRateIndex,
+                             canUserText,
+                             0x02,
+                             0x04,
+                             &kCanForwardMasks,
+                             canUserRate,
+                             canEntryRate};
+constexpr BusPanel kLinPanel{&EditorControls::activationLin,
+                             &EditorControls::bitrateLin,
+                             &EditorControls::userLin,
+                             &EditorControls::linMask,
+                             &EditorControls::linErrorMask,
+                             kLinUserRateIndex,
+                             LinRateIndex,
+                             linUserText,
+                             0x01,
+                             0x04,
+                             &kLinForwardMasks,
+                             linUserRate,
+                             linEntryRate};
+
+// Fills the controls of a node both bus groups have; false for a node of one group only.
+template<typename Group>
+bool fillBus(ParamCode code, const Group &group, const BusPanel &panel, EditorControls &c)
 {
     switch (code) {
     case CodeActivation:
-        c.activationCan = onOffIndex(can.Active);
-        break;
+        c.*panel.activation = onOffIndex(group.Active);
+        return true;
     case CodeBitRate:
-        c.bitrateCan = CanTimingIndex(can.Baudrate);
-        if (c.bitrateCan == kCanUserIndex)
-            c.userCan = HexText(can.Baudrate, kUserCanDigits);
-        break;
+        c.*panel.bitrate = panel.rateIndex(group.Baudrate);
+        if (c.*panel.bitrate == panel.userIndex)
+            c.*panel.user = panel.userText(group.Baudrate);
+        return true;
     case CodeForwardMask:
-        c.canMask = forwardIndex(can.ForwardMask, 0x02, 0x04);
-        c.canErrorMask = (can.ForwardMask & kErrorsViaRs232) != 0;
-        break;
-    case CodeIdOffset:
-    case CodeErrorIdOrMaster: {
-        const std::uint32_t value = code == CodeIdOffset ? can.IdOffset : can.ErrorId;
-        c.can29 = (value & kExtendedIdFlag) != 0;
-        // The radio buttons are shared: both fields take the length.
-        c.offset = FitIdField(c.offset, IdFieldLength(c.can29));
-        c.canErrorId = FitIdField(c.canErrorId, IdFieldLength(c.can29));
-        (code == CodeIdOffset ? c.offset : c.canErrorId) = idFieldText(value, c.can29);
-        break;
-    }
+        c.*panel.forward = forwardIndex(group.ForwardMask, panel.firstTarget, panel.secondTarget);
+        c.*panel.errorsViaRs232 = (group.ForwardMask & kErrorsViaRs232) != 0;
+        return true;
     default:
-        break;
+        return false;
     }
+}
+
+// Stores the controls of a node both bus groups have; false for a node of one group only.
+template<typename Group>
+bool storeBus(ParamCode code, Group &group, const BusPanel &panel, EditorControls &c)
+{
+    switch (code) {
+    case CodeActivation:
+        group.Active = onOffValue(c.*panel.activation);
+        return true;
+    case CodeBitRate:
+        group.Baudrate = c.*panel.bitrate == panel.userIndex ? panel.userRate(c.*panel.user)
+                                                             : panel.entryRate(c.*panel.bitrate);
+        return true;
+    case CodeForwardMask:
+        group.ForwardMask = maskAt(*panel.forwardMasks, c.*panel.forward)
+                            | (c.*panel.errorsViaRs232 ? kErrorsViaRs232 : 0);
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The nodes of the LIN group alone: how each fills its controls and stores them.
+struct LinField
+{
+    ParamCode code;
+    void (*fill)(const LIN_Group &lin, EditorControls &c);
+    void (*store)(LIN_Group &lin, EditorControls &c);
+};
+
+constexpr std::array kLinFields = {
+    LinField{CodeFilterMask,
+             [](const LIN_Group &lin, EditorControls &c) {
+                 c.linFilterMask = HexText(lin.FilterMask & 0xFF, kLinFilterDigits);
+             },
+             [](LIN_Group &lin, EditorControls &c) {
+                 c.linFilterMask = PadHex(c.linFilterMask, kLinFilterDigits);
+                 lin.FilterMask = std::uint16_t(HexValue(c.linFilterMask) & 0xFF);
+             }},
+    LinField{CodeFilterCode,
+             [](const LIN_Group &lin, EditorControls &c) {
+                 c.linFilterCode = HexText(lin.FilterCode & 0xFF, kLinFilterDigits);
+             },
+             [](LIN_Group &lin, EditorControls &c) {
+                 c.linFilterCode = PadHex(c.linFilterCode, kLinFilterDigits);
+                 lin.FilterCode = std::uint16_t(HexValue(c.linFilterCode) & 0xFF);
+             }},
+    LinField{CodeErrorIdOrMaster,
+             [](const LIN_Group &lin, EditorControls &c) {
+                 c.masterStatus = onOffIndex(lin.MasterStatus);
+             },
+             [](LIN_Group &lin, EditorControls &c) {
+                 lin.MasterStatus = onOffValue(c.masterStatus);
+             }},
+    LinField{CodeBusTermination,
+             [](const LIN_Group &lin, EditorControls &c) {
+                 c.linTermination = onOffIndex(lin.BusTermination);
+             },
+             [](LIN_Group &lin, EditorControls &c) {
+                 lin.BusTermination = onOffValue(c.linTermination);
+             }},
+    LinField{CodeSlaveActivationId,
+             [](const LIN_Group &lin, EditorControls &c) {
+                 c.lin29 = (lin.SlaveActivationId & kExtendedIdFlag) != 0;
+                 c.slaveActivationActive = (lin.SlaveActivationId & kActiveIdFlag) != 0;
+                 c.slaveActivationId = idFieldText(lin.SlaveActivationId, c.lin29);
+             },
+             [](LIN_Group &lin, EditorControls &c) {
+                 lin.SlaveActivationId = storeIdField(c.slaveActivationId, c.lin29)
+                                         | (c.slaveActivationActive ? kActiveIdFlag : 0);
+             }},
+};
+
+// The LIN node of that code; nullptr for one both groups have or one without controls.
+const LinField *linField(ParamCode code)
+{
+    const auto *field = std::find_if(kLinFields.cbegin(),
+                                     kLinFields.cend(),
+                                     [code](const LinField &entry) { return entry.code == code; });
+    return field == kLinFields.cend() ? nullptr : field;
+}
+
+void fillCan(ParamCode code, const CAN_Group &can, EditorControls &c)
+{
+    if (fillBus(code, can, kCanPanel, c))
+        return;
+    if (code != CodeIdOffset && code != CodeErrorIdOrMaster)
+        return;
+    const std::uint32_t value = code == CodeIdOffset ? can.IdOffset : can.ErrorId;
+    c.can29 = (value & kExtendedIdFlag) != 0;
+    // The radio buttons are shared: both fields take the length.
+    c.offset = FitIdField(c.offset, IdFieldLength(c.can29));
+    c.canErrorId = FitIdField(c.canErrorId, IdFieldLength(c.can29));
+    (code == CodeIdOffset ? c.offset : c.canErrorId) = idFieldText(value, c.can29);
 }
 
 void fillLin(ParamCode code, const LIN_Group &lin, EditorControls &c)
 {
-    switch (code) {
-    case CodeActivation:
-        c.activationLin = onOffIndex(lin.Active);
-        break;
-    case CodeBitRate:
-        c.bitrateLin = LinRateIndex(lin.Baudrate);
-        if (c.bitrateLin == kLinUserRateIndex)
-            c.userLin = QString::number(lin.Baudrate);
-        break;
-    case CodeForwardMask:
-        c.linMask = forwardIndex(lin.ForwardMask, 0x01, 0x04);
-        c.linErrorMask = (lin.ForwardMask & kErrorsViaRs232) != 0;
-        c.linCanErrorMask = (lin.ForwardMask & kErrorsViaCan) != 0;
-        break;
-    case CodeFilterMask:
-        c.linFilterMask = HexText(lin.FilterMask & 0xFF, kLinFilterDigits);
-        break;
-    case CodeFilterCode:
-        c.linFilterCode = HexText(lin.FilterCode & 0xFF, kLinFilterDigits);
-        break;
-    case CodeErrorIdOrMaster:
-        c.masterStatus = onOffIndex(lin.MasterStatus);
-        break;
-    case CodeBusTermination:
-        c.linTermination = onOffIndex(lin.BusTermination);
-        break;
-    case CodeSlaveActivationId:
-        c.lin29 = (lin.SlaveActivationId & kExtendedIdFlag) != 0;
-        c.slaveActivationActive = (lin.SlaveActivationId & kActiveIdFlag) != 0;
-        c.slaveActivationId = idFieldText(lin.SlaveActivationId, c.lin29);
-        break;
-    default:
-        break;
+    if (fillBus(code, lin, kLinPanel, c)) {
+        if (code == CodeForwardMask)
+            c.linCanErrorMask = (lin.ForwardMask & kErrorsViaCan) != 0;
+        return;
     }
-}
-
-void defaultCan(ParamCode code, CAN_Group &can)
-{
-    switch (code) {
-    case CodeActivation:
-        can.Active = 1;
-        break;
-    case CodeBitRate:
-        can.Baudrate = 0x001C;
-        break;
-    case CodeForwardMask:
-        can.ForwardMask = 0;
-        break;
-    case CodeFilterMask:
-    case CodeFilterCode:
-        can.FilterMask = 0xFFFFFFFF;
-        can.FilterCode = 0;
-        break;
-    case CodeIdOffset:
-        can.IdOffset = 0;
-        break;
-    case CodeErrorIdOrMaster:
-        can.ErrorId = 0;
-        break;
-    default:
-        break;
-    }
-}
-
-void defaultLin(ParamCode code, LIN_Group &lin)
-{
-    switch (code) {
-    case CodeActivation:
-        lin.Active = 1;
-        break;
-    case CodeBitRate:
-        lin.Baudrate = kDefaultLinRate;
-        break;
-    case CodeForwardMask:
-        lin.ForwardMask = 0;
-        break;
-    case CodeFilterMask:
-        lin.FilterMask = 255;
-        break;
-    case CodeFilterCode:
-        lin.FilterCode = 0;
-        break;
-    case CodeErrorIdOrMaster:
-        lin.MasterStatus = 0;
-        break;
-    case CodeBusTermination:
-        lin.BusTermination = 1;
-        break;
-    case CodeSchedulerEntries:
-        lin.SchedulerCount = 0;
-        break;
-    case CodeSlaveIdData: {
-        LIN_FrameEntry &slave = lin.SlaveIdData;
-        slave.ID = kMaxLinId;
-        slave.Active = 0;
-        slave.Length = std::uint8_t(FrameByteCount(lin, kMaxLinId));
-        std::fill_n(slave.Data.begin(), slave.Length, std::uint8_t(0xFF));
-        vxl::CopySlaveIdIntoFrames(lin);
-        break;
-    }
-    case CodeFrameConfig:
-        ApplyDefaultTables(lin, DefaultFrameConfig());
-        break;
-    case CodeSlaveActivationId:
-        lin.SlaveActivationId = 0;
-        break;
-    default:
-        break;
-    }
+    if (const LinField *field = linField(code))
+        field->fill(lin, c);
 }
 
 } // namespace
@@ -343,84 +411,29 @@ SetAction ProfileEditorModel::Set(EditorControls &controls)
 void ProfileEditorModel::storeCan(EditorControls &c)
 {
     CAN_Group &can = m_profile.CAN;
-    switch (m_code) {
-    case CodeActivation:
-        can.Active = onOffValue(c.activationCan);
-        break;
-    case CodeBitRate:
-        if (c.bitrateCan == kCanUserIndex) {
-            c.userCan = PadHex(c.userCan, kUserCanDigits);
-            can.Baudrate = std::uint16_t(HexValue(c.userCan));
-        } else {
-            can.Baudrate = TimingOfEntry(CanBitRateEntries().value(c.bitrateCan));
-        }
-        break;
-    case CodeForwardMask:
-        can.ForwardMask = maskAt(kCanForwardMasks, c.canMask)
-                          | (c.canErrorMask ? kErrorsViaRs232 : 0);
-        break;
-    case CodeIdOffset:
+    if (storeBus(m_code, can, kCanPanel, c))
+        return;
+    if (m_code == CodeIdOffset)
         can.IdOffset = storeIdField(c.offset, c.can29);
-        break;
-    case CodeErrorIdOrMaster:
+    else if (m_code == CodeErrorIdOrMaster)
         can.ErrorId = storeIdField(c.canErrorId, c.can29);
-        break;
-    default:
-        break;
-    }
 }
 
 void ProfileEditorModel::storeLin(EditorControls &c)
 {
     LIN_Group &lin = m_profile.LIN;
-    switch (m_code) {
-    case CodeActivation:
-        lin.Active = onOffValue(c.activationLin);
-        break;
-    case CodeBitRate:
-        if (c.bitrateLin == kLinUserRateIndex) {
-            c.userLin = LeftUserLinRate(c.userLin);
-            lin.Baudrate = std::uint16_t(c.userLin.toUInt());
-        } else {
-            lin.Baudrate = std::uint16_t(LinBitRateEntries().value(c.bitrateLin).toUInt());
-        }
-        break;
-    case CodeForwardMask:
-        lin.ForwardMask = maskAt(kLinForwardMasks, c.linMask)
-                          | (c.linErrorMask ? kErrorsViaRs232 : 0)
-                          | (c.linCanErrorMask ? kErrorsViaCan : 0);
-        break;
-    case CodeFilterMask:
-        c.linFilterMask = PadHex(c.linFilterMask, kLinFilterDigits);
-        lin.FilterMask = std::uint16_t(HexValue(c.linFilterMask) & 0xFF);
-        break;
-    case CodeFilterCode:
-        c.linFilterCode = PadHex(c.linFilterCode, kLinFilterDigits);
-        lin.FilterCode = std::uint16_t(HexValue(c.linFilterCode) & 0xFF);
-        break;
-    case CodeErrorIdOrMaster:
-        lin.MasterStatus = onOffValue(c.masterStatus);
-        break;
-    case CodeBusTermination:
-        lin.BusTermination = onOffValue(c.linTermination);
-        break;
-    case CodeSlaveActivationId:
-        lin.SlaveActivationId = storeIdField(c.slaveActivationId, c.lin29)
-                                | (c.slaveActivationActive ? kActiveIdFlag : 0);
-        break;
-    default:
-        break;
+    if (storeBus(m_code, lin, kLinPanel, c)) {
+        if (m_code == CodeForwardMask && c.linCanErrorMask)
+            lin.ForwardMask |= kErrorsViaCan;
+        return;
     }
+    if (const LinField *field = linField(m_code))
+        field->store(lin, c);
 }
 
 EditGroup ProfileEditorModel::Default()
 {
-    if (m_group == Rs232Group)
-        m_profile.RS232.Baudrate = 38400;
-    else if (m_group == CanGroup)
-        defaultCan(m_code, m_profile.CAN);
-    else if (m_group == LinGroup)
-        defaultLin(m_code, m_profile.LIN);
+    StoreNodeDefault(m_profile, m_group, m_code);
     refresh(m_group);
     return m_group;
 }

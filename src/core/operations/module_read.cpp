@@ -511,7 +511,11 @@ void ModuleReader::SaveModuleDataAsProfile()
     clsVLINXMLProfile document;
     document.WriteAll(config.RS232.Baudrate, config.CAN, config.LIN);
     auto &op = m_ctx.Operator();
-    const QString path = op.PromptSaveFile(QStringLiteral("CurrentValues.vxlin"));
+    const QString path = op.PromptFile({true,
+                                        QStringLiteral("Save As"),
+                                        QStringLiteral("VEXA-LIN profiles (*.vxlin)"),
+                                        QString(),
+                                        QStringLiteral("CurrentValues.vxlin")});
     if (path.isEmpty())
         return;
     const QString name = QFileInfo(path).fileName();

@@ -112,7 +112,7 @@ void Operations::wireEngine()
 {
     m_engine.SetLink(m_link.get());
     m_engine.SetHooks({
-        [this](bool busy) { busy ? PaintBusy() : PaintIdle(); },
+        [this](bool busy) { busy ? m_context->PaintBusy() : m_context->PaintIdle(); },
         [this](const LIN_Msg &msg) { onOwnMessage(msg); },
         [this] { m_connection->SetConnected(false); },
         [this] { m_connection->UpdateConnectionState(); },
@@ -185,7 +185,7 @@ void Operations::onLinkNotification(unsigned message)
     m_engine.StopTimer();
     m_console->ShowStartupText();
     m_engine.SetActive(TransactionKind::tkRawCommand, false);
-    PaintIdle();
+    m_context->PaintIdle();
     m_console->RefreshCommandSelection();
     m_reader->StartModuleRead();
 }
@@ -208,52 +208,12 @@ std::uint32_t Operations::TickCount()
 void Operations::ApplySettings(const VXLIN_Values &settings)
 {
     m_settings = settings;
-    IsConnected() ? PaintIdle() : PaintOff();
+    IsConnected() ? m_context->PaintIdle() : m_context->PaintOff();
 }
 
 bool Operations::IsConnected() const
 {
     return m_context->IsConnected();
-}
-
-bool Operations::StartChecks(const QString &notConnected, const QString &busy)
-{
-    return m_context->StartChecks(notConnected, busy);
-}
-
-void Operations::ShowBusyNotice(const QString &text)
-{
-    m_context->ShowBusyNotice(text);
-}
-
-void Operations::Error(const QString &text)
-{
-    m_context->Error(text);
-}
-
-void Operations::Information(const QString &text)
-{
-    m_context->Information(text);
-}
-
-bool Operations::Confirm(const QString &text)
-{
-    return m_context->Confirm(text);
-}
-
-void Operations::PaintBusy()
-{
-    m_context->PaintBusy();
-}
-
-void Operations::PaintIdle()
-{
-    m_context->PaintIdle();
-}
-
-void Operations::PaintOff()
-{
-    m_context->PaintOff();
 }
 
 void Operations::SetGrid(const GridTexts &grid)
@@ -277,7 +237,7 @@ void Operations::SetIdentity(const IdentityTexts &identity)
 void Operations::ShowModuleFrames()
 {
     if (!IsIdle()) {
-        ShowBusyNotice();
+        m_context->ShowBusyNotice();
         return;
     }
     const auto &lin = m_module.LIN;
@@ -287,9 +247,9 @@ void Operations::ShowModuleFrames()
         m_operator.ShowFrameTable(lin);
         return;
     }
-    Information(QStringLiteral("Frame Information not available. Error Length: ")
-                + QString::number(lengthStatus) + QStringLiteral(" Error Format: ")
-                + QString::number(formatStatus));
+    m_context->Information(QStringLiteral("Frame Information not available. Error Length: ")
+                           + QString::number(lengthStatus) + QStringLiteral(" Error Format: ")
+                           + QString::number(formatStatus));
 }
 
 bool Operations::MayChangeView(View target, bool fromMenu) const
@@ -321,7 +281,7 @@ void Operations::ActivateView(View view)
         break;
     case View::Advanced:
         if (!IsIdle())
-            ShowBusyNotice();
+            m_context->ShowBusyNotice();
         break;
     }
     UpdateCommandStates();

@@ -70,20 +70,6 @@ public:
     [[nodiscard]] bool IsConnected() const;
     [[nodiscard]] bool IsIdle() const { return m_engine.IsIdle(); }
 
-    // The usual start checks with the starter's own wording: an Error box when not connected,
-    // the busy notice when not idle. True when the action may go on.
-    bool StartChecks(const QString &notConnected = QString::fromLatin1(kNoActiveConnection),
-                     const QString &busy = QString::fromLatin1(kActionInProgress));
-    void ShowBusyNotice(const QString &text = QString::fromLatin1(kActionInProgress));
-    void Error(const QString &text);
-    void Information(const QString &text);
-    [[nodiscard]] bool Confirm(const QString &text);
-
-    // Panels: working colour, connected colour, not connected colour.
-    void PaintBusy();
-    void PaintIdle();
-    void PaintOff();
-
     // Enabled state of the commands the operations decide (false while undecided).
     [[nodiscard]] bool Enabled(Command command) const { return m_context->Enabled(command); }
     void SetEnabled(Command command, bool enabled) { m_context->SetEnabled(command, enabled); }

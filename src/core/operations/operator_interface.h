@@ -17,8 +17,9 @@ enum class BoxResult : int { Yes, No, Cancel, Closed };
 // The four views of the main window, by page index.
 enum class View : int { ModuleData = 0, Messages = 1, Profiles = 2, Advanced = 3 };
 
-// A file dialog: what it shows and which file it starts with. Open dialogs accept only an
-// existing file; save dialogs ask before overwriting one.
+// A file dialog: open or save, its title, its filter, the extension added to a name typed
+// without one, and the name it starts with. Open dialogs accept only an existing file; save
+// dialogs ask before overwriting one.
 struct FilePrompt
 {
     bool save = false;
@@ -26,16 +27,6 @@ struct FilePrompt
     QString filter; // "Description (*.ext)"
     QString defaultSuffix;
     QString initialName;
-};
-
-// A save dialog: its title, the name it proposes, the extension added to a name typed without
-// one, and its filter ("Text Files (*.txt)"). It asks before overwriting a file.
-struct SaveFilePrompt
-{
-    QString title;
-    QString defaultName;
-    QString defaultSuffix;
-    QString filter;
 };
 
 struct ConnectChoice
@@ -63,12 +54,8 @@ public:
     virtual void SetPanelColor(std::uint32_t systemColor) = 0;
     // Panel 0: the connection line; panel 1: hints and short notices.
     virtual void SetStatusText(int panel, const QString &text) = 0;
-    // Empty when the user cancelled.
-    virtual QString PromptSaveFile(const QString &suggestedName) = 0;
     // The chosen file's path; empty when the user cancelled.
     virtual QString PromptFile(const FilePrompt &prompt) = 0;
-    // Empty when the user cancelled.
-    virtual QString PromptSaveFileAs(const SaveFilePrompt &prompt) = 0;
 
     // The connection dialog, kept open across retries: Open scans, Exec shows it again with the
     // same list and selection, Close destroys it.

@@ -52,14 +52,15 @@ bool copyRecorded(const QString &recordedPath, const QString &path)
 
 } // namespace
 
-SaveFilePrompt TraceRecorder::LogPrompt()
+FilePrompt TraceRecorder::LogPrompt()
 {
     // The extension the filter names, so that the desktop can open the saved file. The dialog
     // gives a name typed without one the extension of the file type chosen.
-    return {QStringLiteral("Save LOG File"),
-            QStringLiteral("LINLog"),
+    return {true,
+            QStringLiteral("Save LOG File"),
+            QStringLiteral("Text Files (*.txt);;Wireshark capture (*.pcapng)"),
             QStringLiteral("txt"),
-            QStringLiteral("Text Files (*.txt);;Wireshark capture (*.pcapng)")};
+            QStringLiteral("LINLog")};
 }
 
 bool TraceRecorder::IsCaptureFile(const QString &path)
@@ -89,7 +90,7 @@ void TraceRecorder::Stop()
     if (!log.IsRecording() || m_asking)
         return;
     m_asking = true;
-    const QString path = m_ctx.Operator().PromptSaveFileAs(LogPrompt());
+    const QString path = m_ctx.Operator().PromptFile(LogPrompt());
     m_asking = false;
     if (!log.IsRecording()) {
         // The log failed while the dialog was open; the user has been told where it is.

@@ -38,7 +38,7 @@ public:
     // called while the question is open.
     void Stop();
 
-    [[nodiscard]] static SaveFilePrompt LogPrompt();
+    [[nodiscard]] static FilePrompt LogPrompt();
     // Whether the chosen file is to hold the capture rather than the text lines.
     [[nodiscard]] static bool IsCaptureFile(const QString &path);
     // Writes what the log recorded to `path` without ever truncating an existing file before

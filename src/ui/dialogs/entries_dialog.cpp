@@ -7,7 +7,6 @@
 #include "ui/widgets/dialog_buttons_widget.h"
 
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
@@ -26,35 +25,11 @@ enum Column : int { IndexColumn, IdentifierColumn, TimingColumn, ColumnCount };
 } // namespace
 
 TfEntries::TfEntries(QWidget *parent)
-    : QDialog(parent)
+    : ListDialog(kHelpContext, parent)
 {
     setObjectName(QStringLiteral("TfEntries"));
     setWindowTitle(QStringLiteral("  Scheduler Entries"));
-
-    m_list = new QTableWidget(0, ColumnCount, this);
-    m_list->setObjectName(QStringLiteral("lvEntries"));
-    m_list->setToolTip(QStringLiteral("Scheduler Entries for the connected Module"));
-    m_list->setHorizontalHeaderLabels(
-        {QStringLiteral("Index"), QStringLiteral("Identifier"), QStringLiteral("Timing (ms)")});
-    m_list->verticalHeader()->hide();
-    m_list->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_list->horizontalHeader()->setSectionsClickable(false);
-    for (int column = 0; column < ColumnCount; ++column)
-        m_list->setColumnWidth(column, kColumnWidth);
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->setShowGrid(true);
-    m_list->setWordWrap(false);
-    m_list->setMinimumWidth(kColumnWidth * ColumnCount + 2 * m_list->frameWidth()
-                            + m_list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4);
-    m_list->setMinimumHeight(260);
-    m_list->installEventFilter(this);
-    connect(m_list->selectionModel(),
-            &QItemSelectionModel::selectionChanged,
-            this,
-            &TfEntries::updateCommands);
-
+    buildList();
     m_insert = CommandButton(QStringLiteral("btbInsert"),
                              QStringLiteral("Insert..."),
                              QString(),
@@ -67,7 +42,32 @@ TfEntries::TfEntries(QWidget *parent)
     connect(m_insert, &QPushButton::clicked, this, &TfEntries::btbInsertClick);
     connect(m_modify, &QPushButton::clicked, this, &TfEntries::btbModifyClick);
     connect(m_remove, &QPushButton::clicked, this, &TfEntries::btbRemoveClick);
+    buildMenu();
+    buildLayout();
+    updateCommands();
+}
 
+void TfEntries::buildList()
+{
+    m_list = makeList(QStringLiteral("lvEntries"),
+                      0,
+                      {QStringLiteral("Index"),
+                       QStringLiteral("Identifier"),
+                       QStringLiteral("Timing (ms)")});
+    m_list->setToolTip(QStringLiteral("Scheduler Entries for the connected Module"));
+    for (int column = 0; column < ColumnCount; ++column)
+        m_list->setColumnWidth(column, kColumnWidth);
+    fitListWidth(kColumnWidth * ColumnCount);
+    m_list->setMinimumHeight(260);
+    m_list->installEventFilter(this);
+    connect(m_list->selectionModel(),
+            &QItemSelectionModel::selectionChanged,
+            this,
+            &TfEntries::updateCommands);
+}
+
+void TfEntries::buildMenu()
+{
     m_menu = new QMenu(this);
     m_menu->setObjectName(QStringLiteral("pumEntries"));
     QAction *selectAll = m_menu->addAction(QStringLiteral("Select all"));
@@ -87,7 +87,11 @@ TfEntries::TfEntries(QWidget *parent)
     connect(m_list, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         m_menu->popup(m_list->viewport()->mapToGlobal(pos));
     });
+}
 
+// The list with its commands beside it, OK and Cancel below.
+void TfEntries::buildLayout()
+{
     const DialogButtons buttons = MakeDialogButtons(this);
     m_ok = buttons.ok;
     connect(buttons.ok, &QPushButton::clicked, this, &TfEntries::accept);
@@ -104,8 +108,6 @@ TfEntries::TfEntries(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(body, 1);
     layout->addLayout(buttons.row);
-
-    updateCommands();
 }
 
 void TfEntries::setEditable(bool editable)
@@ -159,32 +161,16 @@ bool TfEntries::readEntry(int &index, LIN_SchedulerEntry &entry) const
     return true;
 }
 
-void TfEntries::accept()
-{
-    if (!m_editable)
-        return;
-    QDialog::accept();
-}
-
 bool TfEntries::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched != m_list || event->type() != QEvent::KeyPress)
-        return QDialog::eventFilter(watched, event);
+        return ListDialog::eventFilter(watched, event);
     const auto *key = static_cast<QKeyEvent *>(event);
     if (key->key() != Qt::Key_Delete && key->key() != Qt::Key_Backspace)
-        return QDialog::eventFilter(watched, event);
+        return ListDialog::eventFilter(watched, event);
     if (canChange())
         btbRemoveClick();
     return true;
-}
-
-void TfEntries::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_F1) {
-        emit helpRequested(kHelpContext);
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 void TfEntries::btbInsertClick()
@@ -253,15 +239,6 @@ void TfEntries::setRow(int row, const LIN_SchedulerEntry &entry)
 {
     m_list->setItem(row, IdentifierColumn, ReadOnlyCell(IdCellText(entry.ID), true));
     m_list->setItem(row, TimingColumn, ReadOnlyCell(QString::number(entry.Time), true));
-}
-
-std::vector<int> TfEntries::selectedRows() const
-{
-    std::vector<int> rows;
-    for (const QModelIndex &index : m_list->selectionModel()->selectedRows())
-        rows.push_back(index.row());
-    std::sort(rows.begin(), rows.end());
-    return rows;
 }
 
 bool TfEntries::canInsert() const

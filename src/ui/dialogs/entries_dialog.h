@@ -1,22 +1,19 @@
 #pragma once
 
 #include "core/module/module_config.h"
-
-#include <QDialog>
+#include "ui/dialogs/list_dialog.h"
 
 #include <vector>
 
 class QAction;
-class QMenu;
 class QPushButton;
-class QTableWidget;
 
 namespace vxl {
 
 // "  Scheduler Entries": the master scheduler's list of at most 50 entries. Works on its own
 // copy; callers read the rows back in order after a confirmed dialog. When not editable the list
 // can only be looked at, and the dialog cannot be confirmed.
-class TfEntries : public QDialog
+class TfEntries : public ListDialog
 {
     Q_OBJECT
 
@@ -35,37 +32,28 @@ public:
     // The entry of row index, advancing index; false once index is past the last row.
     bool readEntry(int &index, LIN_SchedulerEntry &entry) const;
 
-    // A list shown for viewing only is never confirmed.
-    void accept() override;
-
-signals:
-    void helpRequested(int context);
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    void buildList();
+    void buildMenu();
+    void buildLayout();
     void btbInsertClick();
     void btbModifyClick();
     void btbRemoveClick();
     void selectAllClick();
     void updateCommands();
     void setRow(int row, const LIN_SchedulerEntry &entry);
-    [[nodiscard]] std::vector<int> selectedRows() const;
     [[nodiscard]] bool canInsert() const;
     [[nodiscard]] bool canChange() const;
 
-    QTableWidget *m_list = nullptr;
-    QMenu *m_menu = nullptr;
     QPushButton *m_insert = nullptr;
     QPushButton *m_modify = nullptr;
     QPushButton *m_remove = nullptr;
-    QPushButton *m_ok = nullptr;
     QAction *m_mniInsert = nullptr;
     QAction *m_mniModify = nullptr;
     QAction *m_mniRemove = nullptr;
-    bool m_editable = true;
 };
 
 } // namespace vxl

@@ -33,23 +33,28 @@ constexpr std::array<int, ColumnCount> kColumnWidths = {80, 60, 90, 80, 160};
 } // namespace
 
 TfFramesConfig::TfFramesConfig(QWidget *parent)
-    : QDialog(parent)
+    : ListDialog(kHelpContext, parent)
     , m_lin(ModuleConfig::NewProfile().LIN)
     , m_defaults(DefaultFrameConfig())
 {
     setObjectName(QStringLiteral("TfFramesConfig"));
     setWindowTitle(QStringLiteral("  Frame Configuration"));
+    buildList();
+    buildMenu();
+    buildButtons();
+    fillAll();
+    setEditable(true);
+}
 
-    m_list = new QTableWidget(kFrameCount, ColumnCount, this);
-    m_list->setObjectName(QStringLiteral("lvListFrames"));
-    m_list->setHorizontalHeaderLabels({QStringLiteral("ID"),
-                                       QStringLiteral("Length"),
-                                       QStringLiteral("Checksum Type"),
-                                       QStringLiteral("Direction"),
-                                       QStringLiteral("Default Data")});
-    m_list->verticalHeader()->hide();
-    m_list->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_list->horizontalHeader()->setSectionsClickable(false);
+void TfFramesConfig::buildList()
+{
+    m_list = makeList(QStringLiteral("lvListFrames"),
+                      kFrameCount,
+                      {QStringLiteral("ID"),
+                       QStringLiteral("Length"),
+                       QStringLiteral("Checksum Type"),
+                       QStringLiteral("Direction"),
+                       QStringLiteral("Default Data")});
     m_list->horizontalHeader()->setStretchLastSection(true);
     // The nominal widths clip the captions and eight data bytes in larger fonts: every column
     // is at least as wide as its caption and its widest possible content.
@@ -71,14 +76,8 @@ TfFramesConfig::TfFramesConfig(QWidget *parent)
         width += columnWidth;
     }
     m_list->setSortingEnabled(false);
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->setShowGrid(true);
-    m_list->setWordWrap(false);
     m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 8);
-    m_list->setMinimumWidth(width + 2 * m_list->frameWidth()
-                            + m_list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4);
+    fitListWidth(width);
     m_list->setMinimumHeight(16 * (m_list->fontMetrics().height() + 8));
     for (int n = 0; n < kFrameCount; ++n)
         m_list->setItem(n, IdColumn, ReadOnlyCell(IdCellText(n), false));
@@ -90,8 +89,11 @@ TfFramesConfig::TfFramesConfig(QWidget *parent)
         if (m_editable)
             m_menu->popup(m_list->viewport()->mapToGlobal(pos));
     });
-    buildMenu();
+}
 
+// "Modify" and "Defaults" on the row of OK and Cancel.
+void TfFramesConfig::buildButtons()
+{
     m_modify = CommandButton(QStringLiteral("btbModify"), QStringLiteral("Modify"), QString(), this);
     m_setStandard = CommandButton(QStringLiteral("btbSetStandard"),
                                   QStringLiteral("Defaults"),
@@ -112,9 +114,6 @@ TfFramesConfig::TfFramesConfig(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_list, 1);
     layout->addLayout(buttons.row);
-
-    fillAll();
-    setEditable(true);
 }
 
 void TfFramesConfig::buildMenu()
@@ -189,22 +188,6 @@ void TfFramesConfig::applyDefaults()
     fillAll();
 }
 
-void TfFramesConfig::accept()
-{
-    if (!m_editable)
-        return;
-    QDialog::accept();
-}
-
-void TfFramesConfig::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_F1) {
-        emit helpRequested(kHelpContext);
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}
-
 void TfFramesConfig::fillRow(int n)
 {
     m_list->setItem(n, LengthColumn, ReadOnlyCell(LengthCellText(m_lin, n), true));
@@ -260,15 +243,6 @@ void TfFramesConfig::btbModifyClick()
         ApplyFrameEdit(m_lin, m, edit);
         fillRow(m);
     }
-}
-
-std::vector<int> TfFramesConfig::selectedRows() const
-{
-    std::vector<int> rows;
-    for (const QModelIndex &index : m_list->selectionModel()->selectedRows())
-        rows.push_back(index.row());
-    std::sort(rows.begin(), rows.end());
-    return rows;
 }
 
 } // namespace vxl

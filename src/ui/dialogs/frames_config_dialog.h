@@ -1,21 +1,16 @@
 #pragma once
 
 #include "core/editing/frame_rules.h"
+#include "ui/dialogs/list_dialog.h"
 
-#include <QDialog>
-
-#include <vector>
-
-class QMenu;
 class QPushButton;
-class QTableWidget;
 
 namespace vxl {
 
 // "  Frame Configuration": the 64 LIN frame identifiers with length, checksum model, direction
 // and published data. Works on a copy of a LIN group; callers take it back after OK. When not
 // editable the dialog only shows the table and cannot be confirmed.
-class TfFramesConfig : public QDialog
+class TfFramesConfig : public ListDialog
 {
     Q_OBJECT
 
@@ -32,32 +27,21 @@ public:
     // As "Defaults": also usable without showing the dialog.
     void applyDefaults();
 
-    void accept() override;
-
-signals:
-    void helpRequested(int context);
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
-
 private:
+    void buildList();
     void buildMenu();
+    void buildButtons();
     void fillRow(int n);
     void fillAll();
     void selectRange(int from, int to);
     void setColumnDefault(FrameColumn column);
     void setDefaultValues();
     void btbModifyClick();
-    [[nodiscard]] std::vector<int> selectedRows() const;
 
     LIN_Group m_lin;
     LIN_Group m_defaults;
-    QTableWidget *m_list = nullptr;
-    QMenu *m_menu = nullptr;
     QPushButton *m_modify = nullptr;
     QPushButton *m_setStandard = nullptr;
-    QPushButton *m_ok = nullptr;
-    bool m_editable = true;
 };
 
 } // namespace vxl

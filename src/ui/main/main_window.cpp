@@ -82,7 +82,7 @@ TfMain::TfMain(const QStringList &arguments, ComPortMap portMap, QWidget *parent
     m_files = std::make_unique<ProfileFiles>(*m_operator, m_profile, [this] {
         if (m_ops->IsIdle())
             return true;
-        m_ops->ShowBusyNotice();
+        m_ops->Context().ShowBusyNotice();
         return false;
     });
     m_placement = std::make_unique<clsFormConfig>(desktopSize());

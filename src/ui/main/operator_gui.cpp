@@ -10,7 +10,6 @@
 #include "ui/main/main_window.h"
 
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QMessageBox>
 
 namespace vxl {
@@ -54,28 +53,9 @@ void GuiOperator::SetStatusText(int panel, const QString &text)
     m_main.setStatusPanel(panel, text);
 }
 
-QString GuiOperator::PromptSaveFile(const QString &suggestedName)
-{
-    return QFileDialog::getSaveFileName(&m_main,
-                                        QStringLiteral("Save As"),
-                                        suggestedName,
-                                        QStringLiteral("VEXA-LIN profiles (*.vxlin)"));
-}
-
 QString GuiOperator::PromptFile(const FilePrompt &prompt)
 {
     return RunFilePrompt(&m_main, prompt);
-}
-
-QString GuiOperator::PromptSaveFileAs(const SaveFilePrompt &prompt)
-{
-    FilePrompt file;
-    file.save = true;
-    file.title = prompt.title;
-    file.filter = prompt.filter;
-    file.defaultSuffix = prompt.defaultSuffix;
-    file.initialName = prompt.defaultName;
-    return RunFilePrompt(&m_main, file);
 }
 
 void GuiOperator::OpenConnectDialog(int preselectPort, int rate, int scanCount)

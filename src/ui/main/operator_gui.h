@@ -26,9 +26,7 @@ public:
     void ShowNotice(const QString &text, int displayMs) override;
     void SetPanelColor(std::uint32_t systemColor) override;
     void SetStatusText(int panel, const QString &text) override;
-    QString PromptSaveFile(const QString &suggestedName) override;
     QString PromptFile(const FilePrompt &prompt) override;
-    QString PromptSaveFileAs(const SaveFilePrompt &prompt) override;
     void OpenConnectDialog(int preselectPort, int rate, int scanCount) override;
     std::optional<ConnectChoice> ExecConnectDialog() override;
     void CloseConnectDialog() override;

@@ -10,6 +10,7 @@
 #include "core/operations/scheduler_control.h"
 #include "core/profiles/profile_document.h"
 #include "ops_fixture.h"
+#include "pacing_check.h"
 
 #include <QTest>
 
@@ -204,20 +205,7 @@ void TestModuleRead::readsEverythingTheFirmwareHas()
 
     // Pacing where the sender decides it: every request written 20 ms or more after the end of
     // the one before, in the order the module received them.
-    const auto writes = rig.ops().Link().Writes();
-    const auto requests = rig.host().requests();
-    QCOMPARE(writes.size(), requests.size());
-    for (std::size_t i = 0; i < writes.size(); ++i) {
-        QCOMPARE(FormatFrame(writes[i].msg), requests[i].text);
-        if (i == 0)
-            continue;
-        const auto gap = writes[i].started - writes[i - 1].finished;
-        QVERIFY2(gap >= std::chrono::milliseconds(20),
-                 qPrintable(
-                     QString("%1 us before request %2")
-                         .arg(std::chrono::duration_cast<std::chrono::microseconds>(gap).count())
-                         .arg(i)));
-    }
+    CheckPacedAsReceived(rig.ops().Link().Writes(), rig.host().requests());
 }
 
 void TestModuleRead::programmingModeOfferedByFirmware_data()
@@ -371,6 +359,13 @@ void TestModuleRead::saveModuleDataRefusesProfileBeingEdited()
     rig.op().profileModified = true;
     rig.op().saveFileAnswer = path;
     rig.ops().Reader().SaveModuleDataAsProfile();
+    // A save dialog proposing the module data's own name.
+    QCOMPARE(rig.op().filePrompts.size(), std::size_t(1));
+    const FilePrompt prompt = rig.op().filePrompts.front();
+    QVERIFY(prompt.save);
+    QCOMPARE(prompt.title, QStringLiteral("Save As"));
+    QCOMPARE(prompt.filter, QStringLiteral("VEXA-LIN profiles (*.vxlin)"));
+    QCOMPARE(prompt.initialName, QStringLiteral("CurrentValues.vxlin"));
     QCOMPARE(rig.op().boxTexts().last(),
              QStringLiteral("Error on \"edited.vxlin\". The file is being modified on \"Profiles "
                             "Management\"."));

@@ -7,6 +7,7 @@
 #include "core/profiles/in_place_writer.h"
 #include "core/profiles/profile_document.h"
 #include "scripted_operator.h"
+#include "test_files.h"
 #include "test_support.h"
 
 #include <QSignalSpy>
@@ -19,23 +20,13 @@
 #include <unistd.h>
 
 using namespace vxl;
+using vxl::test::readFile;
 using vxl::test::ScriptedOperator;
+using vxl::test::writeFile;
 
 namespace {
 
 constexpr char kCet[] = "CET-1CEST,M3.5.0,M10.5.0/3";
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // A saved profile with one value of its own.
 QString savedProfile(const QString &path, std::uint32_t baudrate)

@@ -9,6 +9,7 @@
 #include "core/operations/profile_send.h"
 #include "core/operations/scheduler_control.h"
 #include "ops_fixture.h"
+#include "test_profile.h"
 
 #include <QTest>
 
@@ -16,44 +17,6 @@ using namespace vxl;
 using namespace vxl::test;
 
 namespace {
-
-ModuleConfig makeProfile(int schedulerEntries)
-{
-    ModuleConfig p = ModuleConfig::NewProfile();
-    p.CAN.Active = 1;
-    p.CAN.Baudrate = 0x0114;
-    p.CAN.ForwardMask = 0x06;
-    p.CAN.FilterMask = 0x12345678;
-    p.CAN.FilterCode = 0x00000ABC;
-    p.CAN.IdOffset = 0x80000100;
-    p.CAN.ErrorId = 0x000007FE;
-    auto &lin = p.LIN;
-    lin.Baudrate = 10400;
-    lin.ForwardMask = 0x04;
-    lin.FilterMask = 0x3F;
-    lin.FilterCode = 0x12;
-    lin.Retries = 9;                    // a send always writes 0
-    lin.MessageTimeouts = {9, 9, 9, 9}; // a send takes the module's
-    lin.BusTermination = 1;
-    lin.MasterStatus = 0;
-    SetNibble(lin.FrameLengths, 7, 5);
-    SetNibble(lin.FrameLengths, 50, 3);
-    lin.FrameFormats = {0, 0xF0, 0, 0, 0, 0, 0, 0};
-    lin.SlaveMask = {0xAA, 0, 0, 0, 0, 0, 0, 0x55};
-    lin.SlaveActivationId = 0x40000321;
-    lin.SlaveIdData = {1, 7, 2, {0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7, 0xA8}};
-    for (int i = 0; i < kFrameCount; ++i) {
-        auto &frame = lin.Frames[std::size_t(i)];
-        frame.ID = std::uint8_t(i);
-        frame.Active = i % 2;
-        frame.Length = std::uint8_t(FrameByteCount(lin, i));
-        frame.Data.fill(std::uint8_t(0x40 + i));
-    }
-    lin.SchedulerCount = std::uint16_t(schedulerEntries);
-    for (int i = 0; i < schedulerEntries; ++i)
-        lin.SchedulerEntries[std::size_t(i)] = {std::uint16_t(10 * (i + 1)), std::uint8_t(i + 1)};
-    return p;
-}
 
 // Values the module holds before the send, so that what a gate leaves out can be seen.
 void earlierValues(ModuleConfig &c)
@@ -111,7 +74,7 @@ void TestProfileSend::requestCounts()
     QFETCH(int, firmware);
     QFETCH(bool, slaveSim);
     QFETCH(int, count);
-    const auto requests = ProfileSendRequests(makeProfile(5), firmware, slaveSim);
+    const auto requests = ProfileSendRequests(testProfile(5), firmware, slaveSim);
     QCOMPARE(int(requests.size()), count);
     // The last three steps: entries, master, termination.
     QCOMPARE(requests.back().command, 37);
@@ -170,7 +133,7 @@ void TestProfileSend::moduleHoldsWhatTheGateSends()
     const ModuleConfig before = rig.host().config();
     QVERIFY(rig.connect());
     QVERIFY(rig.waitIdle());
-    const ModuleConfig profile = makeProfile(5);
+    const ModuleConfig profile = testProfile(5);
     rig.op().profile = profile;
     rig.op().view = View::Profiles;
     rig.op().answers = {BoxResult::Yes, BoxResult::No}; // flash save yes, reset no
@@ -242,7 +205,7 @@ void TestProfileSend::refusedEntryIsLeftOut()
     OpsRig rig;
     QVERIFY(rig.connect());
     QVERIFY(rig.waitIdle());
-    rig.op().profile = makeProfile(5);
+    rig.op().profile = testProfile(5);
     rig.op().view = View::Profiles;
     rig.op().answers = {BoxResult::No}; // no flash save
     rig.host().withModel([](sim::ModuleModel &m) { m.ForceReturnCodeOnce(2, 40, 3, 2); });
@@ -259,7 +222,7 @@ void TestProfileSend::refusedFilterMaskEndsInCanPhase()
     OpsRig rig;
     QVERIFY(rig.connect());
     QVERIFY(rig.waitIdle());
-    rig.op().profile = makeProfile(0);
+    rig.op().profile = testProfile(0);
     rig.op().view = View::Profiles;
     rig.host().forceReturnCode(1, 33, 5);
     rig.ops().Sender().SendProfile();
@@ -299,7 +262,7 @@ void TestProfileSend::schedulerEmptiedFirst()
     QVERIFY(rig.connect());
     QVERIFY(rig.waitIdle());
     QCOMPARE(rig.ops().Scheduler().EntryCount(), 3);
-    rig.op().profile = makeProfile(profileEntries);
+    rig.op().profile = testProfile(profileEntries);
     rig.op().view = View::Profiles;
     const auto before = rig.host().requests().size();
     rig.op().answers = {BoxResult::Yes, BoxResult::No}; // (replace scheduler), flash save no
@@ -332,7 +295,7 @@ void TestProfileSend::declinedFlashSaveRefreshesView()
     OpsRig rig;
     QVERIFY(rig.connect());
     QVERIFY(rig.waitIdle());
-    rig.op().profile = makeProfile(0);
+    rig.op().profile = testProfile(0);
     rig.op().view = View::Profiles;
     rig.op().answers = {BoxResult::No};
     const auto before = rig.host().requests().size();
@@ -350,7 +313,7 @@ void TestProfileSend::silentModuleTimesOut()
     QVERIFY(rig.connect());
     QVERIFY(rig.waitIdle());
     rig.setTimeout(1);
-    rig.op().profile = makeProfile(0);
+    rig.op().profile = testProfile(0);
     rig.host().setSilent(true);
     rig.ops().Sender().SetSchedulerStep(2);
     rig.ops().Sender().SendProfile();
@@ -368,7 +331,7 @@ void TestProfileSend::busyRefusesAndSendsNothing()
     QVERIFY(rig.connect());
     // The module read is running.
     QVERIFY(!rig.ops().IsIdle());
-    rig.op().profile = makeProfile(0);
+    rig.op().profile = testProfile(0);
     rig.host().setSilent(true);
     const auto before = rig.host().requests().size();
     rig.ops().Sender().SendProfile();
@@ -387,7 +350,7 @@ void TestProfileSend::editedFrameLengthsReachTheModule()
     OpsRig rig;
     QVERIFY(rig.connect());
     QVERIFY(rig.waitIdle());
-    ModuleConfig profile = makeProfile(0);
+    ModuleConfig profile = testProfile(0);
     int id = 10;
     for (const auto &[typed, held] : typedAndHeld) {
         FrameEdit edit = FrameEditOf(profile.LIN, id);

@@ -7,6 +7,7 @@
 #include "core/profiles/in_place_writer.h"
 #include "core/profiles/profile_document.h"
 #include "scripted_operator.h"
+#include "test_files.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -19,6 +20,7 @@
 
 using namespace vxl;
 using vxl::test::ScriptedOperator;
+using vxl::test::writeFile;
 
 namespace {
 
@@ -69,18 +71,6 @@ QByteArray profileBytes(std::uint32_t baudrate)
         document.WriteLIN(values.LIN);
     }
     return document.Serialize();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 void limitFileSize(rlim_t bytes)

@@ -4,6 +4,7 @@
 #include "core/operations/connection.h"
 #include "core/operations/operations.h"
 #include "core/operations/scheduler_control.h"
+#include "module_states.h"
 #include "ops_fixture.h"
 
 #include <QElapsedTimer>
@@ -13,15 +14,6 @@ using namespace vxl;
 using namespace vxl::test;
 
 namespace {
-
-void threeEntries(sim::ModuleModel &m)
-{
-    auto &lin = m.Config().LIN;
-    lin.SchedulerCount = 3;
-    lin.SchedulerEntries[0] = {10, 0x01};
-    lin.SchedulerEntries[1] = {20, 0x02};
-    lin.SchedulerEntries[2] = {30, 0x03};
-}
 
 // Connected, read, and the "Messages and Scheduler" view shown with its status and count read.
 bool onMessagesView(OpsRig &rig)

@@ -1,8 +1,7 @@
 // Sequences against the emulator over a pty that once wrote a value the user did not ask for or
-// wedged the tool (issue 25, items 1, 4, 7 and 8). Each test is one list of actions, written as
-// numbered steps: a step is a user action, a module behaviour, or an interruption anchored to a
-// request the module received (OpsRig::atRequest), never to the clock; the last steps are what
-// must hold.
+// wedged the tool. Each test is one list of actions, written as numbered steps: a step is a user
+// action, a module behaviour, or an interruption anchored to a request the module received
+// (OpsRig::atRequest), never to the clock; the last steps are what must hold.
 
 #include "core/link/lin_port.h"
 #include "core/operations/connection.h"
@@ -10,6 +9,7 @@
 #include "core/operations/module_read.h"
 #include "core/operations/operations.h"
 #include "core/operations/scheduler_control.h"
+#include "module_states.h"
 #include "ops_fixture.h"
 
 #include <QTest>
@@ -25,15 +25,6 @@ sim::EmulatorOptions shortRead()
     sim::EmulatorOptions options;
     options.identity.firmware = QStringLiteral("01.02.14");
     return options;
-}
-
-void threeEntries(sim::ModuleModel &m)
-{
-    auto &lin = m.Config().LIN;
-    lin.SchedulerCount = 3;
-    lin.SchedulerEntries[0] = {10, 0x01};
-    lin.SchedulerEntries[1] = {20, 0x02};
-    lin.SchedulerEntries[2] = {30, 0x03};
 }
 
 void noEntries(sim::ModuleModel &m)

@@ -5,6 +5,7 @@
 #include "core/profiles/bounded_file.h"
 #include "core/profiles/profile_converter.h"
 #include "core/profiles/profile_document.h"
+#include "test_files.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -17,6 +18,8 @@
 #include <unistd.h>
 
 using namespace vxl;
+using vxl::test::legacyHead;
+using vxl::test::writeFile;
 
 namespace {
 
@@ -35,12 +38,6 @@ qint64 bytesReadSoFar()
     return -1;
 }
 
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 // A profile the tool wrote, in UTF-8, with `depth` unknown elements nested inside its root.
 QByteArray profileNested(int depth)
 {
@@ -53,23 +50,6 @@ QByteArray profileNested(int depth)
                            + QStringLiteral("</Extra>").repeated(depth);
     text.replace(QStringLiteral("<LIN "), nested + QStringLiteral("<LIN "));
     return text.toUtf8();
-}
-
-char scramble(char c)
-{
-    return static_cast<char>((static_cast<unsigned char>(c) - 70) & 0xFF);
-}
-
-// The head of a legacy file of version 10.
-QByteArray legacyHead()
-{
-    QByteArray bytes;
-    const QByteArray magic("TVQ-CON");
-    for (int i = 0; i < 7; ++i)
-        bytes.append(i == 3 || i == 4 ? magic.at(i) : scramble(magic.at(i)));
-    for (char c : QByteArray("V10"))
-        bytes.append(scramble(c));
-    return bytes;
 }
 
 bool makeFifo(const QString &path)

@@ -4,6 +4,7 @@
 #include "core/profiles/backup_recovery.h"
 #include "core/profiles/in_place_writer.h"
 #include "core/profiles/state_folder.h"
+#include "test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,6 +22,7 @@
 #include <unistd.h>
 
 using namespace vxl;
+using vxl::test::readFile;
 
 namespace {
 
@@ -31,12 +33,6 @@ QByteArray filled(char c, int size)
 
 const QByteArray kOld = filled('o', 100);
 const QByteArray kNew = filled('n', 4000);
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 void writeFile(const QString &path, const QByteArray &bytes)
 {

@@ -1,32 +1,25 @@
 // Legacy binary profiles, built here byte by byte, converted into XML profiles.
 
 #include "core/profiles/profile_converter.h"
+#include "test_files.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace vxl;
+using vxl::test::legacyHead;
+using vxl::test::writeFile;
 
 namespace {
-
-char scramble(char c)
-{
-    return static_cast<char>((static_cast<unsigned char>(c) - 70) & 0xFF);
-}
 
 // Writes little-endian fields at offsets of a growing byte image.
 class LegacyImage
 {
 public:
     explicit LegacyImage(const QByteArray &version)
-    {
-        const QByteArray magic("TVQ-CON");
-        for (int i = 0; i < 7; ++i)
-            m_bytes.append(i == 3 || i == 4 ? magic.at(i) : scramble(magic.at(i)));
-        for (char c : version)
-            m_bytes.append(scramble(c));
-    }
+        : m_bytes(legacyHead(version))
+    {}
     void put(int offset, std::uint32_t value, int size)
     {
         if (m_bytes.size() < offset + size)
@@ -93,12 +86,6 @@ QByteArray buildLegacy(const LayoutAt &at, const QByteArray &version, int schedu
         image.put(at.scheduler + 4 * i + 3, 0, 1);
     }
     return image.bytes();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 } // namespace

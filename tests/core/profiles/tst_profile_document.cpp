@@ -2,6 +2,7 @@
 // round trip of many records, the save state rules, and a save that fails midway.
 
 #include "core/profiles/profile_document.h"
+#include "test_files.h"
 #include "test_support.h"
 
 #include <QProcess>
@@ -16,6 +17,7 @@
 #include <unistd.h>
 
 using namespace vxl;
+using vxl::test::readFile;
 
 namespace {
 
@@ -23,12 +25,6 @@ QString decodeUtf16(const QByteArray &bytes)
 {
     return QString::fromUtf16(reinterpret_cast<const char16_t *>(bytes.constData() + 2),
                               (bytes.size() - 2) / 2);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void writeFile(const QString &path, const QByteArray &bytes)

@@ -8,6 +8,7 @@
 
 #include "core/profiles/profile_converter.h"
 #include "core/profiles/profile_document.h"
+#include "profile_values.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -19,51 +20,19 @@
 #include <random>
 
 using namespace vxl;
+using vxl::test::fullProfileValues;
+using vxl::test::newProfileValues;
+using vxl::test::ProfileValues;
 
 namespace {
 
-struct Values
-{
-    std::uint32_t baudrate = 0;
-    CAN_Group can;
-    LIN_Group lin;
-};
-
-Values newProfile()
-{
-    const ModuleConfig config = ModuleConfig::NewProfile();
-    return {config.RS232.Baudrate, config.CAN, config.LIN};
-}
-
-// Everything a profile can hold: 64 frames of eight bytes, 50 scheduler entries.
-Values fullProfile()
-{
-    Values values = newProfile();
-    LIN_Group &lin = values.lin;
-    for (int k = 0; k < kFrameCount; ++k) {
-        SetNibble(lin.FrameLengths, k, kFrameDataBytes);
-        SetBit(lin.FrameFormats, k, k % 3 == 0);
-        auto &frame = lin.Frames[std::size_t(k)];
-        frame.Active = std::uint8_t(k % 2);
-        for (int b = 0; b < kFrameDataBytes; ++b)
-            frame.Data[std::size_t(b)] = std::uint8_t(k * 8 + b);
-    }
-    lin.SchedulerCount = kMaxSchedulerEntries;
-    for (int i = 0; i < kMaxSchedulerEntries; ++i)
-        lin.SchedulerEntries[std::size_t(i)] = {std::uint16_t(10 + i), std::uint8_t(i % 64)};
-    lin.SlaveIdData.Length = kFrameDataBytes;
-    for (int b = 0; b < kFrameDataBytes; ++b)
-        lin.SlaveIdData.Data[std::size_t(b)] = std::uint8_t(0xF0 + b);
-    return values;
-}
-
 // Any values the record can hold, lengths beyond eight bytes included: the same series for a
 // seed on every machine (std::mt19937's output is fixed by the standard).
-Values randomProfile(std::uint32_t seed)
+ProfileValues randomProfile(std::uint32_t seed)
 {
     std::mt19937 rng(seed);
     const auto below = [&rng](std::uint32_t bound) { return std::uint32_t(rng() % bound); };
-    Values values = newProfile();
+    ProfileValues values = newProfileValues();
     values.baudrate = rng() >> 1;
     CAN_Group &can = values.can;
     can.Active = std::uint16_t(rng());
@@ -99,9 +68,9 @@ Values randomProfile(std::uint32_t seed)
 }
 
 // The values the input itself holds, over the defaults where it holds none.
-Values readProfile(const clsVLINXMLProfile &doc)
+ProfileValues readProfile(const clsVLINXMLProfile &doc)
 {
-    Values values;
+    ProfileValues values;
     clsVLINXMLProfile::FillDefaults(&values.baudrate, &values.can, &values.lin);
     doc.ReadAll(&values.baudrate, &values.can, &values.lin);
     return values;
@@ -138,14 +107,14 @@ QStringList writeSeries()
             QStringLiteral("random2+read")};
 }
 
-Values valuesNamed(const QString &name, const Values &read)
+ProfileValues valuesNamed(const QString &name, const ProfileValues &read)
 {
     if (name == QLatin1String("read"))
         return read;
     if (name == QLatin1String("new"))
-        return newProfile();
+        return newProfileValues();
     if (name == QLatin1String("full"))
-        return fullProfile();
+        return fullProfileValues();
     return randomProfile(name == QLatin1String("random1") ? 20261210U : 7U);
 }
 
@@ -157,9 +126,9 @@ QByteArray written(const QString &path, const QStringList &series)
     clsVLINXMLProfile doc;
     if (!path.isEmpty())
         doc.OpenFile(path);
-    const Values read = readProfile(doc);
+    const ProfileValues read = readProfile(doc);
     for (const QString &name : series) {
-        const Values values = valuesNamed(name, read);
+        const ProfileValues values = valuesNamed(name, read);
         doc.WriteAll(values.baudrate, values.can, values.lin);
     }
     return doc.Serialize();
@@ -306,7 +275,7 @@ void tst_ProfileWriting::savedFileHoldsTheWrittenBytes()
         clsVLINXMLProfile doc;
         if (!path.isEmpty())
             doc.OpenFile(path);
-        const Values values = randomProfile(20261210U);
+        const ProfileValues values = randomProfile(20261210U);
         doc.WriteAll(values.baudrate, values.can, values.lin);
         QVERIFY2(doc.SaveAs(saved), qPrintable(name));
         QFile file(saved);

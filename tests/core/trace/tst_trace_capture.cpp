@@ -7,6 +7,7 @@
 #include "core/trace/trace_capture.h"
 #include "sim/module_model.h"
 #include "support/tshark_reader.h"
+#include "test_files.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -15,6 +16,7 @@
 
 using namespace vxl;
 using std::chrono::microseconds;
+using vxl::test::readFile;
 
 Q_DECLARE_METATYPE(vxl::LIN_Msg)
 
@@ -96,12 +98,6 @@ QString optionText(const QByteArray &body, qsizetype at, std::uint16_t code)
         at += 4 + (length + 3) / 4 * 4;
     }
     return {};
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace

@@ -15,22 +15,6 @@
 using namespace vxl;
 using vxl::test::ModalAnswer;
 
-namespace {
-
-FilePrompt logPrompt()
-{
-    const SaveFilePrompt log = TraceRecorder::LogPrompt();
-    FilePrompt prompt;
-    prompt.save = true;
-    prompt.title = log.title;
-    prompt.filter = log.filter;
-    prompt.defaultSuffix = log.defaultSuffix;
-    prompt.initialName = log.defaultName;
-    return prompt;
-}
-
-} // namespace
-
 class TestFilePromptDialog : public QObject
 {
     Q_OBJECT
@@ -84,7 +68,7 @@ void TestFilePromptDialog::typeDecidesExtension()
             test::saveScreenshot(dialog, QStringLiteral("trace_save_dialog_capture"));
         static_cast<QDialog *>(dialog)->accept();
     });
-    const QString path = RunFilePrompt(nullptr, logPrompt());
+    const QString path = RunFilePrompt(nullptr, TraceRecorder::LogPrompt());
     QVERIFY(watch->answered());
     QCOMPARE(types, (QStringList{"Text Files (*.txt)", "Wireshark capture (*.pcapng)"}));
     QCOMPARE(path, QDir(dir.path()).filePath(saved));

@@ -1,6 +1,7 @@
 // The converter dialog offscreen, end to end on files: its prompts and notices are scripted.
 
 #include "core/profiles/profile_document.h"
+#include "test_files.h"
 #include "test_support.h"
 #include "ui/dialogs/profile_converter_dialog.h"
 
@@ -14,34 +15,10 @@
 
 using namespace vxl;
 using vxl::test::child;
+using vxl::test::legacyProfile;
+using vxl::test::writeFile;
 
 namespace {
-
-char scramble(char c)
-{
-    return static_cast<char>((static_cast<unsigned char>(c) - 70) & 0xFF);
-}
-
-// A version 10 legacy profile: the header, then zeros but for the RS-232 bit rate.
-QByteArray legacyProfile()
-{
-    QByteArray bytes;
-    const QByteArray magic("TVQ-CON");
-    for (int i = 0; i < 7; ++i)
-        bytes.append(i == 3 || i == 4 ? magic.at(i) : scramble(magic.at(i)));
-    for (char c : QByteArray("V10"))
-        bytes.append(scramble(c));
-    bytes.resize(1088, '\0');
-    bytes[10] = char(0x00); // 57600 = 0xE100, little-endian
-    bytes[11] = char(0xE1);
-    return bytes;
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 struct Notice
 {

@@ -7,6 +7,7 @@
 #include "support/modal_answer.h"
 #include "support/ops_fixture.h"
 #include "support/test_support.h"
+#include "support/window_fixture.h"
 #include "ui/dialogs/about_dialog.h"
 #include "ui/dialogs/busy_notice.h"
 #include "ui/dialogs/can_filter_dialog.h"
@@ -58,12 +59,7 @@ constexpr int kCom = 9;
 
 void storeSettings(int startMode, int port = kCom, int rate = 38400)
 {
-    VXLIN_Values values;
-    values.StartMode = std::uint8_t(startMode);
-    values.Port = port;
-    values.Baudrate = rate;
-    values.Timeout = 5;
-    WriteSettings(values);
+    storeStartSettings(startMode, port, rate);
 }
 
 // Empty when the window's operations stayed idle for a moment within the time, else what was
@@ -83,11 +79,6 @@ QString waitIdle(TfMain &w, const ModalGuard &guard, int ms = 8000)
     return QStringLiteral("waited %1 ms for the end of the running action; closed meanwhile: %2")
         .arg(timer.elapsed())
         .arg(guard.closed().join(QStringLiteral(" | ")));
-}
-
-QString statusLine(TfMain &w)
-{
-    return w.findChild<QLabel *>("stbPanel1")->text();
 }
 
 // Empty when connected to the emulator's port and the module read done, else what was awaited
@@ -360,10 +351,8 @@ void TestMainWindow::viewChangeWhileBusy()
 
 void TestMainWindow::toolBarRules()
 {
-    SimPort port(kCom, {}, false);
-    storeSettings(1);
-    TfMain w({}, port.portMap());
-    w.show();
+    WindowWithoutModule rig(kCom);
+    TfMain &w = rig.window();
     QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
     const char *items[] = {"mniQbarVEXALIN",
                            "mniQbarProfiles",
@@ -424,10 +413,8 @@ void TestMainWindow::preferencesWrittenOnlyOnOk()
 
 void TestMainWindow::closeWithModifiedProfileCancel()
 {
-    SimPort port(kCom, {}, false);
-    storeSettings(1);
-    TfMain w({}, port.portMap());
-    w.show();
+    WindowWithoutModule rig(kCom);
+    TfMain &w = rig.window();
     QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
     w.action("mniNew")->trigger();
     // A new profile starts unmodified; one change makes closing ask.
@@ -451,10 +438,8 @@ void TestMainWindow::closeWithModifiedProfileCancel()
 
 void TestMainWindow::closingWhileNotConnectedShowsNoError()
 {
-    SimPort port(kCom, {}, false);
-    storeSettings(1);
-    TfMain w({}, port.portMap());
-    w.show();
+    WindowWithoutModule rig(kCom);
+    TfMain &w = rig.window();
     QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
     QString shown;
     auto watch = ModalAnswer::of<TfMsg>([&](TfMsg *box) {
@@ -467,10 +452,8 @@ void TestMainWindow::closingWhileNotConnectedShowsNoError()
 
 void TestMainWindow::plainMessageIsASimpleBoxWithOk()
 {
-    SimPort port(kCom, {}, false);
-    storeSettings(1);
-    TfMain w({}, port.portMap());
-    w.show();
+    WindowWithoutModule rig(kCom);
+    TfMain &w = rig.window();
     QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
     QString text;
     QStringList buttons;
@@ -490,10 +473,8 @@ void TestMainWindow::plainMessageIsASimpleBoxWithOk()
 
 void TestMainWindow::aboutWithoutModule()
 {
-    SimPort port(kCom, {}, false);
-    storeSettings(1);
-    TfMain w({}, port.portMap());
-    w.show();
+    WindowWithoutModule rig(kCom);
+    TfMain &w = rig.window();
     QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
     QString line;
     auto watch = ModalAnswer::of<TfAbout>([&](TfAbout *about) {
@@ -562,10 +543,8 @@ void TestMainWindow::viewTabsReadTheViewCaptions()
 
 void TestMainWindow::hintsLeaveTheConnectionLine()
 {
-    SimPort port(kCom, {}, false);
-    storeSettings(1);
-    TfMain w({}, port.portMap());
-    w.show();
+    WindowWithoutModule rig(kCom);
+    TfMain &w = rig.window();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
     auto *line = w.findChild<QLabel *>("stbPanel1");
@@ -595,10 +574,8 @@ void TestMainWindow::hintsLeaveTheConnectionLine()
 
 void TestMainWindow::hintPanelFollowsTheMouse()
 {
-    SimPort port(kCom, {}, false);
-    storeSettings(1);
-    TfMain w({}, port.portMap());
-    w.show();
+    WindowWithoutModule rig(kCom);
+    TfMain &w = rig.window();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
     auto *hints = w.findChild<QLabel *>("stbPanel2");
@@ -638,10 +615,8 @@ void TestMainWindow::profilesViewFocusesTheTree_data()
 void TestMainWindow::profilesViewFocusesTheTree()
 {
     QFETCH(bool, fromMenu);
-    SimPort port(kCom, {}, false);
-    storeSettings(1);
-    TfMain w({}, port.portMap());
-    w.show();
+    WindowWithoutModule rig(kCom);
+    TfMain &w = rig.window();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QTRY_COMPARE(statusLine(w), QStringLiteral(" Not connected. "));
     if (fromMenu)
@@ -686,10 +661,8 @@ void TestMainWindow::applicationAddsNothingToCaptions()
 
 void TestMainWindow::toolBarsFitTheDefaultWindow()
 {
-    SimPort port(kCom, {}, false);
-    storeSettings(1);
-    TfMain w({}, port.portMap());
-    w.show();
+    WindowWithoutModule rig(kCom);
+    TfMain &w = rig.window();
     QTRY_COMPARE(w.size(), TfMain::kDesignedSize);
     QTest::qWait(100); // the tool bar area lays itself out for the new size
     const char *bars[] = {"tlbModule", "tlbVEXALIN", "tlbConnections", "tlbProfiles"};

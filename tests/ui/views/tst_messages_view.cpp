@@ -202,10 +202,11 @@ void TestMessagesView::repeatsCountedAndLogged()
     const QString path = r.dir.filePath(QStringLiteral("LINLog.txt"));
     r.rig.op().saveFileAnswer = path;
     QTest::mouseClick(button(&r.view, "btbLogStop"), Qt::LeftButton);
-    QCOMPARE(r.rig.op().savePrompts.size(), std::size_t(1));
-    const SaveFilePrompt &prompt = r.rig.op().savePrompts.front();
+    QCOMPARE(r.rig.op().filePrompts.size(), std::size_t(1));
+    const FilePrompt &prompt = r.rig.op().filePrompts.front();
+    QVERIFY(prompt.save);
     QCOMPARE(prompt.title, QStringLiteral("Save LOG File"));
-    QCOMPARE(prompt.defaultName, QStringLiteral("LINLog"));
+    QCOMPARE(prompt.initialName, QStringLiteral("LINLog"));
     QCOMPARE(prompt.defaultSuffix, QStringLiteral("txt"));
     QCOMPARE(prompt.filter, QStringLiteral("Text Files (*.txt);;Wireshark capture (*.pcapng)"));
     QCOMPARE(r.opened, QStringList{path});
@@ -328,7 +329,7 @@ void TestMessagesView::cancelledSaveWritesNothing()
     QVERIFY(QFile::exists(recorded));
     r.rig.op().saveFileAnswer.clear();
     QTest::mouseClick(button(&r.view, "btbLogStop"), Qt::LeftButton);
-    QCOMPARE(r.rig.op().savePrompts.size(), std::size_t(1));
+    QCOMPARE(r.rig.op().filePrompts.size(), std::size_t(1));
     QVERIFY(!r.rig.ops().Log().IsRecording());
     QVERIFY(!QFile::exists(recorded));
     QVERIFY(r.opened.isEmpty());
@@ -344,19 +345,19 @@ void TestMessagesView::lostConnectionAsksOnce()
     auto &op = r.rig.op();
     op.saveFileAnswer = r.dir.filePath(QStringLiteral("lost.txt"));
     op.boxOpenMs = 300; // the dialog stays open while the state keeps being updated
-    op.whileSavePromptOpen = [&r] {
+    op.whileFilePromptOpen = [&r] {
         for (int i = 0; i < 3; ++i)
             r.rig.ops().Conn().UpdateConnectionState();
     };
     r.rig.ops().Conn().DropConnection();
-    QCOMPARE(op.savePrompts.size(), std::size_t(1));
+    QCOMPARE(op.filePrompts.size(), std::size_t(1));
     QVERIFY(!r.rig.ops().Log().IsRecording());
     QCOMPARE(fileLines(op.saveFileAnswer).size(), TraceLog::kHeaderLines + 1);
     QCOMPARE(r.opened, QStringList{op.saveFileAnswer});
     QVERIFY(!button(&r.view, "btbLogStart")->isEnabled()); // not connected
     QVERIFY(!button(&r.view, "btbLogStop")->isEnabled());
     QTest::qWait(300);
-    QCOMPARE(op.savePrompts.size(), std::size_t(1));
+    QCOMPARE(op.filePrompts.size(), std::size_t(1));
 }
 
 void TestMessagesView::startFails()
@@ -412,7 +413,7 @@ void TestMessagesView::appendFails()
     QVERIFY(lines.last().endsWith(QStringLiteral("\t|\t0x00000006\t|\t22")));
     // Kept: neither a stop nor a new recording removes it.
     QTest::mouseClick(button(&r.view, "btbLogStop"), Qt::LeftButton);
-    QVERIFY(r.rig.op().savePrompts.empty());
+    QVERIFY(r.rig.op().filePrompts.empty());
     QTest::mouseClick(button(&r.view, "btbLogStart"), Qt::LeftButton);
     QVERIFY(QFile::exists(recorded));
     QFile::remove(recorded);
