@@ -101,7 +101,7 @@ const std::vector<Invariant> &Invariants()
 
 QStringList OpenFaults()
 {
-    return {QLatin1String(kRefusedStaysOut), QLatin1String(kConnectionReads)};
+    return {QLatin1String(kRefusedStaysOut)};
 }
 
 } // namespace vxl::soak
