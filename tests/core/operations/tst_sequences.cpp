@@ -1,5 +1,5 @@
 // Sequences against the emulator over a pty that once wrote a value the user did not ask for or
-// wedged the tool (issue 25, items 1, 4, 7 and 8). Each test is one list of actions, written as
+// wedged the tool. Each test is one list of actions, written as
 // numbered steps: a step is a user action, a module behaviour, or an interruption anchored to a
 // request the module received (OpsRig::atRequest), never to the clock; the last steps are what
 // must hold.
@@ -74,7 +74,7 @@ private slots:
     void identificationThenModuleDataView();
 };
 
-// Item 7. The time-out fires when the tick count reaches or passes the Timeout in force.
+// The time-out fires when the tick count reaches or passes the Timeout in force.
 void TestSequences::timeoutLoweredDuringExchange()
 {
     OpsRig rig(shortRead());
@@ -98,7 +98,7 @@ void TestSequences::timeoutLoweredDuringExchange()
     QVERIFY(!rig.ops().Engine().TimerRunning());
 }
 
-// Item 8. A connection made through the dialog while an exchange runs ends that exchange as a
+// A connection made through the dialog while an exchange runs ends that exchange as a
 // lost connection does, and is read as usual.
 void TestSequences::dialogConnectionDuringExchange()
 {
@@ -131,7 +131,7 @@ void TestSequences::dialogConnectionDuringExchange()
     QVERIFY(rig.ops().Enabled(Command::SaveDataAs));
 }
 
-// Item 1. Scheduler entries collected on one connection never reach the next one's module.
+// Scheduler entries collected on one connection never reach the next one's module.
 void TestSequences::entriesOfLastConnectionDoNotCarryOver()
 {
     OpsRig rig(shortRead());
@@ -170,7 +170,7 @@ void TestSequences::entriesOfLastConnectionDoNotCarryOver()
     QCOMPARE(rig.host().config().LIN.SchedulerCount, std::uint16_t(0));
 }
 
-// Item 4. An exchange started while the profiles view's identification waits for its reply
+// An exchange started while the profiles view's identification waits for its reply
 // waits for it: the identification keeps its replies, the exchange gets its own.
 void TestSequences::identificationThenMessagesView()
 {
