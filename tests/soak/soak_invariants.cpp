@@ -101,7 +101,9 @@ const std::vector<Invariant> &Invariants()
 
 QStringList OpenFaults()
 {
-    return {QLatin1String(kConnectionReads)};
+    // Every fault the harness has found is mended; a newly found one is named here, with its
+    // list in tests/soak/open/, until it is.
+    return {};
 }
 
 } // namespace vxl::soak

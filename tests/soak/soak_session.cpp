@@ -145,7 +145,8 @@ void Session::expectRead()
     const auto lineRate = host(index).withModel([](sim::ModuleModel &m) { return m.LineRate(); });
     if (flooding[std::size_t(index)] && lineRate != std::uint32_t(ops().Conn().CurrentRate()))
         return;
-    observeRequests();
+    // The requests seen since the step began count: an action may start the read before it
+    // returns (Check Connection does).
     m_expectRead = ReadExpectation{index, m_faultCount};
     m_readSeen = false;
 }
@@ -394,6 +395,7 @@ std::optional<Violation> Session::run(const Step &step)
         observeRequests();
         m_writesAllowed = true;
     }
+    observeRequests();
     m_requestsAtStepStart = m_requestCount.load();
     action->run(*this, step);
     if (qEnvironmentVariableIsSet("SOAK_VERBOSE"))

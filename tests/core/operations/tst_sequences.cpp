@@ -65,7 +65,7 @@ private slots:
     void identificationThenModuleDataView();
 };
 
-// Item 7. The time-out fires when the tick count reaches or passes the Timeout in force.
+// The time-out fires when the tick count reaches or passes the Timeout in force.
 void TestSequences::timeoutLoweredDuringExchange()
 {
     OpsRig rig(shortRead());
@@ -89,7 +89,7 @@ void TestSequences::timeoutLoweredDuringExchange()
     QVERIFY(!rig.ops().Engine().TimerRunning());
 }
 
-// Item 8. A connection made through the dialog while an exchange runs ends that exchange as a
+// A connection made through the dialog while an exchange runs ends that exchange as a
 // lost connection does, and is read as usual.
 void TestSequences::dialogConnectionDuringExchange()
 {
@@ -122,7 +122,7 @@ void TestSequences::dialogConnectionDuringExchange()
     QVERIFY(rig.ops().Enabled(Command::SaveDataAs));
 }
 
-// Item 1. Scheduler entries collected on one connection never reach the next one's module.
+// Scheduler entries collected on one connection never reach the next one's module.
 void TestSequences::entriesOfLastConnectionDoNotCarryOver()
 {
     OpsRig rig(shortRead());
@@ -161,7 +161,7 @@ void TestSequences::entriesOfLastConnectionDoNotCarryOver()
     QCOMPARE(rig.host().config().LIN.SchedulerCount, std::uint16_t(0));
 }
 
-// Item 4. An exchange started while the profiles view's identification waits for its reply
+// An exchange started while the profiles view's identification waits for its reply
 // waits for it: the identification keeps its replies, the exchange gets its own.
 void TestSequences::identificationThenMessagesView()
 {
