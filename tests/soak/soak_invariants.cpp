@@ -101,7 +101,7 @@ const std::vector<Invariant> &Invariants()
 
 QStringList OpenFaults()
 {
-    return {QLatin1String(kRefusedStaysOut)};
+    return {QLatin1String(kRefusedStaysOut), QLatin1String(kConnectionReads)};
 }
 
 } // namespace vxl::soak
