@@ -107,15 +107,18 @@ void clsLinPort::startClean()
     m_startupText.clear();
 }
 
+// Once the port is closed no byte reaches it; from the next connection on, none of a request
+// queued before. The sender checks and writes each byte under the same lock; it is held for
+// nothing else, so that no other lock is ever taken inside it but the port's write lock.
 void clsLinPort::closeConnection()
 {
     ClosePort();
+    std::lock_guard connectionLock(m_connectionMutex);
     m_connection.fetch_add(1);
 }
 
 int clsLinPort::Connect(int portNumber, std::uint32_t baudRate)
 {
-    std::lock_guard connectionLock(m_connectionMutex);
     closeConnection();
     startClean();
     if (baudRate == 0)
@@ -129,12 +132,9 @@ int clsLinPort::Connect(int portNumber, std::uint32_t baudRate)
 int clsLinPort::Disconnect()
 {
     const bool wasConnected = m_connectedPort.load() > 0;
-    {
-        std::lock_guard connectionLock(m_connectionMutex);
-        closeConnection();
-        startClean();
-        m_connectedPort.store(0);
-    }
+    closeConnection();
+    startClean();
+    m_connectedPort.store(0);
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     return wasConnected ? LinCode::Ok : LinCode::NotConnected;
 }
