@@ -6,7 +6,7 @@
 #include "core/link/status_text.h"
 #include "core/module/module_grid_text.h"
 #include "core/operations/operation_context.h"
-#include "core/profiles/module_profile_values.h"
+#include "core/editing/module_profile_values.h"
 #include "core/profiles/profile_document.h"
 
 #include <QFileInfo>

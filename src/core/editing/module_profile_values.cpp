@@ -1,4 +1,4 @@
-#include "core/profiles/module_profile_values.h"
+#include "core/editing/module_profile_values.h"
 
 #include "core/editing/profile_fields.h"
 #include "core/editing/profile_tree.h"
