@@ -1,12 +1,12 @@
 #include "core/operations/module_read.h"
 
+#include "core/editing/module_profile_values.h"
 #include "core/link/command_builders.h"
 #include "core/link/lin_port.h"
 #include "core/link/read_refusal.h"
 #include "core/link/status_text.h"
 #include "core/module/module_grid_text.h"
 #include "core/operations/operation_context.h"
-#include "core/editing/module_profile_values.h"
 #include "core/profiles/profile_document.h"
 
 #include <QFileInfo>
