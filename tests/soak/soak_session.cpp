@@ -85,6 +85,8 @@ void Session::watchRequests(int hostIndex)
     host(hostIndex).setTranscriptCallback([this, hostIndex](const sim::TranscriptEntry &entry) {
         if (!entry.received)
             return;
+        if (entry.group == 3 && entry.command == 1 && entry.sequence == clsLinPort::kConfirmSequence)
+            ++m_confirmationsHeard[std::size_t(hostIndex)];
         std::lock_guard lock(m_requestsMutex);
         m_incoming.push_back({hostIndex, entry.group, entry.command});
         ++m_requestCount;
@@ -140,10 +142,12 @@ void Session::expectRead()
     const int index = hostIndexOfPort(ops().Conn().CurrentPort());
     if (!ops().IsConnected() || index < 0)
         return;
-    // A flooding module's frames already on their way when the tool reopened at another rate
-    // pass for an answer here; on a real line they would be noise.
-    const auto lineRate = host(index).withModel([](sim::ModuleModel &m) { return m.LineRate(); });
-    if (flooding[std::size_t(index)] && lineRate != std::uint32_t(ops().Conn().CurrentRate()))
+    // Any message confirms a connection: a frame of the module's own, or a late answer to a
+    // request of the connection before. A module that has not heard this connection's
+    // confirmation yet is still busy with what came before it (or hears the line at another
+    // rate), and its read comes after that, not within the step.
+    const auto i = std::size_t(index);
+    if (m_confirmationsHeard[i].load() == m_confirmationsAtStepStart[i])
         return;
     // The requests seen since the step began count: an action may start the read before it
     // returns (Check Connection does).
@@ -397,6 +401,8 @@ std::optional<Violation> Session::run(const Step &step)
     }
     observeRequests();
     m_requestsAtStepStart = m_requestCount.load();
+    for (std::size_t i = 0; i < m_confirmationsHeard.size(); ++i)
+        m_confirmationsAtStepStart[i] = m_confirmationsHeard[i].load();
     action->run(*this, step);
     if (qEnvironmentVariableIsSet("SOAK_VERBOSE"))
         qInfo("%s: connected %d busy %d ticks %d Timeout %d",

@@ -138,6 +138,9 @@ private:
     std::vector<Request> m_incoming;
     std::atomic<long> m_requestCount{0};
     long m_requestsAtStepStart = 0;
+    // The connection confirmations each module has heard, in all and when the step began.
+    std::array<std::atomic<long>, 2> m_confirmationsHeard{};
+    std::array<long, 2> m_confirmationsAtStepStart{};
     bool m_writesAllowed = false;
 
     struct ReadExpectation

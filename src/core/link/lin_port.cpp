@@ -11,7 +11,6 @@ constexpr std::uint8_t kCodeFirmwareVersion = 0xC1;
 constexpr std::uint8_t kCodeDefaults = 0xC2;
 constexpr std::uint8_t kCodeFlash = 0xC3;
 constexpr std::uint8_t kCodeReset = 0xC4;
-constexpr int kConfirmSequence = 7;
 
 } // namespace
 

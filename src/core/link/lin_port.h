@@ -56,6 +56,8 @@ public:
     static constexpr std::chrono::milliseconds kSendInterval{20};
     static constexpr std::chrono::microseconds kSendMargin{500};
     static constexpr std::chrono::milliseconds kConfirmWait{200};
+    // The sequence number of the confirmation request (firmware version read).
+    static constexpr int kConfirmSequence = 7;
     static constexpr int kStartupTextLength = 66;
     // Text that never ends (no carriage return, or a line that is not the module) is not kept
     // beyond this.
