@@ -237,20 +237,16 @@ int clsLinPort::CopyToFlash(int sequence)
 
 int clsLinPort::ResetModule(int sequence)
 {
-    SetBinaryMode(false);
-    const int result = fixedCommand(sequence, kCodeReset);
-    if (result != LinCode::Ok)
-        return result;
-    // Whatever arrived before the reset is dropped, but not the reset itself, which may already
-    // be on its way out.
+    // The module may restart and send its text before this returns: the text is awaited, and
+    // whatever came before dropped, before the request can leave.
     {
         std::lock_guard lock(m_receiveMutex);
-        discardReceivedAndText();
-        PurgeReceived();
-        m_assembler.Reset();
-        m_binaryMode.store(false);
+        setBinaryModeLocked(false);
+        m_startupAwaited.store(true);
     }
-    m_startupAwaited.store(true);
+    const int result = fixedCommand(sequence, kCodeReset);
+    if (result != LinCode::Ok)
+        m_startupAwaited.store(false);
     return result;
 }
 

@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 using namespace vxl;
@@ -157,6 +158,7 @@ private slots:
     void messagesAcrossBlocks_data();
     void messagesAcrossBlocks();
     void startupTextAndFrameInOneBlock();
+    void startupTextAnsweredAtOnceIsKept();
 };
 
 void TestLinPort::fixedCommandsOnTheWire_data()
@@ -593,6 +595,39 @@ void TestLinPort::startupTextAndFrameInOneBlock()
     link.feed(QByteArray::fromHex("0211"));
     link.feed(QByteArray::fromHex("0617"));
     QCOMPARE(link.takeAll(), QStringList{"11:06"});
+}
+
+// A module may restart and send its text before the tool has finished asking for the restart:
+// what it sends must not be taken for leftovers of the time before.
+void TestLinPort::startupTextAnsweredAtOnceIsKept()
+{
+    test::PtyPair pty(5);
+    clsLinPort link({}, mapFor(pty));
+    link.SetSendInterval(0us);
+    QCOMPARE(link.Connect(5, 38400), 0);
+    const QByteArray text = "PVXL-LIN2 HW 1 FW 01.02.15 ready\r";
+    constexpr int kResets = 1000;
+    std::thread module([&pty, &text] {
+        for (int i = 0; i < kResets; ++i) {
+            if (pty.read(4, 5000).size() != 4)
+                return;
+            pty.write(text);
+        }
+    });
+    int kept = 0;
+    for (int i = 0; i < kResets; ++i) {
+        QCOMPARE(link.ResetModule(i % 8), 0);
+        QElapsedTimer waited;
+        waited.start();
+        while (link.StartupTextAwaited() && waited.elapsed() < 2000)
+            QThread::usleep(200);
+        if (link.TakeStartupText() == QString::fromLatin1(text))
+            ++kept;
+        else
+            link.SetBinaryMode(true);
+    }
+    module.join();
+    QCOMPARE(kept, kResets);
 }
 
 QTEST_GUILESS_MAIN(TestLinPort)
