@@ -97,7 +97,7 @@ Step RandomStep(std::mt19937 &random)
     if (arg(random) % 2 == 0)
         step.afterTick = 1 + arg(random) % 5;
     else
-        step.afterRequest = 1 + arg(random) % (arg(random) % 2 == 0 ? 4 : 40);
+        step.afterRequest = 1 + arg(random) % (arg(random) % 2 == 0 ? 4 : 60);
     return step;
 }
 

@@ -36,13 +36,15 @@ VXLIN_Values settingsWith(int timeoutSeconds)
     return settings;
 }
 
-// The first module starts with a few scheduler entries, so that reads, Adjust and the send
-// have something to carry over; the second starts empty.
+// The first module starts with scheduler entries, so that reads, Adjust and the send have
+// something to carry over, and enough of them that an interruption anchored at random often
+// falls among their reads; the second starts empty.
 void giveEntries(sim::ModuleModel &model)
 {
+    constexpr int kEntries = 20;
     auto &lin = model.Config().LIN;
-    lin.SchedulerCount = 3;
-    for (int i = 0; i < 3; ++i)
+    lin.SchedulerCount = kEntries;
+    for (int i = 0; i < kEntries; ++i)
         lin.SchedulerEntries[std::size_t(i)] = {std::uint16_t(50 + 10 * i), std::uint8_t(i + 1)};
 }
 

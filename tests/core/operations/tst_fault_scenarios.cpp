@@ -175,11 +175,11 @@ void TestFaultScenarios::resetDuringTraceFlood()
     QVERIFY(rig.waitIdle(15000));
     rig.host().setFlood(0);
     QVERIFY(rig.waitIdle());
-    // The link is framed again: a request after the reset is answered.
-    const QStringList boxesBefore = rig.op().boxTexts();
+    // The start-up text ended the reset and the read after it went through; the link is framed
+    // again: a request after the reset is answered.
     rig.ops().Scheduler().ReadMasterStatus();
     QVERIFY(rig.waitIdle());
-    QVERIFY2(rig.op().boxTexts() == boxesBefore, qPrintable(rig.op().boxTexts().join(u'|')));
+    QVERIFY2(rig.op().boxes.empty(), qPrintable(rig.op().boxTexts().join(u'|')));
     QVERIFY(rig.ops().IsConnected());
     checkSettled(rig);
 }
