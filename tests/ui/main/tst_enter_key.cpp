@@ -2,6 +2,7 @@
 // view's default button, but not through a drop-down, a check box or a radio button, whose
 // focus says the user was choosing, not sending.
 
+#include "core/link/lin_port.h"
 #include "support/modal_answer.h"
 #include "support/ops_fixture.h"
 #include "support/test_support.h"
@@ -24,23 +25,27 @@ namespace {
 
 constexpr int kCom = 9;
 
-// Empty when the window's operations stayed idle for a moment within the time, else what was
-// awaited.
-QString waitIdle(TfMain &w, int ms = 8000)
+// Empty when the window's operations stayed idle, nothing waiting to be sent, and the module
+// received nothing new for a moment within the time, else what was awaited.
+QString waitIdle(TfMain &w, SimPort &port, int ms = 8000)
 {
     QElapsedTimer timer;
     timer.start();
     int quiet = 0;
+    std::size_t received = port.host().requests().size();
     while (timer.elapsed() < ms) {
         QTest::qWait(20);
-        quiet = w.ops().IsIdle() ? quiet + 1 : 0;
+        const std::size_t now = port.host().requests().size();
+        const bool idle = w.ops().IsIdle() && w.ops().Link().OutgoingCount() == 0;
+        quiet = idle && now == received ? quiet + 1 : 0;
+        received = now;
         if (quiet >= 10)
             return {};
     }
     return QStringLiteral("still busy after %1 ms").arg(ms);
 }
 
-QString waitConnected(TfMain &w, int ms = 8000)
+QString waitConnected(TfMain &w, SimPort &port, int ms = 8000)
 {
     const QString connected = QStringLiteral(" Connected to COM9 at 38400 bit/s");
     auto *status = child<QLabel>(&w, "stbPanel1");
@@ -51,7 +56,7 @@ QString waitConnected(TfMain &w, int ms = 8000)
             return QStringLiteral("the status bar shows \"%1\"").arg(status->text());
         QTest::qWait(20);
     }
-    return waitIdle(w);
+    return waitIdle(w, port);
 }
 
 QString writeProfile(const QTemporaryDir &dir)
@@ -167,10 +172,10 @@ void TestEnterKey::enterPressesTheDefaultButton()
     TfMain w({QStringLiteral("vexalin-ct"), path}, port.portMap());
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    const QString notConnected = waitConnected(w);
+    const QString notConnected = waitConnected(w, port);
     QVERIFY2(notConnected.isEmpty(), qPrintable(notConnected));
     w.selectViewFromMenu(View(view));
-    const QString busy = waitIdle(w);
+    const QString busy = waitIdle(w, port);
     QVERIFY2(busy.isEmpty(), qPrintable(busy));
 
     QPushButton *send = child<QPushButton>(&w,
@@ -200,7 +205,7 @@ void TestEnterKey::enterPressesTheDefaultButton()
     QTest::keyClick(target,
                     Qt::Key(key),
                     key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
-    const QString after = waitIdle(w);
+    const QString after = waitIdle(w, port);
     QVERIFY2(after.isEmpty(), qPrintable(after));
 
     QCOMPARE(pressed.count(), sent.isEmpty() ? 0 : 1);
