@@ -1,13 +1,15 @@
 #include "cli/profile_compare.h"
 
+#include "core/link/read_refusal.h"
+
 #include <algorithm>
 
 namespace vxl::cli {
 
 namespace {
 
-// The module's one-byte answer to the scheduler count when it holds no entries.
-constexpr std::uint8_t kSchedulerEmptyCode = 6;
+constexpr int kLinGroup = 2;
+constexpr int kReadSchedulerCount = 20;
 const QString kAllFrames = QStringLiteral("LIN/Frame_Configuration/Frame[*]");
 
 class Comparer
@@ -133,7 +135,8 @@ void compareScheduler(Comparer &c, const LIN_Group &p, const LIN_Group &m)
 {
     const std::uint8_t status = m.ReplyStatus[LinSchedulerCountStatus];
     const QString countName = QStringLiteral("LIN/Scheduler_Entries/Count");
-    if (status != kSchedulerEmptyCode && c.refused(countName, status))
+    // The code for "no entries" is the count's answer, not a refusal.
+    if (IsReadRefusal(kLinGroup, kReadSchedulerCount, status) && c.refused(countName, status))
         return;
     const int count = std::min<int>(p.SchedulerCount, kMaxSchedulerEntries);
     c.value(countName, std::uint32_t(count), m.SchedulerCount);

@@ -66,8 +66,8 @@ int SendToModule(ModuleContext &m, bool verify)
     return VerifyModule(m, *m.job.profile);
 }
 
-// The profile FILE, or none when a plan names the profiles.
-std::optional<QString> ProfileArgument(const QCommandLineParser &parser)
+// The modules to run on with the profile FILE, or with none when a plan names the profiles.
+std::optional<RackTargets> ProfileTargets(const QCommandLineParser &parser)
 {
     const QStringList positional = parser.positionalArguments();
     const bool plan = parser.isSet(QStringLiteral("plan"));
@@ -75,7 +75,7 @@ std::optional<QString> ProfileArgument(const QCommandLineParser &parser)
         UsageError(parser, QStringLiteral("missing argument"));
         return std::nullopt;
     }
-    return positional.isEmpty() ? QString() : positional.first();
+    return RackTargetsOf(parser, positional.isEmpty() ? QString() : positional.first());
 }
 
 } // namespace
@@ -154,10 +154,7 @@ int RunSend(const QStringList &args)
         return UsageError(parser,
                           QStringLiteral("--reset needs --flash: a reset restarts the module with "
                                          "the configuration of its flash memory"));
-    const auto file = ProfileArgument(parser);
-    if (!file)
-        return kExitUsage;
-    const auto targets = RackTargetsOf(parser, *file);
+    const auto targets = ProfileTargets(parser);
     if (!targets)
         return kExitUsage;
 
@@ -193,10 +190,7 @@ int RunVerify(const QStringList &args)
     AddRackOptions(parser, true);
     if (const auto code = ParseArguments(parser, args, 0, 1))
         return *code;
-    const auto file = ProfileArgument(parser);
-    if (!file)
-        return kExitUsage;
-    const auto targets = RackTargetsOf(parser, *file);
+    const auto targets = ProfileTargets(parser);
     if (!targets)
         return kExitUsage;
     ModuleTask task;

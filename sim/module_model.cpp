@@ -38,11 +38,9 @@ LIN_Msg ownMessage(int source, const std::vector<std::uint8_t> &bytes)
 } // namespace
 
 ModuleModel::ModuleModel(Identity identity, std::uint32_t rate, StartupStyle style)
-    : m_identity(std::move(identity))
-    , m_firmware(FirmwareNumber(m_identity.firmware))
-    , m_buildMode(BuildModeFromHardware(m_identity.hardware))
-    , m_style(style)
+    : m_style(style)
 {
+    SetIdentity(std::move(identity));
     applyDefaults();
     m_config.RS232.Baudrate = rate;
     m_flash = m_config;
@@ -198,8 +196,8 @@ std::vector<Output> ModuleModel::handleModule(const LIN_Msg &request, int comman
         m_flash = m_config;
         return reply(request, {kOk});
     case 4: {
-        m_config = m_flash;
-        m_pendingRs232Rate = 0;
+        // The module restarts as at power-up, from its flash memory.
+        PowerUp();
         Output text;
         text.kind = Output::Kind::Text;
         text.text = StartupText();

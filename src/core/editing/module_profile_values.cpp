@@ -53,8 +53,7 @@ public:
 
     ModuleProfileValues run()
     {
-        rs232AndCan();
-        linValues();
+        groupValues();
         scheduler();
         slaveIdData();
         frameTables();
@@ -75,36 +74,26 @@ private:
         m_refused << line;
     }
 
-    void rs232AndCan()
+    // A value of a group that has a node of its own in the tree, named by the node's caption.
+    template<auto Group, auto Field>
+    void takeNode(bool refused, EditGroup group, ParamCode code)
     {
-        auto &can = m_values.CAN;
-        const auto &d = m_defaults.CAN;
-        take(m_refusals.rs232Baudrate,
-             m_values.RS232.Baudrate,
-             m_defaults.RS232.Baudrate,
-             treeCaption(Rs232Group, CodeBitRate));
-        take(m_refusals.canBaudrate, can.Baudrate, d.Baudrate, treeCaption(CanGroup, CodeBitRate));
-        take(m_refusals.canFilterMask,
-             can.FilterMask,
-             d.FilterMask,
-             treeCaption(CanGroup, CodeFilterMask));
-        take(m_refusals.canFilterCode,
-             can.FilterCode,
-             d.FilterCode,
-             treeCaption(CanGroup, CodeFilterCode));
-        take(m_refusals.canIdOffset, can.IdOffset, d.IdOffset, treeCaption(CanGroup, CodeIdOffset));
-        take(m_refusals.canErrorId,
-             can.ErrorId,
-             d.ErrorId,
-             treeCaption(CanGroup, CodeErrorIdOrMaster));
+        take(refused, m_values.*Group.*Field, m_defaults.*Group.*Field, treeCaption(group, code));
     }
 
-    void linValues()
+    void groupValues()
     {
-        take(m_refusals.linBaudrate,
-             m_values.LIN.Baudrate,
-             m_defaults.LIN.Baudrate,
-             treeCaption(LinGroup, CodeBitRate));
+        constexpr auto kCan = &ModuleConfig::CAN;
+        const ReadRefusals &r = m_refusals;
+        takeNode<&ModuleConfig::RS232, &RS232_Group::Baudrate>(r.rs232Baudrate,
+                                                               Rs232Group,
+                                                               CodeBitRate);
+        takeNode<kCan, &CAN_Group::Baudrate>(r.canBaudrate, CanGroup, CodeBitRate);
+        takeNode<kCan, &CAN_Group::FilterMask>(r.canFilterMask, CanGroup, CodeFilterMask);
+        takeNode<kCan, &CAN_Group::FilterCode>(r.canFilterCode, CanGroup, CodeFilterCode);
+        takeNode<kCan, &CAN_Group::IdOffset>(r.canIdOffset, CanGroup, CodeIdOffset);
+        takeNode<kCan, &CAN_Group::ErrorId>(r.canErrorId, CanGroup, CodeErrorIdOrMaster);
+        takeNode<&ModuleConfig::LIN, &LIN_Group::Baudrate>(r.linBaudrate, LinGroup, CodeBitRate);
     }
 
     // A refused entry is left out: the default document has no entries to take its place.

@@ -57,6 +57,8 @@ struct NodeDefault
 constexpr auto kRs232 = &ModuleConfig::RS232;
 constexpr auto kCan = &ModuleConfig::CAN;
 constexpr auto kLin = &ModuleConfig::LIN;
+// Mask and code are one acceptance filter: either node resets both.
+constexpr DefaultStore kCanFilter = takeFields<kCan, &CAN_Group::FilterMask, &CAN_Group::FilterCode>;
 
 // The editor's Default column: what each node's "Default" stores.
 constexpr std::array kNodeDefaults = {
@@ -64,13 +66,8 @@ constexpr std::array kNodeDefaults = {
     NodeDefault{CanGroup, CodeActivation, takeFields<kCan, &CAN_Group::Active>},
     NodeDefault{CanGroup, CodeBitRate, takeFields<kCan, &CAN_Group::Baudrate>},
     NodeDefault{CanGroup, CodeForwardMask, takeFields<kCan, &CAN_Group::ForwardMask>},
-    // Mask and code are one acceptance filter: either node resets both.
-    NodeDefault{CanGroup,
-                CodeFilterMask,
-                takeFields<kCan, &CAN_Group::FilterMask, &CAN_Group::FilterCode>},
-    NodeDefault{CanGroup,
-                CodeFilterCode,
-                takeFields<kCan, &CAN_Group::FilterMask, &CAN_Group::FilterCode>},
+    NodeDefault{CanGroup, CodeFilterMask, kCanFilter},
+    NodeDefault{CanGroup, CodeFilterCode, kCanFilter},
     NodeDefault{CanGroup, CodeIdOffset, takeFields<kCan, &CAN_Group::IdOffset>},
     NodeDefault{CanGroup, CodeErrorIdOrMaster, takeFields<kCan, &CAN_Group::ErrorId>},
     NodeDefault{LinGroup, CodeActivation, takeFields<kLin, &LIN_Group::Active>},

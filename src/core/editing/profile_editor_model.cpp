@@ -75,69 +75,44 @@ struct BusPanel
     std::uint16_t (*entryRate)(int index);           // the rate of a bit-rate entry
 };
 
-int canRateIndex(std::uint32_t timing)
-{
-    return CanTimingIndex(std::uint16_t(timing));
-}
-
-QString canUserText(std::uint32_t timing)
-{
-    return HexText(timing, kUserCanDigits);
-}
-
-QString linUserText(std::uint32_t rate)
-{
-    return QString::number(rate);
-}
-
-std::uint16_t canUserRate(QString &user)
-{
-    user = PadHex(user, kUserCanDigits);
-    return std::uint16_t(HexValue(user));
-}
-
-std::uint16_t linUserRate(QString &user)
-{
-    user = LeftUserLinRate(user);
-    return std::uint16_t(user.toUInt());
-}
-
-std::uint16_t canEntryRate(int index)
-{
-    return TimingOfEntry(CanBitRateEntries().value(index));
-}
-
-std::uint16_t linEntryRate(int index)
-{
-    return std::uint16_t(LinBitRateEntries().value(index).toUInt());
-}
-
-constexpr BusPanel kCanPanel{&EditorControls::activationCan,
-                             &EditorControls::bitrateCan,
-                             &EditorControls::userCan,
-                             &EditorControls::canMask,
-                             &EditorControls::canErrorMask,
-                             kCanUserIndex,
-                             canRateIndex,
-                             canUserText,
-                             0x02,
-                             0x04,
-                             &kCanForwardMasks,
-                             canUserRate,
-                             canEntryRate};
-constexpr BusPanel kLinPanel{&EditorControls::activationLin,
-                             &EditorControls::bitrateLin,
-                             &EditorControls::userLin,
-                             &EditorControls::linMask,
-                             &EditorControls::linErrorMask,
-                             kLinUserRateIndex,
-                             LinRateIndex,
-                             linUserText,
-                             0x01,
-                             0x04,
-                             &kLinForwardMasks,
-                             linUserRate,
-                             linEntryRate};
+constexpr BusPanel kCanPanel{
+    .activation = &EditorControls::activationCan,
+    .bitrate = &EditorControls::bitrateCan,
+    .user = &EditorControls::userCan,
+    .forward = &EditorControls::canMask,
+    .errorsViaRs232 = &EditorControls::canErrorMask,
+    .userIndex = kCanUserIndex,
+    .rateIndex = [](std::uint32_t timing) { return CanTimingIndex(std::uint16_t(timing)); },
+    .userText = [](std::uint32_t timing) { return HexText(timing, kUserCanDigits); },
+    .firstTarget = 0x02,
+    .secondTarget = 0x04,
+    .forwardMasks = &kCanForwardMasks,
+    .userRate =
+        [](QString &user) {
+            user = PadHex(user, kUserCanDigits);
+            return std::uint16_t(HexValue(user));
+        },
+    .entryRate = [](int index) { return TimingOfEntry(CanBitRateEntries().value(index)); },
+};
+constexpr BusPanel kLinPanel{
+    .activation = &EditorControls::activationLin,
+    .bitrate = &EditorControls::bitrateLin,
+    .user = &EditorControls::userLin,
+    .forward = &EditorControls::linMask,
+    .errorsViaRs232 = &EditorControls::linErrorMask,
+    .userIndex = kLinUserRateIndex,
+    .rateIndex = LinRateIndex,
+    .userText = [](std::uint32_t rate) { return QString::number(rate); },
+    .firstTarget = 0x01,
+    .secondTarget = 0x04,
+    .forwardMasks = &kLinForwardMasks,
+    .userRate =
+        [](QString &user) {
+            user = LeftUserLinRate(user);
+            return std::uint16_t(user.toUInt());
+        },
+    .entryRate = [](int index) { return std::uint16_t(LinBitRateEntries().value(index).toUInt()); },
+};
 
 // Fills the controls of a node both bus groups have; false for a node of one group only.
 template<typename Group>
@@ -190,37 +165,34 @@ struct LinField
     void (*store)(LIN_Group &lin, EditorControls &c);
 };
 
+// A LIN filter byte, shown as two hexadecimal digits.
+template<QString EditorControls::*Text, std::uint16_t LIN_Group::*Value>
+constexpr LinField filterByteField(ParamCode code)
+{
+    return {code,
+            [](const LIN_Group &lin, EditorControls &c) {
+                c.*Text = HexText(lin.*Value & 0xFF, kLinFilterDigits);
+            },
+            [](LIN_Group &lin, EditorControls &c) {
+                c.*Text = PadHex(c.*Text, kLinFilterDigits);
+                lin.*Value = std::uint16_t(HexValue(c.*Text) & 0xFF);
+            }};
+}
+
+// A LIN switch, shown in an "on"/"off" selector.
+template<int EditorControls::*Index, std::uint16_t LIN_Group::*Value>
+constexpr LinField onOffField(ParamCode code)
+{
+    return {code,
+            [](const LIN_Group &lin, EditorControls &c) { c.*Index = onOffIndex(lin.*Value); },
+            [](LIN_Group &lin, EditorControls &c) { lin.*Value = onOffValue(c.*Index); }};
+}
+
 constexpr std::array kLinFields = {
-    LinField{CodeFilterMask,
-             [](const LIN_Group &lin, EditorControls &c) {
-                 c.linFilterMask = HexText(lin.FilterMask & 0xFF, kLinFilterDigits);
-             },
-             [](LIN_Group &lin, EditorControls &c) {
-                 c.linFilterMask = PadHex(c.linFilterMask, kLinFilterDigits);
-                 lin.FilterMask = std::uint16_t(HexValue(c.linFilterMask) & 0xFF);
-             }},
-    LinField{CodeFilterCode,
-             [](const LIN_Group &lin, EditorControls &c) {
-                 c.linFilterCode = HexText(lin.FilterCode & 0xFF, kLinFilterDigits);
-             },
-             [](LIN_Group &lin, EditorControls &c) {
-                 c.linFilterCode = PadHex(c.linFilterCode, kLinFilterDigits);
-                 lin.FilterCode = std::uint16_t(HexValue(c.linFilterCode) & 0xFF);
-             }},
-    LinField{CodeErrorIdOrMaster,
-             [](const LIN_Group &lin, EditorControls &c) {
-                 c.masterStatus = onOffIndex(lin.MasterStatus);
-             },
-             [](LIN_Group &lin, EditorControls &c) {
-                 lin.MasterStatus = onOffValue(c.masterStatus);
-             }},
-    LinField{CodeBusTermination,
-             [](const LIN_Group &lin, EditorControls &c) {
-                 c.linTermination = onOffIndex(lin.BusTermination);
-             },
-             [](LIN_Group &lin, EditorControls &c) {
-                 lin.BusTermination = onOffValue(c.linTermination);
-             }},
+    filterByteField<&EditorControls::linFilterMask, &LIN_Group::FilterMask>(CodeFilterMask),
+    filterByteField<&EditorControls::linFilterCode, &LIN_Group::FilterCode>(CodeFilterCode),
+    onOffField<&EditorControls::masterStatus, &LIN_Group::MasterStatus>(CodeErrorIdOrMaster),
+    onOffField<&EditorControls::linTermination, &LIN_Group::BusTermination>(CodeBusTermination),
     LinField{CodeSlaveActivationId,
              [](const LIN_Group &lin, EditorControls &c) {
                  c.lin29 = (lin.SlaveActivationId & kExtendedIdFlag) != 0;
@@ -266,6 +238,35 @@ void fillLin(ParamCode code, const LIN_Group &lin, EditorControls &c)
     if (const LinField *field = linField(code))
         field->fill(lin, c);
 }
+
+// The caption over the controls of each node of the bus groups.
+struct ActionCaptionOf
+{
+    EditGroup group;
+    ParamCode code;
+    const char *caption;
+};
+
+constexpr std::array kActionCaptions = {
+    ActionCaptionOf{CanGroup, CodeActivation, "Activation:"},
+    ActionCaptionOf{CanGroup, CodeBitRate, "Bit rate:"},
+    ActionCaptionOf{CanGroup, CodeForwardMask, "Forward Mask:"},
+    ActionCaptionOf{CanGroup, CodeFilterMask, "SJA1000 Filter:"},
+    ActionCaptionOf{CanGroup, CodeFilterCode, "SJA1000 Filter:"},
+    ActionCaptionOf{CanGroup, CodeIdOffset, "CAN ID Offset:"},
+    ActionCaptionOf{CanGroup, CodeErrorIdOrMaster, "CAN Error ID:"},
+    ActionCaptionOf{LinGroup, CodeActivation, "Activation:"},
+    ActionCaptionOf{LinGroup, CodeBitRate, "Bit rate:"},
+    ActionCaptionOf{LinGroup, CodeForwardMask, "Forward Mask:"},
+    ActionCaptionOf{LinGroup, CodeFilterMask, "Filter Mask:"},
+    ActionCaptionOf{LinGroup, CodeFilterCode, "Filter Code:"},
+    ActionCaptionOf{LinGroup, CodeErrorIdOrMaster, "Master Status:"},
+    ActionCaptionOf{LinGroup, CodeBusTermination, "LIN Bus Termination:"},
+    ActionCaptionOf{LinGroup, CodeSchedulerEntries, "Scheduler Entries:"},
+    ActionCaptionOf{LinGroup, CodeSlaveIdData, "Slave ID + Data Configuration"},
+    ActionCaptionOf{LinGroup, CodeFrameConfig, "Frame Configuration:"},
+    ActionCaptionOf{LinGroup, CodeSlaveActivationId, "CAN ID for Slave Activation:"},
+};
 
 } // namespace
 
@@ -317,51 +318,12 @@ QString ProfileEditorModel::ActionCaption() const
 {
     if (m_group == Rs232Group)
         return QStringLiteral("Allow Bit rates:");
-    if (m_group == CanGroup) {
-        switch (m_code) {
-        case CodeActivation:
-            return QStringLiteral("Activation:");
-        case CodeBitRate:
-            return QStringLiteral("Bit rate:");
-        case CodeForwardMask:
-            return QStringLiteral("Forward Mask:");
-        case CodeFilterMask:
-        case CodeFilterCode:
-            return QStringLiteral("SJA1000 Filter:");
-        case CodeIdOffset:
-            return QStringLiteral("CAN ID Offset:");
-        case CodeErrorIdOrMaster:
-            return QStringLiteral("CAN Error ID:");
-        default:
-            return QString();
-        }
-    }
-    switch (m_code) {
-    case CodeActivation:
-        return QStringLiteral("Activation:");
-    case CodeBitRate:
-        return QStringLiteral("Bit rate:");
-    case CodeForwardMask:
-        return QStringLiteral("Forward Mask:");
-    case CodeFilterMask:
-        return QStringLiteral("Filter Mask:");
-    case CodeFilterCode:
-        return QStringLiteral("Filter Code:");
-    case CodeErrorIdOrMaster:
-        return QStringLiteral("Master Status:");
-    case CodeBusTermination:
-        return QStringLiteral("LIN Bus Termination:");
-    case CodeSchedulerEntries:
-        return QStringLiteral("Scheduler Entries:");
-    case CodeSlaveIdData:
-        return QStringLiteral("Slave ID + Data Configuration");
-    case CodeFrameConfig:
-        return QStringLiteral("Frame Configuration:");
-    case CodeSlaveActivationId:
-        return QStringLiteral("CAN ID for Slave Activation:");
-    default:
-        return QString();
-    }
+    const auto *node = std::find_if(kActionCaptions.cbegin(),
+                                    kActionCaptions.cend(),
+                                    [this](const ActionCaptionOf &entry) {
+                                        return entry.group == m_group && entry.code == m_code;
+                                    });
+    return node == kActionCaptions.cend() ? QString() : QString::fromLatin1(node->caption);
 }
 
 void ProfileEditorModel::Fill(EditorControls &controls) const

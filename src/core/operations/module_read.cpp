@@ -12,6 +12,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <type_traits>
 
 namespace vxl {
 
@@ -38,6 +39,95 @@ void storeFrameEntry(LIN_FrameEntry &entry, const LIN_Msg &msg, int length)
     entry.Length = std::uint8_t(length);
     for (int j = 0; j < length && j < kFrameDataBytes; ++j)
         entry.Data[std::size_t(j)] = msg.data[std::size_t(2 + j)];
+}
+
+// Stores a reply's value in a field of a group: a list of 16-bit counters, the one byte of a
+// one-byte field, or a number as wide as the field.
+template<auto Field, typename Group>
+void storeField(Group &group, const LIN_Msg &msg)
+{
+    auto &field = group.*Field;
+    using Type = std::remove_reference_t<decltype(field)>;
+    if constexpr (!std::is_integral_v<Type>)
+        storeCounters(field, msg);
+    else if constexpr (sizeof(Type) == 1)
+        field = msg.data[0];
+    else
+        field = Type(ReplyValue(msg, 0, int(sizeof(Type))));
+}
+
+// One value of a block of the read: the reply-status slot it fills and where its value goes.
+template<typename Group>
+struct BlockValue
+{
+    int slot;
+    void (*store)(Group &group, const LIN_Msg &msg);
+};
+
+// The values of the blocks, by sequence number.
+constexpr std::array<BlockValue<RS232_Group>, 2> kRs232Block = {{
+    {0,
+     [](RS232_Group &rs, const LIN_Msg &msg) {
+         rs.Baudrate = Rs232RateFromWire(std::uint16_t(ReplyValue(msg, 0, 2)));
+     }},
+    {1, storeField<&RS232_Group::ErrorCounters>},
+}};
+
+constexpr std::array<BlockValue<CAN_Group>, 8> kCanBlock = {{
+    {CanActiveStatus, storeField<&CAN_Group::Active>},
+    {CanBaudrateStatus, storeField<&CAN_Group::Baudrate>},
+    {CanForwardMaskStatus, storeField<&CAN_Group::ForwardMask>},
+    {CanFilterMaskStatus, storeField<&CAN_Group::FilterMask>},
+    {CanFilterCodeStatus, storeField<&CAN_Group::FilterCode>},
+    {CanIdOffsetStatus, storeField<&CAN_Group::IdOffset>},
+    {CanErrorCountersStatus, storeField<&CAN_Group::ErrorCounters>},
+    {CanErrorIdStatus, storeField<&CAN_Group::ErrorId>},
+}};
+
+constexpr std::array<BlockValue<LIN_Group>, 8> kLinBlock = {{
+    {LinActiveStatus, storeField<&LIN_Group::Active>},
+    {LinBaudrateStatus, storeField<&LIN_Group::Baudrate>},
+    {LinForwardMaskStatus, storeField<&LIN_Group::ForwardMask>},
+    {LinFilterMaskStatus, storeField<&LIN_Group::FilterMask>},
+    {LinFilterCodeStatus, storeField<&LIN_Group::FilterCode>},
+    {LinSlaveMaskStatus,
+     [](LIN_Group &lin, const LIN_Msg &msg) {
+         lin.SlaveMask.fill(0);
+         StoreReplyBytes(lin.SlaveMask, 0, msg);
+     }},
+    {LinMasterStatusStatus, storeField<&LIN_Group::MasterStatus>},
+    {LinBusTerminationStatus, storeField<&LIN_Group::BusTermination>},
+}};
+
+constexpr std::array<BlockValue<LIN_Group>, 5> kLinCountersBlock = {{
+    {LinMessageTimeoutsStatus, storeField<&LIN_Group::MessageTimeouts>},
+    {LinRetriesStatus, storeField<&LIN_Group::Retries>},
+    {LinSchedulerCountStatus,
+     [](LIN_Group &lin, const LIN_Msg &msg) {
+         // An empty scheduler is reported with the one-byte code 6, not with a count: taking
+         // the code for a count would read entries that do not exist.
+         lin.SchedulerCount = msg.count == 1 ? 0 : std::uint16_t(ReplyValue(msg, 0, 2));
+     }},
+    {LinErrorCountersStatus, storeField<&LIN_Group::ErrorCounters>},
+    {LinBitRecognitionStatus, storeField<&LIN_Group::BitRecognitionStatus>},
+}};
+
+// Stores a reply of a block; the reply with the block's last sequence number moves the read on
+// to the next phase.
+template<typename Group, std::size_t N>
+void storeBlock(clsTransactionEngine &engine,
+                Group &group,
+                const std::array<BlockValue<Group>, N> &block,
+                const LIN_Msg &msg,
+                int nextPhase)
+{
+    const auto s = std::size_t(sequenceOf(msg));
+    if (s >= N)
+        return;
+    block[s].store(group, msg);
+    group.ReplyStatus[std::size_t(block[s].slot)] = ReplyStatusOf(msg);
+    if (s == N - 1)
+        engine.SetPhase(nextPhase);
 }
 
 } // namespace
@@ -153,21 +243,23 @@ void ModuleReader::showIdentity()
 // sequence number moves the read on.
 void ModuleReader::ModuleReadReply(const LIN_Msg &msg)
 {
-    switch (m_ctx.Engine().Phase()) {
+    auto &engine = m_ctx.Engine();
+    auto &copy = m_ctx.ModuleCopy();
+    switch (engine.Phase()) {
     case 0:
         storeIdentity(msg);
         return;
     case 1:
-        storeRs232(msg);
+        storeBlock(engine, copy.RS232, kRs232Block, msg, 2);
         return;
     case 2:
-        storeCan(msg);
+        storeBlock(engine, copy.CAN, kCanBlock, msg, 3);
         return;
     case 3:
-        storeLin(msg);
+        storeBlock(engine, copy.LIN, kLinBlock, msg, 4);
         return;
     case 4:
-        storeLinCounters(msg);
+        storeBlock(engine, copy.LIN, kLinCountersBlock, msg, 5);
         return;
     case 5:
         storeFrameTables(msg);
@@ -195,134 +287,6 @@ void ModuleReader::storeIdentity(const LIN_Msg &msg)
         m_ctx.Engine().SetPhase(1);
         showIdentity();
         queueConfigurationBatch(FirmwareNumber(text));
-    }
-}
-
-void ModuleReader::storeRs232(const LIN_Msg &msg)
-{
-    auto &rs = m_ctx.ModuleCopy().RS232;
-    const int s = sequenceOf(msg);
-    if (s == 0) {
-        rs.ReplyStatus[0] = ReplyStatusOf(msg);
-        rs.Baudrate = Rs232RateFromWire(std::uint16_t(ReplyValue(msg, 0, 2)));
-    } else if (s == 1) {
-        rs.ReplyStatus[1] = ReplyStatusOf(msg);
-        storeCounters(rs.ErrorCounters, msg);
-        m_ctx.Engine().SetPhase(2);
-    }
-}
-
-void ModuleReader::storeCan(const LIN_Msg &msg)
-{
-    auto &can = m_ctx.ModuleCopy().CAN;
-    const int s = sequenceOf(msg);
-    if (s > 7)
-        return;
-    can.ReplyStatus[std::size_t(s)] = ReplyStatusOf(msg);
-    const auto value16 = std::uint16_t(ReplyValue(msg, 0, 2));
-    const auto value32 = ReplyValue(msg, 0, 4);
-    switch (s) {
-    case 0:
-        can.Active = value16;
-        break;
-    case 1:
-        can.Baudrate = value16;
-        break;
-    case 2:
-        can.ForwardMask = value16;
-        break;
-    case 3:
-        can.FilterMask = value32;
-        break;
-    case 4:
-        can.FilterCode = value32;
-        break;
-    case 5:
-        can.IdOffset = value32;
-        break;
-    case 6:
-        storeCounters(can.ErrorCounters, msg);
-        break;
-    case 7:
-        can.ErrorId = value32;
-        m_ctx.Engine().SetPhase(3);
-        break;
-    }
-}
-
-void ModuleReader::storeLin(const LIN_Msg &msg)
-{
-    auto &lin = m_ctx.ModuleCopy().LIN;
-    const int s = sequenceOf(msg);
-    const std::uint8_t status = ReplyStatusOf(msg);
-    const auto value16 = std::uint16_t(ReplyValue(msg, 0, 2));
-    switch (s) {
-    case 0:
-        lin.Active = value16;
-        lin.ReplyStatus[LinActiveStatus] = status;
-        break;
-    case 1:
-        lin.Baudrate = value16;
-        lin.ReplyStatus[LinBaudrateStatus] = status;
-        break;
-    case 2:
-        lin.ForwardMask = msg.data[0];
-        lin.ReplyStatus[LinForwardMaskStatus] = status;
-        break;
-    case 3:
-        lin.FilterMask = value16;
-        lin.ReplyStatus[LinFilterMaskStatus] = status;
-        break;
-    case 4:
-        lin.FilterCode = value16;
-        lin.ReplyStatus[LinFilterCodeStatus] = status;
-        break;
-    case 5:
-        lin.SlaveMask.fill(0);
-        StoreReplyBytes(lin.SlaveMask, 0, msg);
-        lin.ReplyStatus[LinSlaveMaskStatus] = status;
-        break;
-    case 6:
-        lin.MasterStatus = value16;
-        lin.ReplyStatus[LinMasterStatusStatus] = status;
-        break;
-    case 7:
-        lin.BusTermination = value16;
-        lin.ReplyStatus[LinBusTerminationStatus] = status;
-        m_ctx.Engine().SetPhase(4);
-        break;
-    }
-}
-
-void ModuleReader::storeLinCounters(const LIN_Msg &msg)
-{
-    auto &lin = m_ctx.ModuleCopy().LIN;
-    const int s = sequenceOf(msg);
-    const std::uint8_t status = ReplyStatusOf(msg);
-    switch (s) {
-    case 0:
-        storeCounters(lin.MessageTimeouts, msg);
-        lin.ReplyStatus[LinMessageTimeoutsStatus] = status;
-        break;
-    case 1:
-        lin.Retries = std::uint16_t(ReplyValue(msg, 0, 2));
-        lin.ReplyStatus[LinRetriesStatus] = status;
-        break;
-    case 2:
-        // An empty scheduler is reported with the one-byte code 6, not with a count: taking
-        // the code for a count would read entries that do not exist.
-        lin.SchedulerCount = msg.count == 1 ? 0 : std::uint16_t(ReplyValue(msg, 0, 2));
-        lin.ReplyStatus[LinSchedulerCountStatus] = status;
-        break;
-    case 3:
-        storeCounters(lin.ErrorCounters, msg);
-        lin.ReplyStatus[LinErrorCountersStatus] = status;
-        break;
-    case 4:
-        lin.BitRecognitionStatus = msg.data[0];
-        lin.ReplyStatus[LinBitRecognitionStatus] = status;
-        m_ctx.Engine().SetPhase(5);
-        break;
     }
 }
 

@@ -67,10 +67,6 @@ private:
     void queueConfigurationBatch(int firmware);
     void showIdentity();
     void storeIdentity(const LIN_Msg &msg);
-    void storeRs232(const LIN_Msg &msg);
-    void storeCan(const LIN_Msg &msg);
-    void storeLin(const LIN_Msg &msg);
-    void storeLinCounters(const LIN_Msg &msg);
     void storeFrameTables(const LIN_Msg &msg);
     void storePerIdEntry(const LIN_Msg &msg);
     void storeSlaveIdData(const LIN_Msg &msg);

@@ -8,7 +8,6 @@
 #include <QButtonGroup>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -41,7 +40,7 @@ QRadioButton *radio(const char *name, const QString &caption, QWidget *parent)
 } // namespace
 
 TfCanFilterConfig::TfCanFilterConfig(QWidget *parent, std::uint32_t code, std::uint32_t mask)
-    : QDialog(parent)
+    : HelpDialog(kHelpContext, parent)
     , m_filter{code, mask}
 {
     setObjectName(QStringLiteral("TfCanFilterConfig"));
@@ -79,8 +78,6 @@ TfCanFilterConfig::TfCanFilterConfig(QWidget *parent, std::uint32_t code, std::u
 
     const DialogButtons buttons = MakeDialogButtons(this);
     m_ok = buttons.ok;
-    connect(buttons.ok, &QPushButton::clicked, this, &TfCanFilterConfig::accept);
-    connect(buttons.cancel, &QPushButton::clicked, this, &TfCanFilterConfig::reject);
     layout->addLayout(buttons.row);
 
     showRegisters();
@@ -345,15 +342,6 @@ void TfCanFilterConfig::accept()
         return;
     readRegisters();
     QDialog::accept();
-}
-
-void TfCanFilterConfig::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_F1) {
-        emit helpRequested(kHelpContext);
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 TfCanFilterConfig::~TfCanFilterConfig()

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "core/editing/can_filter.h"
-
-#include <QDialog>
+#include "ui/dialogs/help_dialog.h"
 
 #include <array>
 
@@ -16,7 +15,7 @@ namespace vxl {
 // register bytes or computed from an identifier range (11 or 29 bits) or from an
 // identifier-level code and mask. Works on its own copy; the caller reads code and mask after
 // OK. While a mode panel is open the dialog cannot be confirmed.
-class TfCanFilterConfig : public QDialog
+class TfCanFilterConfig : public HelpDialog
 {
     Q_OBJECT
 
@@ -30,12 +29,6 @@ public:
     [[nodiscard]] std::uint32_t acceptanceMask() const { return m_filter.mask; }
 
     void accept() override;
-
-signals:
-    void helpRequested(int context);
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     enum Mode { Range11, Range29, Monitor, ModeCount };

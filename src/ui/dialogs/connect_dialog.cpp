@@ -61,8 +61,6 @@ TfInitConnect::TfInitConnect(QWidget *parent, int scanCount, int preselectPort, 
 
     const DialogButtons buttons = MakeDialogButtons(this);
     m_ok = buttons.ok;
-    connect(buttons.ok, &QPushButton::clicked, this, &TfInitConnect::accept);
-    connect(buttons.cancel, &QPushButton::clicked, this, &TfInitConnect::reject);
 
     auto *fields = new QGridLayout;
     fields->addWidget(new QLabel(QStringLiteral("COM:"), this), 0, 0);

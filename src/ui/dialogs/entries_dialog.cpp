@@ -94,8 +94,6 @@ void TfEntries::buildLayout()
 {
     const DialogButtons buttons = MakeDialogButtons(this);
     m_ok = buttons.ok;
-    connect(buttons.ok, &QPushButton::clicked, this, &TfEntries::accept);
-    connect(buttons.cancel, &QPushButton::clicked, this, &TfEntries::reject);
 
     auto *commands = new QVBoxLayout;
     commands->addWidget(m_insert);

@@ -81,8 +81,6 @@ TfEntry::TfEntry(QWidget *parent)
 
     const DialogButtons buttons = MakeDialogButtons(this);
     m_cancel = buttons.cancel;
-    connect(buttons.ok, &QPushButton::clicked, this, &TfEntry::accept);
-    connect(buttons.cancel, &QPushButton::clicked, this, &TfEntry::reject);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_caption);

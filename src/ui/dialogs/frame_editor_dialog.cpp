@@ -104,8 +104,6 @@ TfFrameEditor::TfFrameEditor(QWidget *parent)
     }
 
     const DialogButtons buttons = MakeDialogButtons(this);
-    connect(buttons.ok, &QPushButton::clicked, this, &TfFrameEditor::accept);
-    connect(buttons.cancel, &QPushButton::clicked, this, &TfFrameEditor::reject);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(selectors);

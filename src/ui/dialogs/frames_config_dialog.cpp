@@ -106,8 +106,6 @@ void TfFramesConfig::buildButtons()
 
     const DialogButtons buttons = MakeDialogButtons(this);
     m_ok = buttons.ok;
-    connect(buttons.ok, &QPushButton::clicked, this, &TfFramesConfig::accept);
-    connect(buttons.cancel, &QPushButton::clicked, this, &TfFramesConfig::reject);
     buttons.row->insertWidget(0, m_modify);
     buttons.row->insertWidget(1, m_setStandard);
 

@@ -1,7 +1,6 @@
 #include "ui/dialogs/list_dialog.h"
 
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QStyle>
 #include <QTableWidget>
 
@@ -10,8 +9,7 @@
 namespace vxl {
 
 ListDialog::ListDialog(int helpContext, QWidget *parent)
-    : QDialog(parent)
-    , m_helpContext(helpContext)
+    : HelpDialog(helpContext, parent)
 {}
 
 void ListDialog::accept()
@@ -19,15 +17,6 @@ void ListDialog::accept()
     if (!m_editable)
         return;
     QDialog::accept();
-}
-
-void ListDialog::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_F1) {
-        emit helpRequested(m_helpContext);
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 QTableWidget *ListDialog::makeList(const QString &name, int rows, const QStringList &captions)

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/dialogs/help_dialog.h"
+
 #include <QStringList>
 
 #include <vector>
@@ -13,7 +14,7 @@ namespace vxl {
 
 // A dialog around one table of rows: rows selected whole and several at once, a context menu,
 // OK only while the rows may be edited, and F1 for the dialog's help page.
-class ListDialog : public QDialog
+class ListDialog : public HelpDialog
 {
     Q_OBJECT
 
@@ -21,13 +22,8 @@ public:
     // A list shown for viewing only is never confirmed.
     void accept() override;
 
-signals:
-    void helpRequested(int context);
-
 protected:
     ListDialog(int helpContext, QWidget *parent);
-
-    void keyPressEvent(QKeyEvent *event) override;
 
     // The table with the settings every list shares: fixed captions, rows selected whole,
     // no editing in place, a grid.
@@ -41,9 +37,6 @@ protected:
     QMenu *m_menu = nullptr;
     QPushButton *m_ok = nullptr;
     bool m_editable = true;
-
-private:
-    int m_helpContext;
 };
 
 } // namespace vxl

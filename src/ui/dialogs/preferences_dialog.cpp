@@ -10,7 +10,6 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -54,7 +53,7 @@ void bindDefault(ColorBox *selector, QCheckBox *useDefaultBox)
 } // namespace
 
 TfPreferences::TfPreferences(QWidget *parent)
-    : QDialog(parent)
+    : HelpDialog(kHelpContext, parent)
 {
     setObjectName(QStringLiteral("TfPreferences"));
     setWindowTitle(QStringLiteral("Preferences"));
@@ -67,8 +66,6 @@ TfPreferences::TfPreferences(QWidget *parent)
     buttons.cancel->setText(QString());
     buttons.cancel->setAccessibleName(QStringLiteral("Cancel"));
     buttons.cancel->setMinimumWidth(60);
-    connect(buttons.ok, &QPushButton::clicked, this, &TfPreferences::accept);
-    connect(buttons.cancel, &QPushButton::clicked, this, &TfPreferences::reject);
 
     auto *layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -203,15 +200,6 @@ VXLIN_Values TfPreferences::values() const
     values.TopMost = m_chbStay->isChecked();
     values.Baudrate = BitRateAt(m_cmbBaud->currentIndex());
     return values;
-}
-
-void TfPreferences::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_F1) {
-        emit helpRequested(kHelpContext);
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 } // namespace vxl

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "core/settings/settings_store.h"
-
-#include <QDialog>
+#include "ui/dialogs/help_dialog.h"
 
 class QCheckBox;
 class QComboBox;
@@ -15,7 +14,7 @@ class UpDownEdit;
 
 // "Preferences": edits a copy of the settings record. The caller takes values() back and writes
 // them only after OK; values the dialog does not show are carried through unchanged.
-class TfPreferences : public QDialog
+class TfPreferences : public HelpDialog
 {
     Q_OBJECT
 
@@ -26,12 +25,6 @@ public:
 
     void setValues(const VXLIN_Values &values);
     [[nodiscard]] VXLIN_Values values() const;
-
-signals:
-    void helpRequested(int context);
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     QWidget *makeDisplayGroup();

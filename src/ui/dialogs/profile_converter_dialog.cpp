@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -17,7 +16,7 @@
 namespace vxl {
 
 TfProfileConverter::TfProfileConverter(QWidget *parent, Services services)
-    : QDialog(parent)
+    : HelpDialog(kHelpContext, parent)
     , m_services(std::move(services))
 {
     setObjectName(QStringLiteral("TfProfileConverter"));
@@ -78,15 +77,6 @@ TfProfileConverter::TfProfileConverter(QWidget *parent, Services services)
 }
 
 TfProfileConverter::~TfProfileConverter() = default;
-
-void TfProfileConverter::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_F1) {
-        emit helpRequested(kHelpContext);
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}
 
 void TfProfileConverter::notice(const QString &text, int displayMs, int soundType)
 {

@@ -2,8 +2,7 @@
 
 #include "core/operations/operator_interface.h"
 #include "core/profiles/profile_converter.h"
-
-#include <QDialog>
+#include "ui/dialogs/help_dialog.h"
 
 #include <functional>
 #include <memory>
@@ -17,7 +16,7 @@ class TfPopup;
 
 // "Profile Converter": legacy profiles (.lin) into XML profiles, one after the other while the
 // dialog is open.
-class TfProfileConverter : public QDialog
+class TfProfileConverter : public HelpDialog
 {
     Q_OBJECT
 public:
@@ -38,12 +37,6 @@ public:
     ~TfProfileConverter() override;
 
     [[nodiscard]] const clsVLINProfileConverter &converter() const { return m_converter; }
-
-signals:
-    void helpRequested(int context);
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void btbOpenClick();

@@ -8,7 +8,6 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -37,7 +36,7 @@ QLineEdit *byteField(const QString &name, const QString &text, QWidget *parent)
 } // namespace
 
 TfSlaveIDConfig::TfSlaveIDConfig(QWidget *parent, bool editable)
-    : QDialog(parent)
+    : HelpDialog(kHelpContext, parent)
     , m_source(ModuleConfig::NewProfile().LIN)
     , m_editable(editable)
 {
@@ -87,8 +86,6 @@ TfSlaveIDConfig::TfSlaveIDConfig(QWidget *parent, bool editable)
 
     const DialogButtons buttons = MakeDialogButtons(this);
     m_ok = buttons.ok;
-    connect(buttons.ok, &QPushButton::clicked, this, &TfSlaveIDConfig::accept);
-    connect(buttons.cancel, &QPushButton::clicked, this, &TfSlaveIDConfig::reject);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(grid);
@@ -167,15 +164,6 @@ bool TfSlaveIDConfig::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_dataLabel && event->type() == QEvent::MouseButtonPress)
         updateDataFields();
     return QDialog::eventFilter(watched, event);
-}
-
-void TfSlaveIDConfig::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_F1) {
-        emit helpRequested(kHelpContext);
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 TfSlaveIDConfig::~TfSlaveIDConfig()

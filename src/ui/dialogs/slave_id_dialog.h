@@ -1,8 +1,7 @@
 #pragma once
 
 #include "core/module/module_config.h"
-
-#include <QDialog>
+#include "ui/dialogs/help_dialog.h"
 
 #include <array>
 
@@ -17,7 +16,7 @@ namespace vxl {
 // module answers it, up to eight data bytes). Reads the record it is filled from and never
 // writes into it; after OK the caller takes the three results. A view-only dialog can be looked
 // at but not changed nor confirmed.
-class TfSlaveIDConfig : public QDialog
+class TfSlaveIDConfig : public HelpDialog
 {
     Q_OBJECT
 
@@ -39,12 +38,8 @@ public:
 
     void accept() override;
 
-signals:
-    void helpRequested(int context);
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void updateDataFields();

@@ -29,6 +29,8 @@ DialogButtons MakeDialogButtons(QDialog *dialog)
     buttons.row->addStretch(1);
     buttons.row->addWidget(buttons.ok);
     buttons.row->addWidget(buttons.cancel);
+    QObject::connect(buttons.ok, &QPushButton::clicked, dialog, &QDialog::accept);
+    QObject::connect(buttons.cancel, &QPushButton::clicked, dialog, &QDialog::reject);
     return buttons;
 }
 
