@@ -1,5 +1,7 @@
 #include "ui/widgets/control_icons.h"
 
+#include "ui/widgets/lazy_icon_engine.h"
+
 #include <QApplication>
 #include <QStyle>
 
@@ -52,6 +54,15 @@ constexpr Picture kPictures[] = {
     {"btbCancel", "dialog-cancel", QStyle::SP_DialogCancelButton},
 };
 
+QIcon madeIcon(const Picture &picture)
+{
+    // The style's picture is made only when the theme has none: making it loads its pixmaps.
+    const QIcon themed = QIcon::fromTheme(QString::fromLatin1(picture.themeName));
+    if (!themed.isNull() && !themed.availableSizes().isEmpty())
+        return themed;
+    return QApplication::style()->standardIcon(picture.fallback);
+}
+
 } // namespace
 
 QIcon ControlIcon(const QString &name)
@@ -59,11 +70,8 @@ QIcon ControlIcon(const QString &name)
     for (const Picture &picture : kPictures) {
         if (name != QLatin1String(picture.control))
             continue;
-        // The style's picture is made only when the theme has none: making it loads its pixmaps.
-        const QIcon themed = QIcon::fromTheme(QString::fromLatin1(picture.themeName));
-        if (!themed.isNull() && !themed.availableSizes().isEmpty())
-            return themed;
-        return QApplication::style()->standardIcon(picture.fallback);
+        // Looking the picture up in the theme and decoding it waits for the first paint.
+        return QIcon(new LazyIconEngine([&picture] { return madeIcon(picture); }));
     }
     return {};
 }
