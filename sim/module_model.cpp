@@ -193,7 +193,7 @@ std::vector<Output> ModuleModel::handleModule(const LIN_Msg &request, int comman
         m_pendingRs232Rate = 0;
         return replyBytes(request, {kOk}, kFactoryRate);
     case 3:
-        m_flash = m_config;
+        CopyToFlash();
         return reply(request, {kOk});
     case 4: {
         // The module restarts as at power-up, from its flash memory.

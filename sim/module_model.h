@@ -51,6 +51,8 @@ public:
     [[nodiscard]] const ModuleConfig &Config() const { return m_config; }
     ModuleConfig &Config() { return m_config; }
     [[nodiscard]] const ModuleConfig &Flash() const { return m_flash; }
+    // What the module restarts with from now on: its configuration as it is.
+    void CopyToFlash() { m_flash = m_config; }
     [[nodiscard]] const Identity &GetIdentity() const { return m_identity; }
     [[nodiscard]] int Firmware() const { return m_firmware; }
     [[nodiscard]] std::uint8_t BuildMode() const { return m_buildMode; }

@@ -38,7 +38,8 @@ VXLIN_Values settingsWith(int timeoutSeconds)
 
 // The first module starts with scheduler entries, so that reads, Adjust and the send have
 // something to carry over, and enough of them that an interruption anchored at random often
-// falls among their reads; the second starts empty.
+// falls among their reads; they are in its flash memory too, so that a reset or a power cut
+// brings them back after a send or Discard emptied them. The second starts empty.
 void giveEntries(sim::ModuleModel &model)
 {
     constexpr int kEntries = 20;
@@ -46,6 +47,7 @@ void giveEntries(sim::ModuleModel &model)
     lin.SchedulerCount = kEntries;
     for (int i = 0; i < kEntries; ++i)
         lin.SchedulerEntries[std::size_t(i)] = {std::uint16_t(50 + 10 * i), std::uint8_t(i + 1)};
+    model.CopyToFlash();
 }
 
 } // namespace

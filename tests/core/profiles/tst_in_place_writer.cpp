@@ -15,6 +15,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <memory>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -92,6 +93,7 @@ class TestInPlaceWriter : public QObject
     Q_OBJECT
 
 private slots:
+    void init();
     void savesInPlace();
     void stoppedAtStep_data();
     void stoppedAtStep();
@@ -116,7 +118,19 @@ private slots:
     void hundredBackupNamesTaken();
     void earlierBackupsAfterASoundSave_data();
     void earlierBackupsAfterASoundSave();
+
+private:
+    // Backups and records a test leaves (a killed save leaves them on purpose) must not be seen
+    // by the next test, nor by the next run.
+    std::unique_ptr<QTemporaryDir> m_state;
 };
+
+void TestInPlaceWriter::init()
+{
+    m_state = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_state->isValid());
+    qputenv("XDG_STATE_HOME", QFile::encodeName(m_state->path()));
+}
 
 void TestInPlaceWriter::savesInPlace()
 {
