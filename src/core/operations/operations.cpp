@@ -35,11 +35,10 @@ Operations::Operations(OperatorInterface &op,
     // queue of ours, so the hand-over from the reader thread is one our own lock orders.
     m_link = std::make_unique<clsLinPort>(
         [this](unsigned message, int, int) {
-            // Posted under the lock: the call's event is freed on this object's thread after
-            // takeNotification has taken the same lock, an order the race checker can see (Qt's
-            // own queue lock it cannot).
-            std::lock_guard lock(m_notificationMutex);
-            m_notifications.push_back(message);
+            {
+                std::lock_guard lock(m_notificationMutex);
+                m_notifications.push_back(message);
+            }
             QMetaObject::invokeMethod(this, "takeNotification", Qt::QueuedConnection);
         },
         std::move(portMap));
