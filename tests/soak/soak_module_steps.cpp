@@ -215,7 +215,6 @@ void FaultFlood(Session &s, const Step &step)
 {
     auto &module = target(s, step);
     module.setFlood(8);
-    s.flooding[std::size_t(&module == &s.host(0) ? 0 : 1)] = true;
     s.noteFault(QStringLiteral("flood"));
 }
 
@@ -251,7 +250,6 @@ void FaultsCleared(Session &s, const Step &)
         module.setSilent(false);
         module.setReplyDelayMs(0);
         module.setFlood(0);
-        s.flooding[std::size_t(i)] = false;
         module.setStartupTextCut(false);
         module.withModel([](sim::ModuleModel &model) { model.ClearForcedCodes(); });
     }

@@ -320,6 +320,10 @@ void Session::checkRead()
     if (!m_expectRead)
         return;
     observeRequests();
+    // A step anchored at the connection's first request runs as soon as the module has it, while
+    // the read may still be on its way: it is waited for as any exchange is.
+    if (!m_readSeen)
+        waitUntil([this] { return m_readSeen; });
     const bool faultSince = m_faultCount != m_expectRead->faultsAtConnect;
     if (!m_readSeen && !faultSince)
         find(kConnectionReads,

@@ -70,8 +70,6 @@ public:
     [[nodiscard]] int hostIndexOfPort(int port) const;
     void setTimeout(int seconds);
     void noteFault(const QString &kind);
-    // Which modules fill the line with frames of their own (the flood fault).
-    std::array<bool, 2> flooding{};
     void expectRead();
     // The current profile is what a send about to start will send.
     void noteSend();
