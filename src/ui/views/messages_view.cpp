@@ -19,6 +19,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -72,7 +73,7 @@ MessagesView::MessagesView(Operations &ops, QWidget *parent)
     m_list->viewport()->installEventFilter(this);
     // A burst of new rows is drawn with the list's refresh, as its counts are.
     new RowRedrawPacer(*m_model,
-                       *m_list->viewport(),
+                       {m_list->viewport(), m_list->verticalScrollBar()},
                        std::chrono::milliseconds(TraceModel::kRefreshMs));
     connect(m_list->horizontalHeader(),
             &QHeaderView::sectionClicked,

@@ -6,10 +6,10 @@
 namespace vxl {
 
 RowRedrawPacer::RowRedrawPacer(const QAbstractItemModel &model,
-                               QWidget &canvas,
+                               std::vector<QWidget *> canvases,
                                std::chrono::milliseconds frame)
-    : QObject(&canvas)
-    , m_canvas(canvas)
+    : QObject(canvases.front())
+    , m_canvases(std::move(canvases))
 {
     m_frame.setSingleShot(true);
     m_frame.setInterval(frame);
@@ -25,19 +25,23 @@ void RowRedrawPacer::rowsComing()
         m_frame.start();
         return;
     }
-    if (!m_holding) {
-        m_holding = true;
-        m_canvas.setUpdatesEnabled(false);
-    }
+    if (!m_holding)
+        hold(true);
+}
+
+void RowRedrawPacer::hold(bool holding)
+{
+    m_holding = holding;
+    for (QWidget *canvas : m_canvases)
+        canvas->setUpdatesEnabled(!holding);
 }
 
 void RowRedrawPacer::frameEnded()
 {
     if (!m_holding)
         return;
-    m_holding = false;
     // Enabling updates again redraws the whole canvas: every row held back appears at once.
-    m_canvas.setUpdatesEnabled(true);
+    hold(false);
     // The frame just drawn counts: rows still coming wait for its end.
     m_frame.start();
 }

@@ -4,6 +4,7 @@
 
 #include "ui/widgets/row_redraw_pacer.h"
 
+#include <QScrollBar>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QtTest>
@@ -43,7 +44,7 @@ struct PacedList
     {
         view.setModel(&model);
         view.resize(400, 300);
-        new RowRedrawPacer(model, *view.viewport(), frame);
+        new RowRedrawPacer(model, {view.viewport(), view.verticalScrollBar()}, frame);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         // Past the paints of the first show; no row has come yet.
@@ -94,6 +95,9 @@ void TestRowRedrawPacer::burstDrawnByFrames()
 {
     PacedList list(kLongFrame);
     PaintCounter counter(*list.view.viewport());
+    // Each new row also moves the scroll bar's handle: it is drawn with the rows, not per row.
+    QScrollBar &scrollBar = *list.view.verticalScrollBar();
+    PaintCounter scrollBarCounter(scrollBar);
     // The first row of a burst is drawn at once: between rows at line rate the event loop has
     // the time it takes.
     list.addRow(0);
@@ -106,11 +110,16 @@ void TestRowRedrawPacer::burstDrawnByFrames()
         QCoreApplication::processEvents();
     }
     const int duringBurst = counter.paints();
+    const int scrollBarDuringBurst = scrollBarCounter.paints();
+    QVERIFY(scrollBar.isVisible());
     // The rest wait for the frame's end (a second frame only on a machine slower than it).
     QVERIFY2(duringBurst <= 2, qPrintable(QString::number(duringBurst)));
+    QVERIFY2(scrollBarDuringBurst <= 2, qPrintable(QString::number(scrollBarDuringBurst)));
     // The rows held back are drawn when the frame ends, and the list draws as before afterwards.
     QTRY_VERIFY_WITH_TIMEOUT(counter.paints() > duringBurst, 3 * int(kLongFrame.count()));
+    QTRY_VERIFY(scrollBarCounter.paints() > scrollBarDuringBurst);
     QVERIFY(list.view.viewport()->updatesEnabled());
+    QVERIFY(scrollBar.updatesEnabled());
     const int settled = counter.paints();
     list.view.viewport()->update();
     QCoreApplication::processEvents();
