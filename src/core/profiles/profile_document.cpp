@@ -132,6 +132,7 @@ clsVLINXMLProfile::clsVLINXMLProfile()
     root.append_child("CAN").append_attribute("Group").set_value(1);
     root.append_child("LIN").append_attribute("Group").set_value(2);
     m_doc->reset(doc);
+    m_writtenFrames.reset();
     m_active = true;
     WriteRS232(baudrate);
     WriteCAN(can);
@@ -217,6 +218,7 @@ QString unreadableFileReason(const QString &path)
 bool clsVLINXMLProfile::loadImage(const QByteArray &image)
 {
     m_doc->reset();
+    m_writtenFrames.reset();
     const pugi::xml_parse_result result = m_doc->load_buffer(image.constData(),
                                                              static_cast<size_t>(image.size()),
                                                              pugi::parse_default
@@ -225,6 +227,7 @@ bool clsVLINXMLProfile::loadImage(const QByteArray &image)
     m_openError = refusal(result, image);
     if (!m_openError.isEmpty()) {
         m_doc->reset();
+        m_writtenFrames.reset();
         m_active = false;
         return false;
     }
@@ -291,6 +294,7 @@ void clsVLINXMLProfile::Close()
 {
     m_openError.clear();
     m_doc->reset();
+    m_writtenFrames.reset();
     m_active = false;
     m_fileName.clear();
     m_loaded = false;
@@ -585,7 +589,7 @@ bool clsVLINXMLProfile::WriteLIN(const LIN_Group &lin)
     setValue(group, "Bit_Recognition_Status", lin.BitRecognitionStatus);
     setValue(group, "Slave_Activation_ID", lin.SlaveActivationId);
 
-    WriteFrameTable(findOrAppend(group, "Frame_Configuration"), lin);
+    WriteFrameTable(findOrAppend(group, "Frame_Configuration"), lin, m_writtenFrames);
     m_modified = true;
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/module/module_config.h"
+#include "core/profiles/written_frames.h"
 
 #include <QByteArray>
 #include <QString>
@@ -86,6 +87,8 @@ private:
     [[nodiscard]] pugi::xml_node groupNode(const char *name) const;
 
     std::unique_ptr<pugi::xml_document> m_doc;
+    // Emptied wherever the document is loaded or reset.
+    std::optional<WrittenFrames> m_writtenFrames;
     QByteArray m_defaultImage;
     QString m_fileName;
     QString m_saveError;

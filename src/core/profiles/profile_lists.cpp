@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace vxl {
 
@@ -120,26 +121,39 @@ void WriteDataBytes(pugi::xml_node data,
         });
 }
 
-void WriteFrameTable(pugi::xml_node frames, const LIN_Group &lin)
+void WriteFrameTable(pugi::xml_node frames,
+                     const LIN_Group &lin,
+                     std::optional<WrittenFrames> &lastWritten)
 {
+    WrittenFrames now;
+    for (int k = 0; k < kFrameCount; ++k) {
+        const LIN_FrameEntry &entry = lin.Frames[static_cast<std::size_t>(k)];
+        now[static_cast<std::size_t>(k)] = {entry.Active,
+                                            FrameByteCount(lin, k),
+                                            TestBit(lin.FrameFormats, k),
+                                            entry.Data};
+    }
+    const std::optional<WrittenFrames> before = std::exchange(lastWritten, std::nullopt);
     writeList(frames,
               "Frame",
               kFrameCount,
               frameFits,
               shapeFrame,
-              [&lin](pugi::xml_node frame, int k) {
-                  const LIN_FrameEntry &entry = lin.Frames[static_cast<std::size_t>(k)];
-                  const int length = FrameByteCount(lin, k);
+              [&now, &before](pugi::xml_node frame, int k) {
+                  const WrittenFrame &values = now[static_cast<std::size_t>(k)];
+                  if (before && (*before)[static_cast<std::size_t>(k)] == values)
+                      return;
                   pugi::xml_node value = frame.first_child();
                   value.text().set(k);
                   value = value.next_sibling();
-                  value.text().set(static_cast<unsigned>(entry.Active));
+                  value.text().set(static_cast<unsigned>(values.active));
                   value = value.next_sibling();
-                  value.text().set(length);
+                  value.text().set(values.length);
                   value = value.next_sibling();
-                  value.text().set(TestBit(lin.FrameFormats, k));
-                  WriteDataBytes(value.next_sibling(), entry.Data, length);
+                  value.text().set(values.format);
+                  WriteDataBytes(value.next_sibling(), values.data, values.length);
               });
+    lastWritten = now;
 }
 
 } // namespace vxl

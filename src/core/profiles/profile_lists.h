@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/module/module_config.h"
+#include "core/profiles/written_frames.h"
 
 #include <pugixml.hpp>
 
@@ -22,6 +23,11 @@ void WriteDataBytes(pugi::xml_node data,
                     const std::array<std::uint8_t, kFrameDataBytes> &bytes,
                     int length);
 
-void WriteFrameTable(pugi::xml_node frames, const LIN_Group &lin);
+// `lastWritten` holds what the table was last written with while the document has changed in
+// no other way since (whoever loads or resets the document empties it). A frame written again
+// with the same values is then left as it is: an edit and a save touch only what changed.
+void WriteFrameTable(pugi::xml_node frames,
+                     const LIN_Group &lin,
+                     std::optional<WrittenFrames> &lastWritten);
 
 } // namespace vxl

@@ -168,6 +168,7 @@ private slots:
     void convertedLegacyProfilesAsRecorded();
     void sameBytesWhateverWasWrittenBefore();
     void savedFileHoldsTheWrittenBytes();
+    void sameBytesAfterReloading();
 
 private:
     void compareWithRecorded(const std::map<QString, QByteArray> &saved);
@@ -282,6 +283,32 @@ void tst_ProfileWriting::savedFileHoldsTheWrittenBytes()
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), written(path, {QStringLiteral("random1")}));
     }
+}
+
+// A document loaded again holds the file's values, not those written before: writing the same
+// values once more must write them all again.
+void tst_ProfileWriting::sameBytesAfterReloading()
+{
+    int compared = 0;
+    for (const auto &[name, path] : m_inputs) {
+        const QByteArray direct = written(path, {QStringLiteral("full")});
+        clsVLINXMLProfile doc;
+        const ProfileValues values = fullProfileValues();
+        const auto reload = [&doc, &path = path] {
+            if (path.isEmpty())
+                doc.Close();
+            else
+                doc.OpenFile(path);
+        };
+        reload();
+        doc.WriteAll(values.baudrate, values.can, values.lin);
+        reload();
+        if (!doc.WriteAll(values.baudrate, values.can, values.lin))
+            continue;
+        QVERIFY2(doc.Serialize() == direct, qPrintable(name));
+        ++compared;
+    }
+    QVERIFY(compared >= 5);
 }
 
 QTEST_GUILESS_MAIN(tst_ProfileWriting)
