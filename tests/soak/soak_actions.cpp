@@ -2,11 +2,20 @@
 
 #include "soak/soak_action_steps.h"
 
+#include <algorithm>
+#include <array>
+
 namespace vxl::soak {
 
 namespace {
 constexpr int kArgRange = 1000;
 constexpr int kAnchoredPercent = 30;
+// A module read is the longest exchange and holds the most state (identity, grid, collected
+// scheduler entries): the step after one that starts a read interrupts it more often.
+constexpr int kAnchoredAfterReadPercent = 70;
+// Requests of a whole read of the first module, its scheduler entries included.
+constexpr int kReadRequests = 60;
+constexpr std::array kReadStarters{"connect", "start-mode", "refresh", "new-from-module"};
 } // namespace
 
 const std::vector<Action> &Actions()
@@ -82,10 +91,17 @@ const Action &drawAction(std::mt19937 &random, int Action::*weight)
 
 } // namespace
 
-Step RandomStep(std::mt19937 &random)
+Step RandomStep(std::mt19937 &random, const Step *previous)
 {
     std::uniform_int_distribution<int> arg(0, kArgRange - 1);
-    const bool anchored = arg(random) % 100 < kAnchoredPercent;
+    const bool afterRead = previous
+                           && std::any_of(kReadStarters.begin(),
+                                          kReadStarters.end(),
+                                          [previous](const char *name) {
+                                              return previous->action == QLatin1String(name);
+                                          });
+    const bool anchored = arg(random) % 100
+                          < (afterRead ? kAnchoredAfterReadPercent : kAnchoredPercent);
     const Action &chosen = drawAction(random, anchored ? &Action::interruptWeight : &Action::weight);
     Step step;
     step.action = QLatin1String(chosen.name);
@@ -93,11 +109,15 @@ Step RandomStep(std::mt19937 &random)
         step.args.push_back(arg(random));
     if (!anchored)
         return step;
+    if (afterRead && arg(random) % 100 < kAnchoredAfterReadPercent) {
+        step.afterRequest = 1 + arg(random) % kReadRequests;
+        return step;
+    }
     // Early requests and ticks of an exchange, or anywhere in a whole module read.
     if (arg(random) % 2 == 0)
         step.afterTick = 1 + arg(random) % 5;
     else
-        step.afterRequest = 1 + arg(random) % (arg(random) % 2 == 0 ? 4 : 60);
+        step.afterRequest = 1 + arg(random) % (arg(random) % 2 == 0 ? 4 : kReadRequests);
     return step;
 }
 

@@ -25,7 +25,7 @@ struct Action
 
 [[nodiscard]] const std::vector<Action> &Actions();
 [[nodiscard]] const Action *FindAction(const QString &name);
-// A step drawn from the table by weight, sometimes anchored to the running exchange.
-[[nodiscard]] Step RandomStep(std::mt19937 &random);
+// A step drawn from the table by weight, sometimes anchored to the exchange `previous` started.
+[[nodiscard]] Step RandomStep(std::mt19937 &random, const Step *previous);
 
 } // namespace vxl::soak

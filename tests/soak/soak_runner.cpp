@@ -55,7 +55,7 @@ std::optional<Failure> RunRandom(const RandomRun &run, Figures &figures)
         Session session(figures);
         StepList steps;
         while (int(steps.size()) < run.sessionSteps && clock.elapsed() < run.budget.count()) {
-            steps.push_back(RandomStep(random));
+            steps.push_back(RandomStep(random, steps.empty() ? nullptr : &steps.back()));
             writeTrail(run.trail, steps);
             if (auto violation = session.run(steps.back()))
                 return failureAt(steps, int(steps.size()) - 1, *violation);
