@@ -15,7 +15,11 @@ constexpr int kAnchoredPercent = 30;
 constexpr int kAnchoredAfterReadPercent = 70;
 // Requests of a whole read of the first module, its scheduler entries included.
 constexpr int kReadRequests = 60;
-constexpr std::array kReadStarters{"connect", "start-mode", "refresh", "new-from-module"};
+constexpr std::array kReadStarters{"connect",
+                                   "start-mode",
+                                   "check-connection",
+                                   "refresh",
+                                   "new-from-module"};
 } // namespace
 
 const std::vector<Action> &Actions()
