@@ -13,6 +13,9 @@ constexpr int kAnchoredPercent = 30;
 // A module read is the longest exchange and holds the most state (identity, grid, collected
 // scheduler entries): the step after one that starts a read interrupts it more often.
 constexpr int kAnchoredAfterReadPercent = 70;
+// Of those, the share anchored anywhere in the read; the others wait for its early requests and
+// ticks as any interruption does (a read that waits on a silent module counts ticks).
+constexpr int kWholeReadPercent = 50;
 // Requests of a whole read of the first module, its scheduler entries included.
 constexpr int kReadRequests = 60;
 constexpr std::array kReadStarters{"connect",
@@ -113,7 +116,7 @@ Step RandomStep(std::mt19937 &random, const Step *previous)
         step.args.push_back(arg(random));
     if (!anchored)
         return step;
-    if (afterRead && arg(random) % 100 < kAnchoredAfterReadPercent) {
+    if (afterRead && arg(random) % 100 < kWholeReadPercent) {
         step.afterRequest = 1 + arg(random) % kReadRequests;
         return step;
     }
