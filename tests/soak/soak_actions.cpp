@@ -23,6 +23,16 @@ constexpr std::array kReadStarters{"connect",
                                    "check-connection",
                                    "refresh",
                                    "new-from-module"};
+// A Timeout changed mid-exchange matters against the ticks the exchange has counted: these
+// interrupt at a tick.
+constexpr std::array kTickAnchored{"timeout", "lower-timeout"};
+
+bool named(const Step *step, const auto &names)
+{
+    return step && std::any_of(names.begin(), names.end(), [step](const char *name) {
+               return step->action == QLatin1String(name);
+           });
+}
 } // namespace
 
 const std::vector<Action> &Actions()
@@ -101,12 +111,7 @@ const Action &drawAction(std::mt19937 &random, int Action::*weight)
 Step RandomStep(std::mt19937 &random, const Step *previous)
 {
     std::uniform_int_distribution<int> arg(0, kArgRange - 1);
-    const bool afterRead = previous
-                           && std::any_of(kReadStarters.begin(),
-                                          kReadStarters.end(),
-                                          [previous](const char *name) {
-                                              return previous->action == QLatin1String(name);
-                                          });
+    const bool afterRead = named(previous, kReadStarters);
     const bool anchored = arg(random) % 100
                           < (afterRead ? kAnchoredAfterReadPercent : kAnchoredPercent);
     const Action &chosen = drawAction(random, anchored ? &Action::interruptWeight : &Action::weight);
@@ -116,12 +121,12 @@ Step RandomStep(std::mt19937 &random, const Step *previous)
         step.args.push_back(arg(random));
     if (!anchored)
         return step;
-    if (afterRead && arg(random) % 100 < kWholeReadPercent) {
+    if (afterRead && !named(&step, kTickAnchored) && arg(random) % 100 < kWholeReadPercent) {
         step.afterRequest = 1 + arg(random) % kReadRequests;
         return step;
     }
     // Early requests and ticks of an exchange, or anywhere in a whole module read.
-    if (arg(random) % 2 == 0)
+    if (named(&step, kTickAnchored) || arg(random) % 2 == 0)
         step.afterTick = 1 + arg(random) % 5;
     else
         step.afterRequest = 1 + arg(random) % (arg(random) % 2 == 0 ? 4 : kReadRequests);
