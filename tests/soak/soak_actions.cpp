@@ -26,6 +26,7 @@ constexpr std::array kReadStarters{"connect",
 // A Timeout changed mid-exchange matters against the ticks the exchange has counted: these
 // interrupt at a tick.
 constexpr std::array kTickAnchored{"timeout", "lower-timeout"};
+constexpr int kLowestTimeout = 3;
 
 bool named(const Step *step, const auto &names)
 {
@@ -125,8 +126,13 @@ Step RandomStep(std::mt19937 &random, const Step *previous)
         step.afterRequest = 1 + arg(random) % kReadRequests;
         return step;
     }
+    // A Timeout is at least 3 s: a change matters from the third tick on.
+    if (named(&step, kTickAnchored)) {
+        step.afterTick = kLowestTimeout + arg(random) % 3;
+        return step;
+    }
     // Early requests and ticks of an exchange, or anywhere in a whole module read.
-    if (named(&step, kTickAnchored) || arg(random) % 2 == 0)
+    if (arg(random) % 2 == 0)
         step.afterTick = 1 + arg(random) % 5;
     else
         step.afterRequest = 1 + arg(random) % (arg(random) % 2 == 0 ? 4 : kReadRequests);
