@@ -7,6 +7,9 @@ namespace vxl::soak {
 
 class Session;
 
+// The lowest Timeout the session's Preferences changes set, in seconds.
+inline constexpr int kLowestTimeout = 3;
+
 // The connection and the module's own commands.
 void ConnectThroughDialog(Session &s, const Step &step);
 void ConnectByStartMode(Session &s, const Step &step);

@@ -26,7 +26,6 @@ constexpr std::array kReadStarters{"connect",
 // A Timeout changed mid-exchange matters against the ticks the exchange has counted: these
 // interrupt at a tick.
 constexpr std::array kTickAnchored{"timeout", "lower-timeout"};
-constexpr int kLowestTimeout = 3;
 
 bool named(const Step *step, const auto &names)
 {

@@ -231,14 +231,14 @@ void ConsoleCommand(Session &s, const Step &step)
 
 void PreferTimeout(Session &s, const Step &step)
 {
-    s.setTimeout(3 + step.arg(1, 3));
+    s.setTimeout(kLowestTimeout + step.arg(1, 3));
 }
 
 void LowerTimeout(Session &s, const Step &step)
 {
     const int current = s.ops().Settings().Timeout;
-    if (current > 3)
-        s.setTimeout(std::max(3, current - 1 - step.arg(1, 2)));
+    if (current > kLowestTimeout)
+        s.setTimeout(std::max(kLowestTimeout, current - 1 - step.arg(1, 2)));
 }
 
 void PreferRate(Session &s, const Step &step)
