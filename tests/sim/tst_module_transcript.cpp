@@ -183,6 +183,8 @@ public:
     {
         ModuleConfig prepared = profile;
         PrepareProfileForSend(prepared, m_model.Config());
+        // The mask goes as given, so that the digests follow the module, not the preparation.
+        prepared.LIN.SlaveMask = profile.LIN.SlaveMask;
         const bool slaveSim = m_model.BuildMode() == BuildModeFromHardware(QStringLiteral("S"));
         for (const SendRequest &request :
              ProfileSendRequests(prepared, m_model.Firmware(), slaveSim))

@@ -2,6 +2,8 @@
 #include "soak/soak_invariants.h"
 #include "soak/soak_session.h"
 
+#include "core/editing/frame_rules.h"
+
 #include <QFileInfo>
 
 // The profile on the profiles view, edited through the editing model as its panel does, and
@@ -95,10 +97,17 @@ void confirmDialog(Session &s, SetAction action, int value)
         editor.CopySlaveIdIntoFrames();
         break;
     case SetAction::FrameDialog: {
+        // A row modified, or the dialog's Defaults, which leave the slave mask as it was.
         LIN_Group lin = editor.Profile().LIN;
-        const auto id = std::size_t(value % 64);
-        lin.Frames[id].Active = std::uint8_t(value % 2);
-        lin.Frames[id].Data[0] = std::uint8_t(value);
+        const int id = value % 64;
+        if (value % 5 == 0) {
+            ApplyDefaultTables(lin, DefaultFrameConfig());
+        } else {
+            FrameEdit edit = FrameEditOf(lin, id);
+            edit.publisher = value % 2;
+            edit.data[0] = std::uint8_t(value);
+            ApplyFrameEdit(lin, id, edit);
+        }
         editor.SetFrameConfig(lin);
         break;
     }

@@ -6,6 +6,8 @@
 
 #include <QtEndian>
 
+#include <algorithm>
+
 namespace vxl {
 
 namespace {
@@ -46,6 +48,29 @@ QByteArray bytesOf(const std::array<std::uint8_t, N> &table, std::size_t first, 
     return QByteArray(reinterpret_cast<const char *>(table.data() + first), qsizetype(count));
 }
 
+// The frame entry a send writes last: the first whose ID is the slave ID's.
+const LIN_FrameEntry *slaveEntryOf(const LIN_Group &lin)
+{
+    const auto found = std::find_if(lin.Frames.cbegin(), lin.Frames.cend(), [&lin](const auto &e) {
+        return e.ID == lin.SlaveIdData.ID;
+    });
+    return found == lin.Frames.cend() ? nullptr : &*found;
+}
+
+// The module publishes the frames its entries say are active, whatever mask came before them.
+// Editing the slave ID data and the frame table's defaults change the frames but not the mask,
+// so the mask is taken from the frames, in the order their entries are sent.
+void maskFromFrames(LIN_Group &lin)
+{
+    auto follow = [&lin](const LIN_FrameEntry &entry) {
+        if (entry.ID <= kMaxLinId)
+            SetBit(lin.SlaveMask, entry.ID, entry.Active != 0);
+    };
+    std::for_each(lin.Frames.cbegin(), lin.Frames.cend(), follow);
+    if (const auto *slaveEntry = slaveEntryOf(lin))
+        follow(*slaveEntry);
+}
+
 } // namespace
 
 void PrepareProfileForSend(ModuleConfig &profile, const ModuleConfig &module)
@@ -58,6 +83,7 @@ void PrepareProfileForSend(ModuleConfig &profile, const ModuleConfig &module)
     const int id = lin.SlaveIdData.ID;
     lin.SlaveIdData.Length = std::uint8_t(HasFrameTables(firmware) ? FrameByteCount(lin, id)
                                                                    : DefaultFrameLength(id));
+    maskFromFrames(lin);
 }
 
 std::vector<SendRequest> ProfileSendRequests(const ModuleConfig &profile,
@@ -112,13 +138,10 @@ std::vector<SendRequest> ProfileSendRequests(const ModuleConfig &profile,
     if (HasPerIdSlaveData(firmware)) {
         // The slave ID's own entry goes last, so the module ends with it configured.
         int position = 0;
-        const LIN_FrameEntry *slaveEntry = nullptr;
+        const LIN_FrameEntry *slaveEntry = slaveEntryOf(lin);
         for (const auto &entry : lin.Frames) {
-            if (!slaveEntry && entry.ID == lin.SlaveIdData.ID) {
-                slaveEntry = &entry;
-                continue;
-            }
-            add(2, 41, position++ % 8, frameEntryData(entry));
+            if (&entry != slaveEntry)
+                add(2, 41, position++ % 8, frameEntryData(entry));
         }
         add(2, 41, 7, slaveEntry ? frameEntryData(*slaveEntry) : QByteArray());
     }

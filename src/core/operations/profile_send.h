@@ -22,7 +22,8 @@ struct SendRequest
 };
 
 // The profile's values as a send writes them: the module's message time-outs, bit-rate
-// recognition on, no retries, and the slave data length the module's firmware uses.
+// recognition on, no retries, the slave data length the module's firmware uses, and the slave
+// mask its frames' activity makes.
 void PrepareProfileForSend(ModuleConfig &profile, const ModuleConfig &module);
 // Every request of a send, in order, for the module's firmware number and build.
 [[nodiscard]] std::vector<SendRequest> ProfileSendRequests(const ModuleConfig &profile,

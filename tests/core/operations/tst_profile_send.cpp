@@ -3,6 +3,7 @@
 // scheduler emptied first, the flash save and reset that follow, and the time-out.
 
 #include "core/editing/frame_rules.h"
+#include "core/editing/profile_editor_model.h"
 #include "core/link/lin_port.h"
 #include "core/link/status_text.h"
 #include "core/operations/operations.h"
@@ -54,6 +55,8 @@ private slots:
     void silentModuleTimesOut();
     void busyRefusesAndSendsNothing();
     void editedFrameLengthsReachTheModule();
+    void modulePublishesWhatTheFramesShow_data();
+    void modulePublishesWhatTheFramesShow();
 };
 
 void TestProfileSend::requestCounts_data()
@@ -174,10 +177,11 @@ void TestProfileSend::moduleHoldsWhatTheGateSends()
         QCOMPARE(after.LIN.SlaveIdData.Data[2], before.LIN.SlaveIdData.Data[2]);
     }
     // The module keeps its slave mask in step with the slave entries it is given, so the
-    // mask's own request tells whether the gate let it through.
+    // mask's own request tells whether the gate let it through. It carries the frames' activity,
+    // not the profile's mask (0xAA, 0, ..., 0x55).
     if (sim && n >= 10107) {
         QCOMPARE(after.LIN.SlaveActivationId, profile.LIN.SlaveActivationId);
-        QVERIFY(rig.requestTexts().contains("2/46/1 00AA00000000000055"));
+        QVERIFY(rig.requestTexts().contains("2/46/1 00AAAAAAAAAAAAAAAA"));
     } else {
         QCOMPARE(after.LIN.SlaveActivationId, before.LIN.SlaveActivationId);
         for (const auto &text : rig.requestTexts())
@@ -378,6 +382,61 @@ void TestProfileSend::editedFrameLengthsReachTheModule()
         for (int j = 0; j < held; ++j)
             QVERIFY2(frame.Data[std::size_t(j)] == std::uint8_t(0x10 * j + typed), row.constData());
     }
+}
+
+void TestProfileSend::modulePublishesWhatTheFramesShow_data()
+{
+    QTest::addColumn<QString>("firmware");
+    QTest::addColumn<QString>("edit");
+    for (const char *firmware : {"01.02.14", "01.02.20"}) {
+        for (const char *edit : {"slave ID enabled", "frame table defaults"})
+            QTest::addRow("%s %s", firmware, edit) << firmware << edit;
+    }
+}
+
+// Editing the slave ID data and the frame table's defaults change which frames are published
+// but leave the profile's slave mask as it was; the module must end publishing what the frame
+// table shows, and hold what the send prepared, whichever of mask and entries it takes last.
+void TestProfileSend::modulePublishesWhatTheFramesShow()
+{
+    QFETCH(QString, firmware);
+    QFETCH(QString, edit);
+    sim::EmulatorOptions options;
+    options.identity = {QStringLiteral("S-VXL-LIN 1.0"), firmware};
+    OpsRig rig(options);
+    QVERIFY(rig.connect());
+    QVERIFY(rig.waitIdle());
+
+    ModuleConfig profile = testProfile(0);
+    for (int n = 0; n < kFrameCount; ++n)
+        SetBit(profile.LIN.SlaveMask, n, profile.LIN.Frames[std::size_t(n)].Active != 0);
+    if (edit == "slave ID enabled") {
+        ProfileEditorModel editor;
+        editor.Load(profile);
+        editor.SetSlaveIdData(QStringLiteral("4"), true, QStringLiteral("0102030405060708"));
+        editor.CopySlaveIdIntoFrames();
+        profile = editor.Profile();
+        QCOMPARE(DirectionCellText(profile.LIN, 4), QStringLiteral("Publisher"));
+    } else {
+        ApplyDefaultTables(profile.LIN, DefaultFrameConfig());
+        QCOMPARE(DirectionCellText(profile.LIN, 1), QStringLiteral("Subscriber"));
+    }
+    rig.op().profile = profile;
+    rig.op().view = View::Profiles;
+    rig.op().answers = {BoxResult::No}; // no flash save
+    rig.ops().Sender().SendProfile();
+    QVERIFY(rig.waitIdle(15000));
+    QVERIFY2(rig.op().boxTexts().first().startsWith(kSuccess),
+             qPrintable(rig.op().boxTexts().first()));
+
+    const LIN_Group module = rig.host().config().LIN;
+    for (int n = 0; n < kFrameCount; ++n) {
+        const bool shown = DirectionCellText(profile.LIN, n) == QStringLiteral("Publisher");
+        QVERIFY2(TestBit(module.SlaveMask, n) == int(shown), qPrintable(QString::number(n)));
+    }
+    ModuleConfig prepared = profile;
+    PrepareProfileForSend(prepared, rig.ops().ModuleCopy());
+    QCOMPARE(module.SlaveMask, prepared.LIN.SlaveMask);
 }
 
 QTEST_GUILESS_MAIN(TestProfileSend)
