@@ -131,8 +131,7 @@ clsVLINXMLProfile::clsVLINXMLProfile()
     root.append_child("RS-232").append_attribute("Group").set_value(0);
     root.append_child("CAN").append_attribute("Group").set_value(1);
     root.append_child("LIN").append_attribute("Group").set_value(2);
-    m_doc->reset(doc);
-    m_writtenFrames.reset();
+    resetDocument(&doc);
     m_active = true;
     WriteRS232(baudrate);
     WriteCAN(can);
@@ -215,10 +214,19 @@ QString unreadableFileReason(const QString &path)
 
 } // namespace
 
+// What was written last describes the document it went into, so it goes with that document.
+void clsVLINXMLProfile::resetDocument(const pugi::xml_document *from)
+{
+    if (from)
+        m_doc->reset(*from);
+    else
+        m_doc->reset();
+    m_writtenFrames.reset();
+}
+
 bool clsVLINXMLProfile::loadImage(const QByteArray &image)
 {
-    m_doc->reset();
-    m_writtenFrames.reset();
+    resetDocument();
     const pugi::xml_parse_result result = m_doc->load_buffer(image.constData(),
                                                              static_cast<size_t>(image.size()),
                                                              pugi::parse_default
@@ -226,8 +234,7 @@ bool clsVLINXMLProfile::loadImage(const QByteArray &image)
                                                                  | pugi::parse_comments);
     m_openError = refusal(result, image);
     if (!m_openError.isEmpty()) {
-        m_doc->reset();
-        m_writtenFrames.reset();
+        resetDocument();
         m_active = false;
         return false;
     }
@@ -293,8 +300,7 @@ std::optional<QString> clsVLINXMLProfile::FirstReadProblem() const
 void clsVLINXMLProfile::Close()
 {
     m_openError.clear();
-    m_doc->reset();
-    m_writtenFrames.reset();
+    resetDocument();
     m_active = false;
     m_fileName.clear();
     m_loaded = false;

@@ -81,13 +81,14 @@ public:
 
 private:
     bool ensureLoaded();
+    void resetDocument(const pugi::xml_document *from = nullptr);
     bool loadImage(const QByteArray &image);
     [[nodiscard]] QString refusal(const pugi::xml_parse_result &result,
                                   const QByteArray &image) const;
     [[nodiscard]] pugi::xml_node groupNode(const char *name) const;
 
     std::unique_ptr<pugi::xml_document> m_doc;
-    // Emptied wherever the document is loaded or reset.
+    // Emptied with the document (resetDocument).
     std::optional<WrittenFrames> m_writtenFrames;
     QByteArray m_defaultImage;
     QString m_fileName;
