@@ -58,6 +58,7 @@ Session::Session(Figures &figures, int timeoutSeconds)
     , m_highestTimeout(timeoutSeconds)
 {
     ops().Link().SetSendInterval(kHarnessPacing);
+    ops().Link().RecordWrites(true);
     sim::EmulatorOptions second = moduleOptions(kPorts[1]);
     second.dosDevices = QFileInfo(m_rig.host().linkPath()).path();
     m_second = std::make_unique<sim::EmulatorHost>(second);
@@ -238,16 +239,24 @@ void Session::observeRequests()
         requests.swap(m_incoming);
     }
     for (const Request &request : requests) {
+        if (qEnvironmentVariableIsSet("SOAK_VERBOSE"))
+            qInfo("    COM%d <- %d/%d", kPorts[request.host], request.group, request.command);
         if (m_expectRead && request.host == m_expectRead->host && request.group == 3
             && request.command == 0)
             m_readSeen = true;
-        if (m_writesAllowed || !IsWriteRequest(request.group, request.command))
+    }
+    // Judged when the tool wrote them, not when a module slowed down by late replies gets to
+    // read them: by then the next step may have begun.
+    for (const SentRequest &write : ops().Link().TakeWrites()) {
+        const int group = write.msg.code >> 6;
+        const int command = write.msg.code & 0x3F;
+        if (!write.ok || m_writesAllowed || !IsWriteRequest(group, command))
             continue;
         find(kWritesOnlyWhenAsked,
-             QStringLiteral("request %1/%2 reached COM%3 while no writing action ran")
-                 .arg(request.group)
-                 .arg(request.command)
-                 .arg(kPorts[request.host]));
+             QStringLiteral("request %1/%2 was written to COM%3 while no writing action ran")
+                 .arg(group)
+                 .arg(command)
+                 .arg(ops().Link().ConnectedPort()));
     }
 }
 

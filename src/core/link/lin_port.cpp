@@ -405,6 +405,12 @@ std::vector<SentRequest> clsLinPort::Writes() const
     return m_writes;
 }
 
+std::vector<SentRequest> clsLinPort::TakeWrites()
+{
+    std::lock_guard lock(m_writesMutex);
+    return std::exchange(m_writes, {});
+}
+
 void clsLinPort::keepWrite(const SentRequest &write)
 {
     std::lock_guard lock(m_writesMutex);

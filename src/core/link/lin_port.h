@@ -100,6 +100,9 @@ public:
     // on forgets what was kept; while off nothing is kept.
     void RecordWrites(bool on);
     [[nodiscard]] std::vector<SentRequest> Writes() const;
+    // What was kept since the last take, and forgets it, so that a long run keeps only what it
+    // has not looked at yet.
+    [[nodiscard]] std::vector<SentRequest> TakeWrites();
 
     // The gap between two requests; the module needs kSendInterval, a test against the emulator
     // may go faster.

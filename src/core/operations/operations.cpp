@@ -80,7 +80,10 @@ void Operations::createOperations()
         ctx,
         ProfileSender::Handoffs{[this] { m_scheduler->Discard(); },
                                 [this] { m_maintenance->FlashSaveAction(); },
-                                [this] { RunCurrentViewActivation(); }});
+                                [this] { RunCurrentViewActivation(); },
+                                [this](int count) {
+                                    m_scheduler->SetEntryCount(m_scheduler->EntryCount() + count);
+                                }});
     m_scheduler = std::make_unique<SchedulerControl>(
         ctx,
         SchedulerControl::Handoffs{[this] { return m_sender->SchedulerStep(); },

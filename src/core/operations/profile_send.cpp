@@ -307,6 +307,7 @@ void ProfileSender::endSend(std::uint8_t lastCode)
 {
     auto &engine = m_ctx.Engine();
     engine.EndTransaction(kSend);
+    m_handoffs.entriesAdded(engine.PendingReplies());
     report(m_sendOk, lastCode);
     engine.SetPendingReplies(0);
     m_sendOk = true;

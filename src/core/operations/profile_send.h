@@ -41,6 +41,8 @@ public:
         std::function<void()> emptyScheduler; // the scheduler's Discard, before the send
         std::function<void()> saveToFlash;    // the flash save after a ticked send
         std::function<void()> activateView;   // the current view's activation again
+        // The scheduler entries the module took, now in its scheduler (it was emptied first).
+        std::function<void(int count)> entriesAdded;
     };
 
     ProfileSender(OperationContext &context, Handoffs handoffs);

@@ -51,6 +51,7 @@ private slots:
     void refusedFilterMaskEndsInCanPhase();
     void schedulerEmptiedFirst_data();
     void schedulerEmptiedFirst();
+    void secondSendReplacesTheEntriesOfTheFirst();
     void declinedFlashSaveRefreshesView();
     void silentModuleTimesOut();
     void busyRefusesAndSendsNothing();
@@ -292,6 +293,26 @@ void TestProfileSend::schedulerEmptiedFirst()
     QVERIFY(rig.waitIdle());
     QCOMPARE(rig.host().requests().size(), count);
     QCOMPARE(rig.ops().Sender().SchedulerStep(), 1);
+}
+
+// The entries a send adds are in the module's scheduler afterwards, so the next send empties
+// them first instead of adding its own behind them.
+void TestProfileSend::secondSendReplacesTheEntriesOfTheFirst()
+{
+    OpsRig rig;
+    QVERIFY(rig.connect());
+    QVERIFY(rig.waitIdle());
+    QCOMPARE(rig.ops().Scheduler().EntryCount(), 0);
+    rig.op().profile = testProfile(3);
+    rig.op().view = View::Profiles;
+    for (int send = 1; send <= 2; ++send) {
+        rig.op().answers = {BoxResult::Yes, BoxResult::No}; // (replace scheduler), flash save no
+        rig.ops().Sender().SendProfile();
+        QVERIFY(rig.waitIdle(15000));
+        QCOMPARE(rig.host().config().LIN.SchedulerCount, std::uint16_t(3));
+        QCOMPARE(rig.ops().Scheduler().EntryCount(), 3);
+    }
+    QVERIFY(rig.requestTexts().contains(QStringLiteral("2/51/2")));
 }
 
 void TestProfileSend::declinedFlashSaveRefreshesView()
