@@ -36,6 +36,18 @@ const QString kResetQuestion = QStringLiteral(
     "The profile was saved in the flash memory of the module. A module's reset must be issued "
     "in order to use the new configuration. Do you want to this now?");
 
+// Sends the profile from the profiles view, declining the flash save; the first box's text.
+QString sendWithoutFlash(OpsRig &rig, const ModuleConfig &profile)
+{
+    rig.op().profile = profile;
+    rig.op().view = View::Profiles;
+    rig.op().answers = {BoxResult::No};
+    rig.ops().Sender().SendProfile();
+    if (!rig.waitIdle(15000))
+        return QStringLiteral("the send did not end");
+    return rig.op().boxTexts().value(0);
+}
+
 } // namespace
 
 class TestProfileSend : public QObject
@@ -385,13 +397,8 @@ void TestProfileSend::editedFrameLengthsReachTheModule()
             edit.data[std::size_t(j)] = std::uint8_t(0x10 * j + typed);
         ApplyFrameEdit(profile.LIN, id++, edit);
     }
-    rig.op().profile = profile;
-    rig.op().view = View::Profiles;
-    rig.op().answers = {BoxResult::No}; // no flash save
-    rig.ops().Sender().SendProfile();
-    QVERIFY(rig.waitIdle(15000));
-    QVERIFY2(rig.op().boxTexts().first().startsWith(kSuccess),
-             qPrintable(rig.op().boxTexts().first()));
+    const QString firstBox = sendWithoutFlash(rig, profile);
+    QVERIFY2(firstBox.startsWith(kSuccess), qPrintable(firstBox));
 
     const LIN_Group module = rig.host().config().LIN;
     id = 10;
@@ -442,13 +449,8 @@ void TestProfileSend::modulePublishesWhatTheFramesShow()
         ApplyDefaultTables(profile.LIN, DefaultFrameConfig());
         QCOMPARE(DirectionCellText(profile.LIN, 1), QStringLiteral("Subscriber"));
     }
-    rig.op().profile = profile;
-    rig.op().view = View::Profiles;
-    rig.op().answers = {BoxResult::No}; // no flash save
-    rig.ops().Sender().SendProfile();
-    QVERIFY(rig.waitIdle(15000));
-    QVERIFY2(rig.op().boxTexts().first().startsWith(kSuccess),
-             qPrintable(rig.op().boxTexts().first()));
+    const QString firstBox = sendWithoutFlash(rig, profile);
+    QVERIFY2(firstBox.startsWith(kSuccess), qPrintable(firstBox));
 
     const LIN_Group module = rig.host().config().LIN;
     for (int n = 0; n < kFrameCount; ++n) {
