@@ -81,9 +81,7 @@ void Operations::createOperations()
         ProfileSender::Handoffs{[this] { m_scheduler->Discard(); },
                                 [this] { m_maintenance->FlashSaveAction(); },
                                 [this] { RunCurrentViewActivation(); },
-                                [this](int count) {
-                                    m_scheduler->SetEntryCount(m_scheduler->EntryCount() + count);
-                                }});
+                                [this](int count) { m_scheduler->EntriesAdded(count); }});
     m_scheduler = std::make_unique<SchedulerControl>(
         ctx,
         SchedulerControl::Handoffs{[this] { return m_sender->SchedulerStep(); },

@@ -33,6 +33,8 @@ public:
     [[nodiscard]] bool MasterActive() const { return m_masterActive; }
     [[nodiscard]] int EntryCount() const { return m_entryCount; }
     void SetEntryCount(int count) { m_entryCount = count; }
+    // Entries another operation (a profile send) put into the module's scheduler.
+    void EntriesAdded(int count) { m_entryCount += count; }
     [[nodiscard]] bool Editable() const { return m_editable; }
     void SetEditable(bool editable) { m_editable = editable; }
 
